@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "PlaySeries.h"
+#include "WholeNumber.h"
+
+class RandomSource;
+class Slot;
+
+// What a batch reports to its caller as it goes. Returning false from the
+// callback stops the batch after the step just reported.
+struct BatchStep {
+    enum class Phase {
+        BeforePlay,  // simulation `index` has its setting and is about to play
+        Saving,      // its file `fileName` was created and is being written
+        Saved,       // its file is complete
+    };
+    Phase phase = Phase::BeforePlay;
+    int index = 0;  // 1-based
+    int total = 0;
+    std::string fileName;
+};
+using BatchCallback = std::function<bool(const BatchStep&)>;
+
+struct BatchResult {
+    enum class Status { Completed, Stopped, FileError };
+    Status status = Status::Completed;
+    int filesWritten = 0;
+    std::string message;  // for FileError: names the file and the reason
+};
+
+// Plays `sims` single runs and writes each to its batch-named file before the
+// next run replaces the series. On a file error the batch ends at once: files
+// already written stay, none is left for the failed simulation. Memory stays
+// that of one simulation.
+BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice setting, int sims,
+                     const std::string& baseName, PlaySeries& series, const BatchCallback& callback = {});

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "PlaySeries.h"
+#include "WholeNumber.h"
+
+class RandomSource;
+class Slot;
+
+// Plays one simulation into `series`, in the machine's fixed order of draws:
+// empty the series; for a hidden setting draw (Next mod 6) + 1; SetSetting;
+// call `beforePlay` (the window paints here; it must not touch slot or series;
+// returning false abandons the run with the series empty); Reset; then Play and
+// record a row until playCount reaches `plays`. Returns false if abandoned.
+// Preconditions: the chosen setting is hidden or 1..6. `plays` below 1 plays
+// nothing. Growth of the series may throw std::bad_alloc; the series then
+// holds the rows recorded so far.
+bool RunSingle(Slot& slot, RandomSource& random, int plays, SettingChoice setting,
+               PlaySeries& series, const std::function<bool()>& beforePlay = {});
+
+// Rough bytes a run of `plays` needs for its series, with room for bonus rows.
+std::uint64_t EstimateRunBytes(std::int64_t plays);
+
+// Largest number of plays this machine can hold in memory with the display of
+// the result, leaving room for the rest of the system. 0 if unknown.
+std::int64_t MaxPlaysForMemory();

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "RandomSource.h"
+#include "Rate_TBL.h"
+
+// The pachislot machine: every game is decided by lotteries over the weight
+// tables, drawing from the RandomSource it was given.
+//
+// To be used as follows: seed the RandomSource once per program start, build
+// one Slot on it, call SetSetting (1..6) and then Reset before a run, call
+// Play until playCount reaches the number of plays wanted, and read the public
+// fields after each Play. A Slot never throws and never allocates after
+// construction; a setting outside 1..6 is a caller's error (asserted).
+class Slot {
+public:
+    explicit Slot(RandomSource& random);
+
+    // Stores the setting and resets, which draws a new RT count.
+    void SetSetting(int newSetting);
+    int GetSetting() const noexcept { return setting; }
+    // Starts a fresh run; the setting is kept.
+    void Reset();
+    // Plays one game, normal or bonus.
+    void Play();
+
+    // Fields are read after every Play; their meaning is that of the machine's
+    // design, in its declaration order.
+    int setting = 1;
+    int chainFlag = 0;
+    int chainColor = 0;  // 2 until a 1G連 colour is decided in a bonus
+    int jacInCount = 0;
+    int bonusEnd = 0;
+    int inJac = 0;
+
+    // Weight tables, indexed by setting - 1 where a family has one per setting.
+    Rate_TBL<int> roleRate[6];
+    Rate_TBL<int> bonusFlagRate[6];
+    // Pre-sign tables: block 0 serves modes 0 and 1, block 1 mode 2.
+    Rate_TBL<int> cherryPreSignRate[2];
+    Rate_TBL<int> bentoPreSignRate[2];
+    Rate_TBL<int> pureMissPreSignRate[2];
+    Rate_TBL<int> chancePreSignRate[2][6];
+    Rate_TBL<int> bonusKindRateMode0[6];
+    Rate_TBL<int> bonusKindRateMode1;
+    Rate_TBL<int> bonusKindRateMode2[6];
+    Rate_TBL<int> bigColorRate[3];
+    Rate_TBL<int> modeRateFrom0[6];
+    Rate_TBL<int> modeRateFrom1;
+    Rate_TBL<int> modeRateFrom2[6];
+    Rate_TBL<int> modeAfterPreSignRateFrom0[6];
+    Rate_TBL<int> modeAfterPreSignRateFrom1;
+    Rate_TBL<int> modeAfterPreSignRateFrom2;
+    // 0: mode 0 settings 1-3, 1: mode 0 settings 4-6, 2: mode 1, 3: mode 2.
+    Rate_TBL<int> rtRate[4];
+    Rate_TBL<int> bigRoleRate;
+    Rate_TBL<int> jacRate;
+    Rate_TBL<int> preSignLengthRate[2];
+    Rate_TBL<int> chainCherryRate;
+    Rate_TBL<int> chainBentoRate;
+    Rate_TBL<int> chainBellRateRed;
+    Rate_TBL<int> chainBellRateBlue;
+    Rate_TBL<int> chainJacInRate;
+
+    int gamesSinceBonus = 0;
+    int bonusGame = 0;
+    int jacGames = 0;
+    int playCount = 0;
+    int medals = 0;
+    int rtCount = 0;
+    int preSign = 0;
+    int mode = 0;
+    int outcome = 0;
+    int bonus = 0;
+    int bigColor = 0;
+    int chainTrigger = 0;
+    int preSignBlue = 0;
+
+    // Lotteries; each takes exactly one table draw (RtLottery one more).
+    int BonusFlagLottery(int s);
+    int RoleLottery(int s);
+    int CherryPreSignLottery(int m);
+    int BentoPreSignLottery(int m);
+    int PureMissPreSignLottery(int m);
+    int ChancePreSignLottery(int s, int m);
+    int PreSignLengthLottery(int kind);
+    static int PreSignLength(int lengthClass) noexcept;
+    int BonusKindLottery(int s, int m);
+    int BigColorLottery(int m);
+    int RtLottery(int s, int m);
+    int BigRoleLottery();
+    int JacLottery();
+    int ChainLottery(int role, int colour);
+    int ModeLottery(int s, int m);
+    int ModeLotteryAfterPreSign(int s, int m);
+
+private:
+    void FillTables();
+    void NormalGame();
+    void EnterPreSign(int kind, int lengthKind, int blueMark);
+    void BonusGame();
+    void JacGame();
+    void EndBonus();
+
+    int Draw16() noexcept { return random.Draw16(); }
+
+    RandomSource& random;
+};
