@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+
+#include "FileDialog.h"
+#include "PlaySeries.h"
+#include "RandomSource.h"
+#include "ResultAnalysis.h"
+#include "Slot.h"
+
+namespace Ui {
+class TMainForm;
+}
+class QLabel;
+class QTimer;
+class ResultListModel;
+class SlumpGraph;
+class TAboutBox;
+
+// The one working window: it owns the machine, the random source and the play
+// series for the whole program, and binds every menu entry, button and timer
+// to its command.
+//
+// How a command handler is to be written:
+// - Start with `if (IsBusy()) return;` and then hold a `BusyGuard guard(*this);`
+//   for as long as the command may change the series, the Slot or the inputs.
+//   The guard disables 開始 (button and menu), 開く, 保存, 設定確認 and the three
+//   input fields, and its destructor restores them on every exit (保存 comes
+//   back only once a display pass has shown a series). Guards nest.
+// - Long work lets the window run only through a MessagePump (platform), by
+//   time. After every pump check IsClosing(): the user closed the window, so
+//   stop at once, leave the series as they are and return. The window really
+//   closes when the last guard is released.
+// - Status texts go through SetStatusText (panel 0), progress through
+//   SetProgress (0..100, more shows a full bar).
+// - Dialogs and message boxes only through platform's FileDialog (OpenDialog,
+//   SaveDialog) and MessageBox, which tests answer without showing anything.
+// - No exception may leave a handler: catch and show it with
+//   ShowApplicationError (platform/ErrorDisplay.h).
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The About box lives as long as the application and outlives no window
+    // that shows it; not owned.
+    void SetAboutBox(TAboutBox* box) { aboutBox = box; }
+    TAboutBox* AboutBox() const { return aboutBox; }
+
+    // Handlers. The sender is ignored, as every handler here does.
+    void FileOpenMenuClick(QObject* sender);
+    void FileSaveMenuClick(QObject* sender);
+    void FileStartMenuClick(QObject* sender);
+    void FileExitMenuClick(QObject* sender);
+    void HelpAboutMenuClick(QObject* sender);
+    void HelpManMenuClick(QObject* sender);
+    void JWord1Click(QObject* sender);
+    void N3Click(QObject* sender);
+    void N4Click(QObject* sender);
+    void FlevelButtonClick(QObject* sender);
+    // The name lacks its "k" on purpose: it is the button's handler as named.
+    void StartButtonClic(QObject* sender);
+    void Timer1Timer(QObject* sender);
+    void BIGCheckBoxClick(QObject* sender);
+    void REGCheckBoxClick(QObject* sender);
+    void CherryCheckBoxClick(QObject* sender);
+    void TawaraCheckBoxClick(QObject* sender);
+    void MatuCheckBoxClick(QObject* sender);
+    void HazureCheckBoxClick(QObject* sender);
+    void ChanceCheckBoxClick(QObject* sender);
+
+    // One simulation into playSeries with the inputs of the window. Throws
+    // ConversionError (platform/Convert.h) for an input that is not a whole
+    // number, std::bad_alloc when memory runs out (the series then keeps the
+    // rows recorded so far). Returns false when the window is closing and the
+    // run was abandoned (series empty).
+    bool RunSingle();
+    // The display pass over playSeries into every result view. Returns false
+    // when there was nothing to show or the window is closing.
+    bool ShowResult();
+    // The batch run (files work). False only when it stopped on its file error,
+    // whose text it leaves in panel 0.
+    bool RunBatch();
+
+    // Status bar: panel 0 the commands' texts, panel 1 the clock.
+    void SetStatusText(const QString& text, int panel = 0);
+    QString StatusText(int panel = 0) const;
+    void SetProgress(int percent);
+
+    // Holds off the commands that could change the series, the Slot or the
+    // inputs while work is under way; see the paragraph above.
+    class BusyGuard {
+    public:
+        explicit BusyGuard(TMainForm& form);
+        ~BusyGuard();
+        BusyGuard(const BusyGuard&) = delete;
+        BusyGuard& operator=(const BusyGuard&) = delete;
+
+    private:
+        TMainForm& form;
+    };
+    bool IsBusy() const { return busyDepth > 0; }
+    // True once the user asked to close the window while it was busy.
+    bool IsClosing() const { return closing; }
+
+    // Declared in this order on purpose: the Slot keeps a reference to random.
+    RandomSource random;
+    Slot slot;
+    PlaySeries playSeries;
+    std::unique_ptr<Ui::TMainForm> ui;
+    FileDialog OpenDialog{FileDialog::Kind::Open};
+    FileDialog SaveDialog{FileDialog::Kind::Save};
+    QTimer* Timer1 = nullptr;
+
+    // What the last display pass showed (tests compare against it).
+    const ResultAnalysis& LastAnalysis() const { return analysis; }
+    ResultListModel* ResultListViewModel() const { return resultListModel; }
+    SlumpGraph* SlumpGraphView() const { return slumpGraph; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildWindow();
+    void BuildCharts();
+    void ConnectHandlers();
+    void SetBusyControls(bool enabled);
+    void ClearResultViews();
+    void FillStatTabs();
+    void FillBonusList();
+    void FillCharts();
+    void SyncMarker(int marker, bool shown);
+
+    TAboutBox* aboutBox = nullptr;
+    int busyDepth = 0;
+    bool closing = false;
+    // 保存 may be enabled once a display pass has shown a series.
+    bool saveAllowed = false;
+    QLabel* statusPanel[2] = {nullptr, nullptr};
+    ResultListModel* resultListModel = nullptr;
+    SlumpGraph* slumpGraph = nullptr;
+    ResultAnalysis analysis;
+};

@@ -1,0 +1,99 @@
+#include "ChartOps.h"
+
+#include <QXYSeries>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+std::pair<std::size_t, std::size_t> VisibleSpan(std::span<const QPointF> points, double xMin, double xMax)
+{
+    const auto byX = [](const QPointF& p, double x) { return p.x() < x; };
+    std::size_t first = static_cast<std::size_t>(std::lower_bound(points.begin(), points.end(), xMin, byX) - points.begin());
+    std::size_t last = static_cast<std::size_t>(
+        std::upper_bound(points.begin(), points.end(), xMax, [](double x, const QPointF& p) { return x < p.x(); }) -
+        points.begin());
+    return {first, last};
+}
+}  // namespace
+
+QList<QPointF> DecimateMinMax(std::span<const QPointF> points, double xMin, double xMax, int columns)
+{
+    QList<QPointF> out;
+    if (points.empty() || !(xMax >= xMin)) return out;
+    auto [first, last] = VisibleSpan(points, xMin, xMax);
+    // One neighbour beyond each end keeps the line running to the edges.
+    if (first > 0) --first;
+    if (last < points.size()) ++last;
+    columns = std::max(columns, 1);
+    if (last - first <= static_cast<std::size_t>(columns) * 2) {
+        out.reserve(static_cast<qsizetype>(last - first));
+        for (std::size_t i = first; i < last; ++i) out.append(points[i]);
+        return out;
+    }
+    out.reserve(columns * 4 + 2);
+    const double width = (xMax - xMin) / columns;
+    const auto columnOf = [&](double x) {
+        if (width <= 0) return 0LL;
+        return static_cast<long long>(std::floor((x - xMin) / width));
+    };
+    std::size_t i = first;
+    while (i < last) {
+        const long long column = columnOf(points[i].x());
+        std::size_t minAt = i, maxAt = i, begin = i;
+        std::size_t j = i + 1;
+        for (; j < last && columnOf(points[j].x()) == column; ++j) {
+            if (points[j].y() < points[minAt].y()) minAt = j;
+            if (points[j].y() > points[maxAt].y()) maxAt = j;
+        }
+        const std::size_t end = j - 1;
+        // In index order, without repeats: first, extremes, last.
+        std::size_t picks[4] = {begin, std::min(minAt, maxAt), std::max(minAt, maxAt), end};
+        std::size_t previous = static_cast<std::size_t>(-1);
+        for (std::size_t k : picks) {
+            if (k != previous) out.append(points[k]);
+            previous = k;
+        }
+        i = j;
+    }
+    return out;
+}
+
+QList<QPointF> DecimateScatter(std::span<const QPointF> points, double xMin, double xMax, double yMin,
+                               double yMax, int columns, int rows)
+{
+    QList<QPointF> out;
+    if (points.empty() || !(xMax >= xMin) || !(yMax >= yMin)) return out;
+    const auto [first, last] = VisibleSpan(points, xMin, xMax);
+    columns = std::max(columns, 1);
+    rows = std::max(rows, 1);
+    if (last - first <= static_cast<std::size_t>(columns)) {
+        for (std::size_t i = first; i < last; ++i)
+            if (points[i].y() >= yMin && points[i].y() <= yMax) out.append(points[i]);
+        return out;
+    }
+    const double cellWidth = (xMax - xMin) / columns;
+    const double cellHeight = (yMax - yMin) / rows;
+    long long currentColumn = -1;
+    std::vector<bool> rowUsed(static_cast<std::size_t>(rows) + 1);
+    for (std::size_t i = first; i < last; ++i) {
+        const QPointF& p = points[i];
+        if (p.y() < yMin || p.y() > yMax) continue;
+        const long long column = cellWidth > 0 ? static_cast<long long>((p.x() - xMin) / cellWidth) : 0;
+        if (column != currentColumn) {
+            currentColumn = column;
+            std::fill(rowUsed.begin(), rowUsed.end(), false);
+        }
+        const auto row = cellHeight > 0 ? static_cast<std::size_t>((p.y() - yMin) / cellHeight) : 0;
+        if (row < rowUsed.size() && !rowUsed[row]) {
+            rowUsed[row] = true;
+            out.append(p);
+        }
+    }
+    return out;
+}
+
+void ReplacePoints(QXYSeries* series, const QList<QPointF>& points)
+{
+    series->replace(points);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QList>
+#include <QPointF>
+
+#include <span>
+
+class QXYSeries;
+
+// A line of many points drawn through a chart: at most the first, minimum,
+// maximum and last point of each pixel column of the visible x range, plus
+// the nearest point outside each end so the line reaches the plot's edges.
+// `points` must be sorted by x. Fewer points than two per column come back
+// unchanged (within the range).
+QList<QPointF> DecimateMinMax(std::span<const QPointF> points, double xMin, double xMax, int columns);
+
+// Markers of many points: one point per occupied pixel cell of the visible
+// area (`columns` × `rows`), in x order. `points` must be sorted by x.
+QList<QPointF> DecimateScatter(std::span<const QPointF> points, double xMin, double xMax, double yMin,
+                               double yMax, int columns, int rows);
+
+// Replaces every point of a series at once; appending one by one to a series
+// shown in a chart costs a redraw of the whole series per point.
+void ReplacePoints(QXYSeries* series, const QList<QPointF>& points);

@@ -1,0 +1,15 @@
+#include "ErrorDisplay.h"
+
+#include <QApplication>
+
+#include "MessageBox.h"
+
+void ShowApplicationError(const QString& message)
+{
+    MessageBox::ShowError(QApplication::activeWindow(), message, QApplication::applicationDisplayName());
+}
+
+QString OutOfMemoryText()
+{
+    return QStringLiteral("メモリが不足しています。Play数を減らしてください。");
+}

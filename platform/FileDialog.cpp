@@ -1,0 +1,51 @@
+#include "FileDialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <deque>
+
+namespace {
+// Answers are queued rather than stored once so that a test can script a
+// command that shows more than one dialog.
+std::deque<std::optional<QString>> nextAnswers;
+bool headlessDialogs = false;
+}  // namespace
+
+void FileDialog::SetNextAnswer(std::optional<QString> path)
+{
+    nextAnswers.push_back(std::move(path));
+}
+
+void FileDialog::SetHeadless(bool headless)
+{
+    headlessDialogs = headless;
+    if (!headless) nextAnswers.clear();
+}
+
+bool FileDialog::Execute(QWidget* parent)
+{
+    std::optional<QString> answer;
+    if (!nextAnswers.empty()) {
+        answer = nextAnswers.front();
+        nextAnswers.pop_front();
+    } else if (headlessDialogs) {
+        return false;
+    } else {
+        QFileDialog dialog(parent);
+        dialog.setAcceptMode(kind == Kind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        dialog.setFileMode(kind == Kind::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setNameFilter(QStringLiteral("Mirvosimファイル (*.sim)"));
+        const QFileInfo last(fileName);
+        if (last.isAbsolute()) dialog.setDirectory(last.absolutePath());
+        dialog.selectFile(last.fileName());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+        answer = dialog.selectedFiles().constFirst();
+    }
+    if (!answer) return false;
+    fileName = QFileInfo(*answer).absoluteFilePath();
+    return true;
+}

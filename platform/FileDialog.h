@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// The window's open and save dialogs: initial name "*.sim", the one filter
+// "Mirvosimファイル (*.sim)", no default extension, no question before
+// replacing a file. Each dialog keeps the last name confirmed in it and
+// proposes it the next time.
+//
+// Tests queue the answer of the next Execute with SetNextAnswer (a path to
+// confirm, or nullopt to cancel); with SetHeadless(true) an Execute without a
+// queued answer cancels instead of showing a dialog, so no test ever blocks.
+class FileDialog {
+public:
+    enum class Kind { Open, Save };
+
+    explicit FileDialog(Kind kind) : kind(kind) {}
+
+    // Modal. True when the user confirmed a name; FileName() is then its full
+    // path. A cancel leaves FileName() as it was.
+    bool Execute(QWidget* parent);
+    QString FileName() const { return fileName; }
+    void SetFileName(const QString& name) { fileName = name; }
+
+    static void SetNextAnswer(std::optional<QString> path);
+    static void SetHeadless(bool headless);
+
+private:
+    Kind kind;
+    QString fileName = QStringLiteral("*.sim");
+};

@@ -1,0 +1,16 @@
+#include "MessagePump.h"
+
+#include <QCoreApplication>
+
+bool MessagePump::Poll()
+{
+    if (clock.elapsed() < INTERVAL_MS) return false;
+    ProcessPendingMessages();
+    clock.restart();
+    return true;
+}
+
+void MessagePump::ProcessPendingMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
