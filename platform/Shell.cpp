@@ -1,0 +1,49 @@
+#include "Shell.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QProcess>
+#include <QUrl>
+
+namespace {
+
+ShellRecorder& Recorder()
+{
+    static ShellRecorder recorder;
+    return recorder;
+}
+
+QUrl DocumentUrl(const QString& target)
+{
+    if (QDir::isAbsolutePath(target)) return QUrl::fromLocalFile(target);
+    return QUrl(target, QUrl::StrictMode);
+}
+
+}  // namespace
+
+void ShellExecute(const ShellCall& call)
+{
+    if (Recorder()) {
+        Recorder()(call);
+        return;
+    }
+    switch (call.verb) {
+    case ShellVerb::Open:
+        QDesktopServices::openUrl(DocumentUrl(call.target));
+        break;
+    case ShellVerb::Run:
+        QProcess::startDetached(call.target, QProcess::splitCommand(call.parameters));
+        break;
+    }
+}
+
+QString ExecutableFolderFile(const QString& fileName)
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
+}
+
+void SetShellRecorder(ShellRecorder recorder)
+{
+    Recorder() = std::move(recorder);
+}
