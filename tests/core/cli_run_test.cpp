@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "RandomSource.h"
+#include "SimFile.h"
+#include "SingleRun.h"
+#include "Slot.h"
+#include "TempDir.h"
+
+namespace {
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+CliResult Cli(const std::string& args, const TempDir& dir)
+{
+    const std::string errFile = dir.File("stderr.txt");
+    const std::string command = std::string(MIRVOSIM_CLI) + " " + args + " 2>" + Quote(errFile);
+    CliResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = ReadBytes(errFile);
+    std::filesystem::remove(errFile);
+    return result;
+}
+
+std::size_t FilesIn(const std::filesystem::path& folder)
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+    return count;
+}
+
+TEST(CliRun, SingleRunWritesTheSameFileAsTheLibrary)
+{
+    TempDir dir;
+    const std::string out = dir.File("one.sim");
+    const CliResult result = Cli("run --setting 4 --plays 3000 --seed 99 --out " + Quote(out), dir);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, out + "\n");
+    EXPECT_EQ(result.err, "");
+
+    RandomSource random;
+    random.Seed(99);
+    Slot slot(random);
+    PlaySeries series;
+    RunSingle(slot, random, 3000, {false, 4}, series);
+    EXPECT_EQ(ReadBytes(out), EncodeSimFile(4, 3000, series));
+
+    const std::string again = dir.File("again.sim");
+    ASSERT_EQ(Cli("run --setting=4 --plays=3000 --seed=99 --out=" + Quote(again), dir).status, 0);
+    EXPECT_EQ(ReadBytes(again), ReadBytes(out));
+}
+
+TEST(CliRun, BatchPrintsEveryTaggedName)
+{
+    TempDir dir;
+    const CliResult result = Cli("run --setting '?' --plays 200 --sims 3 --seed 7 --out " + Quote(dir.File("b.sim")), dir);
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    RandomSource random;
+    random.Seed(7);
+    Slot slot(random);
+    PlaySeries series;
+    std::string expected;
+    for (int i = 1; i <= 3; ++i) {
+        RunSingle(slot, random, 200, {true, 0}, series);
+        const std::string name = dir.File("b" + std::to_string(slot.GetSetting()) + "_200_" + std::to_string(i) + ".sim");
+        expected += name + "\n";
+        EXPECT_EQ(ReadBytes(name), EncodeSimFile(slot.GetSetting(), 200, series));
+    }
+    EXPECT_EQ(result.out, expected);
+}
+
+TEST(CliRun, SeedIsPrintedWhenNotGiven)
+{
+    TempDir dir;
+    const CliResult result = Cli("run --setting 1 --plays 10 --out " + Quote(dir.File("t.sim")), dir);
+    ASSERT_EQ(result.status, 0);
+    EXPECT_EQ(result.err.rfind("seed: ", 0), 0u) << result.err;
+}
+
+TEST(CliRun, BadArgumentsWriteNothing)
+{
+    const char* const cases[] = {
+        "run",
+        "run --plays 10 --out X",
+        "run --setting 1 --out X",
+        "run --setting 1 --plays 10",
+        "run --setting 7 --plays 10 --out X",
+        "run --setting 0 --plays 10 --out X",
+        "run --setting ' ?' --plays 10 --out X",
+        "run --setting 1 --plays 0 --out X",
+        "run --setting 1 --plays abc --out X",
+        "run --setting 1 --plays 1.5 --out X",
+        "run --setting 1 --plays 10 --sims 0 --out X",
+        "run --setting 1 --plays 10 --sims -2 --out X",
+        "run --setting 1 --plays 10 --seed -1 --out X",
+        "run --setting 1 --plays 10 --seed 4294967296 --out X",
+        "run --setting 1 --plays 10 --out X --colour red",
+        "run --setting 1 --plays",
+        "run --setting 1 --plays 2147483647 --out X",
+        "frobnicate",
+    };
+    for (const char* args : cases) {
+        TempDir dir;
+        const CliResult result = Cli(std::string(args) + " ", dir);
+        EXPECT_EQ(result.status, 2) << args;
+        EXPECT_EQ(result.err.rfind("error: ", 0), 0u) << args << ": " << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << args << ": " << result.err;
+        EXPECT_EQ(result.out, "") << args;
+        EXPECT_EQ(FilesIn(dir.path), 0u) << args;
+    }
+}
+
+TEST(CliRun, UnwritableFileIsAnErrorAfterTheFilesBeforeIt)
+{
+    TempDir dir;
+    const CliResult missing = Cli("run --setting 1 --plays 10 --seed 1 --out " + Quote(dir.File("no/x.sim")), dir);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("x.sim"), std::string::npos);
+
+    // Simulation 2's name is a folder, so the batch stops there.
+    std::filesystem::create_directory(dir.File("r1_10_2.sim"));
+    const CliResult batch = Cli("run --setting 1 --plays 10 --sims 3 --seed 1 --out " + Quote(dir.File("r.sim")), dir);
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.out, dir.File("r1_10_1.sim") + "\n");
+    EXPECT_NE(batch.err.find("r1_10_2.sim"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("r1_10_1.sim")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("r1_10_3.sim")));
+}
+
+TEST(CliRun, HelpDescribesTheCommands)
+{
+    TempDir dir;
+    const CliResult result = Cli("--help", dir);
+    EXPECT_EQ(result.status, 0);
+    for (const char* word : {"run", "--setting", "--plays", "--sims", "--seed", "--out", "report", "charts"})
+        EXPECT_NE(result.out.find(word), std::string::npos) << word;
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "RandomSource.h"
+#include "SimFile.h"
+#include "SingleRun.h"
+#include "Slot.h"
+#include "TempDir.h"
+
+namespace {
+
+PlaySeries SampleSeries(int plays, std::uint32_t seed = 11)
+{
+    RandomSource random;
+    random.Seed(seed);
+    Slot slot(random);
+    PlaySeries series;
+    RunSingle(slot, random, plays, {false, 3}, series);
+    return series;
+}
+
+std::size_t FilesIn(const std::filesystem::path& folder)
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+    return count;
+}
+
+TEST(SimFile, HeaderAndRecordsAreLittleEndianInt32)
+{
+    PlaySeries series;
+    series.Append(PlayRow{1, -3, 1, 0, 0, 0, 0, 0, 0, 0, 0});
+    const std::string bytes = EncodeSimFile(3, 800, series);
+    const std::string expected("\x05\0\0\0\x03\0\0\0\x20\x03\0\0"
+                               "\x01\0\0\0\xfd\xff\xff\xff\x01\0\0\0",
+                               24);
+    ASSERT_EQ(bytes.size(), 12u + 44u);
+    EXPECT_EQ(bytes.substr(0, 24), expected);
+}
+
+TEST(SimFile, WrittenFileReadsBackValueForValue)
+{
+    TempDir dir;
+    const PlaySeries series = SampleSeries(5000);
+    const std::string file = dir.File("run.sim");
+    ASSERT_TRUE(WriteSimFile(file, 3, 5000, series).Ok());
+    EXPECT_EQ(std::filesystem::file_size(file), 12 + 44 * series.Size());
+
+    PlaySeries back;
+    const SimReadResult read = ReadSimFile(file, back);
+    ASSERT_TRUE(read.Ok()) << read.message;
+    EXPECT_EQ(read.setting, 3);
+    EXPECT_EQ(read.playCount, 5000);
+    EXPECT_TRUE(back == series);
+    EXPECT_EQ(FilesIn(dir.path), 1u);  // no temporary file left behind
+}
+
+TEST(SimFile, OnlyWholeRecordsAreRead)
+{
+    TempDir dir;
+    const PlaySeries series = SampleSeries(20);
+    const std::string full = EncodeSimFile(-9, -1, series);
+    for (const std::size_t cut : {0, 1, 43}) {
+        for (const std::size_t records : {std::size_t{0}, std::size_t{1}, series.Size() - 1}) {
+            const std::string file = dir.File("cut.sim");
+            WriteBytes(file, full.substr(0, 12 + 44 * records + cut));
+            PlaySeries back;
+            const SimReadResult read = ReadSimFile(file, back);
+            ASSERT_TRUE(read.Ok());
+            EXPECT_EQ(back.Size(), records) << "records " << records << " cut " << cut;
+            EXPECT_EQ(read.setting, -9);  // header values are handed on untested
+            EXPECT_EQ(read.playCount, -1);
+        }
+    }
+}
+
+TEST(SimFile, WhatIsNotASimulationFile)
+{
+    TempDir dir;
+    const std::string header = EncodeSimFile(1, 0, PlaySeries());
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"empty", ""},
+        {"3 bytes", std::string("\x05\0\0", 3)},
+        {"identification only", header.substr(0, 4)},
+        {"cut header", header.substr(0, 11)},
+        {"text", "Play数 8000\n設定 3\n"},
+        {"wrong identification", std::string("\x06\0\0\0\x01\0\0\0\x01\0\0\0", 12)},
+        {"big-endian 5", std::string("\0\0\0\x05\x01\0\0\0\x01\0\0\0", 12)},
+    };
+    for (const auto& c : cases) {
+        const std::string file = dir.File("bad.sim");
+        WriteBytes(file, c.bytes);
+        PlaySeries back;
+        back.Append(PlayRow{});
+        const SimReadResult read = ReadSimFile(file, back);
+        EXPECT_EQ(read.status, SimReadResult::Status::NotSimFile) << c.what;
+        EXPECT_EQ(read.message, "このファイルは、Mirvosimファイルではありません。") << c.what;
+        EXPECT_TRUE(back.Empty()) << c.what;
+
+        back.Append(PlayRow{});
+        EXPECT_EQ(ReadSimBytes(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size(), back).status,
+                  SimReadResult::Status::NotSimFile)
+            << c.what;
+    }
+
+    PlaySeries back;
+    WriteBytes(dir.File("header.sim"), header);
+    EXPECT_TRUE(ReadSimFile(dir.File("header.sim"), back).Ok());
+    EXPECT_TRUE(back.Empty());
+}
+
+TEST(SimFile, MissingFilesAndFoldersAreReportedWithTheirName)
+{
+    TempDir dir;
+    PlaySeries back;
+    const SimReadResult missing = ReadSimFile(dir.File("none.sim"), back);
+    EXPECT_EQ(missing.status, SimReadResult::Status::CannotOpen);
+    EXPECT_NE(missing.message.find("none.sim"), std::string::npos);
+    EXPECT_EQ(ReadSimFile(dir.path.string(), back).status, SimReadResult::Status::CannotOpen);
+
+    const SimWriteResult noFolder = WriteSimFile(dir.File("no/such/folder.sim"), 1, 1, SampleSeries(1));
+    EXPECT_EQ(noFolder.status, SimWriteResult::Status::CannotCreate);
+    EXPECT_NE(noFolder.message.find("folder.sim"), std::string::npos);
+    EXPECT_EQ(WriteSimFile(dir.path.string(), 1, 1, SampleSeries(1)).status, SimWriteResult::Status::CannotCreate);
+}
+
+TEST(SimFile, FullDeviceIsAFailedWriteNotASuccess)
+{
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    const SimWriteResult result = WriteSimFile("/dev/full", 1, 1000, SampleSeries(1000));
+    EXPECT_EQ(result.status, SimWriteResult::Status::WriteFailed);
+    EXPECT_NE(result.message.find("/dev/full"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+// Limits the size of files this process may write, like a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+TEST(SimFile, FailedWriteKeepsTheOlderFileAndLeavesNoDebris)
+{
+    TempDir dir;
+    const std::string file = dir.File("keep.sim");
+    const PlaySeries small = SampleSeries(10);
+    ASSERT_TRUE(WriteSimFile(file, 2, 10, small).Ok());
+    const std::string before = ReadBytes(file);
+
+    SimWriteResult result;
+    {
+        FileSizeLimit limit(4096);
+        result = WriteSimFile(file, 2, 5000, SampleSeries(5000));
+    }
+    EXPECT_EQ(result.status, SimWriteResult::Status::WriteFailed);
+    EXPECT_NE(result.message.find("keep.sim"), std::string::npos);
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(FilesIn(dir.path), 1u);
+}
+
+TEST(SimFile, ReplacingKeepsPermissionsAndFollowsLinks)
+{
+    TempDir dir;
+    const std::string file = dir.File("target.sim");
+    ASSERT_TRUE(WriteSimFile(file, 1, 1, SampleSeries(1)).Ok());
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    const std::string link = dir.File("link.sim");
+    std::filesystem::create_symlink(file, link);
+
+    ASSERT_TRUE(WriteSimFile(link, 4, 20, SampleSeries(20)).Ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    PlaySeries back;
+    EXPECT_EQ(ReadSimFile(file, back).setting, 4);
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+}
+
+}  // namespace

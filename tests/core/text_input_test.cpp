@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "BatchName.h"
+#include "WholeNumber.h"
+
+namespace {
+
+TEST(WholeNumber, AcceptedAndRefusedSpellings)
+{
+    const struct {
+        std::string text;
+        std::optional<int> expected;
+    } cases[] = {
+        {"1", 1},
+        {"8000", 8000},
+        {" 12 ", 12},
+        {"\t-5", -5},
+        {"+7", 7},
+        {"007", 7},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {"-", std::nullopt},
+        {"abc", std::nullopt},
+        {"12a", std::nullopt},
+        {"1.5", std::nullopt},
+        {"1 2", std::nullopt},
+        {"\xef\xbc\x91", std::nullopt},  // full-width 1
+        {"0x10", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseWholeNumber(c.text), c.expected) << "'" << c.text << "'";
+}
+
+TEST(WholeNumber, SettingTextIsQuestionMarkOrANumber)
+{
+    EXPECT_TRUE(ParseSettingText("?")->hidden);
+    EXPECT_EQ(ParseSettingText("3")->value, 3);
+    EXPECT_FALSE(ParseSettingText("3")->hidden);
+    EXPECT_EQ(ParseSettingText("9")->value, 9);  // range is the caller's check
+    EXPECT_FALSE(ParseSettingText(" ?"));
+    EXPECT_FALSE(ParseSettingText("??"));
+    EXPECT_FALSE(ParseSettingText("\xef\xbc\x9f"));  // full-width ?
+    EXPECT_FALSE(IsValidSetting(0));
+    EXPECT_TRUE(IsValidSetting(6));
+    EXPECT_FALSE(IsValidSetting(7));
+}
+
+TEST(BatchName, TagGoesBeforeTheFirstDotOfTheFileName)
+{
+    const struct {
+        std::string base;
+        int setting, plays, index;
+        std::string expected;
+    } cases[] = {
+        {"runs/test.sim", 3, 800, 12, "runs/test3_800_12.sim"},
+        {"/tmp/test.sim", 1, 800, 1, "/tmp/test1_800_1.sim"},
+        {"my.runs/test", 3, 800, 12, "my.runs/test3_800_12"},
+        {"my.runs/test.sim", 3, 800, 1, "my.runs/test3_800_1.sim"},
+        {"test.tar.sim", 6, 5, 2, "test6_5_2.tar.sim"},
+        {"test", 1, 800, 1, "test1_800_1"},
+        {"/a.b/c.d/e", 2, 10, 3, "/a.b/c.d/e2_10_3"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BatchFileName(c.base, c.setting, c.plays, c.index), c.expected) << c.base;
+}
+
+}  // namespace
