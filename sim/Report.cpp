@@ -1,0 +1,196 @@
+#include "Report.h"
+
+#include <charconv>
+
+namespace {
+
+constexpr std::size_t CHUNK_BYTES = std::size_t{1} << 20;
+
+// Collects text; with a stream it hands each full chunk over.
+class TextOut {
+public:
+    explicit TextOut(std::FILE* stream = nullptr) : stream(stream) { text.reserve(stream ? 2 * CHUNK_BYTES : 4096); }
+
+    std::string& Text() noexcept { return text; }
+    void Put(std::string_view part) { text += part; }
+    void Put(char c) { text += c; }
+    void Integer(std::int64_t value)
+    {
+        char digits[24];
+        text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    }
+    void Color(const Rgb& color)
+    {
+        Integer(color.r);
+        Put(',');
+        Integer(color.g);
+        Put(',');
+        Integer(color.b);
+    }
+    void EndLine()
+    {
+        text += '\n';
+        if (stream && text.size() >= CHUNK_BYTES) Flush();
+    }
+    bool Finish()
+    {
+        if (!stream) return true;
+        Flush();
+        return ok && std::fflush(stream) == 0;
+    }
+
+private:
+    void Flush()
+    {
+        if (ok && !text.empty() && std::fwrite(text.data(), 1, text.size(), stream) != text.size()) ok = false;
+        text.clear();
+    }
+
+    std::FILE* stream;
+    std::string text;
+    bool ok = true;
+};
+
+void Row(TextOut& out, std::initializer_list<std::string_view> cells)
+{
+    bool first = true;
+    for (const std::string_view cell : cells) {
+        if (!first) out.Put('\t');
+        out.Put(cell);
+        first = false;
+    }
+    out.EndLine();
+}
+
+void StatSection(TextOut& out, std::string_view caption, std::initializer_list<std::string_view> header,
+                 const StatTab& tab)
+{
+    out.Put('\n');
+    out.Put(caption);
+    out.EndLine();
+    Row(out, header);
+    for (const StatLine& line : tab.lines) Row(out, {line.name, line.count, line.rate, line.inverse});
+}
+
+void PutReport(TextOut& out, const PlaySeries& series, const ResultAnalysis& analysis)
+{
+    out.Put("[PLAY情報]");
+    out.EndLine();
+    Row(out, {"PLAY数", "PLAY数2", "確定役", "モード", "メダル数", "特殊前兆", "備考"});
+    for (const PlayRow& row : series.Rows()) {
+        AppendPlayListLine(row, out.Text());
+        out.EndLine();
+    }
+
+    out.Put("\n[ボーナス情報]");
+    out.EndLine();
+    Row(out, {"PLAY数", "PLAY数2", "確定役", "RT解除契機", "特殊前兆", "終了移行", "獲得メダル"});
+    for (const BonusLine& line : analysis.bonusLines) {
+        const auto cells = BonusListCells(series, line);
+        Row(out, {cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6]});
+    }
+
+    StatSection(out, "[1G連情報]", {"種別", "当選回数", "当選率", "当選率(1/X)"}, analysis.ren);
+    StatSection(out, "[小役出現率]", {"絵柄", "出現回数", "出現率", "出現率(1/X)"}, analysis.koyaku);
+    StatSection(out, "[モード別滞在率]", {"モード", "滞在プレイ数", "滞在率", "滞在率(1/X)"}, analysis.modeStay);
+    StatSection(out, "[RT解除情報]", {"種別", "解除回数", "解除率", "解除率(1/X)"}, analysis.rtCancel);
+
+    out.Put("\n[シミュレーション結果]");
+    out.EndLine();
+    out.Put(analysis.summary);
+    out.EndLine();
+}
+
+void Point(TextOut& out, const ChartPoint& point)
+{
+    out.Integer(point.x);
+    out.Put('\t');
+    out.Integer(point.y);
+    out.Put('\t');
+    out.Color(point.color);
+    out.EndLine();
+}
+
+template <typename PointOf>
+void PointSection(TextOut& out, std::string_view caption, const std::vector<std::int32_t>& rows,
+                  const PlaySeries& series, PointOf pointOf)
+{
+    out.Put('\n');
+    out.Put(caption);
+    out.EndLine();
+    for (const std::int32_t i : rows) Point(out, pointOf(series[static_cast<std::size_t>(i)]));
+}
+
+void PieSection(TextOut& out, std::string_view caption, const StatTab& tab)
+{
+    out.Put('\n');
+    out.Put(caption);
+    out.EndLine();
+    for (const PieSlice& slice : tab.slices) {
+        out.Integer(slice.x);
+        out.Put('\t');
+        out.Integer(slice.y);
+        out.Put('\t');
+        out.Put(slice.label);
+        out.Put('\t');
+        out.Color(slice.color);
+        out.EndLine();
+    }
+}
+
+void PutCharts(TextOut& out, const PlaySeries& series, const ResultAnalysis& analysis)
+{
+    out.Put("[axis]");
+    out.EndLine();
+    out.Put("SlumpChart.bottom\t");
+    out.Integer(analysis.axisMin);
+    out.Put('\t');
+    out.Integer(analysis.axisMax);
+    out.EndLine();
+
+    PointSection(out, "[SlumpSeries]", analysis.normalRows, series, SlumpPoint);
+    PointSection(out, "[ModeSeries]", analysis.normalRows, series, ModePoint);
+    for (std::size_t k = 0; k < MARKER_COUNT; ++k) {
+        const Rgb color = MARKER_COLORS[k];
+        PointSection(out, "[" + std::string(MARKER_SERIES_NAMES[k]) + "]", analysis.markerRows[k], series,
+                     [color](const PlayRow& row) { return ChartPoint{row.playCount, row.medals, color}; });
+    }
+    out.Put("\n[SlumpBSeries]");
+    out.EndLine();
+    for (const ChartPoint& bar : analysis.bonusBars) Point(out, bar);
+
+    PieSection(out, "[RenSeries]", analysis.ren);
+    PieSection(out, "[KoyakuSeries]", analysis.koyaku);
+    PieSection(out, "[ModeStaySeries]", analysis.modeStay);
+    PieSection(out, "[RTCancelSeries]", analysis.rtCancel);
+}
+
+}  // namespace
+
+std::string ReportText(const PlaySeries& series, const ResultAnalysis& analysis)
+{
+    TextOut out;
+    PutReport(out, series, analysis);
+    return std::move(out.Text());
+}
+
+std::string ChartsText(const PlaySeries& series, const ResultAnalysis& analysis)
+{
+    TextOut out;
+    PutCharts(out, series, analysis);
+    return std::move(out.Text());
+}
+
+bool WriteReport(std::FILE* stream, const PlaySeries& series, const ResultAnalysis& analysis)
+{
+    TextOut out(stream);
+    PutReport(out, series, analysis);
+    return out.Finish();
+}
+
+bool WriteCharts(std::FILE* stream, const PlaySeries& series, const ResultAnalysis& analysis)
+{
+    TextOut out(stream);
+    PutCharts(out, series, analysis);
+    return out.Finish();
+}
