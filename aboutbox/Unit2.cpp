@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QScreen>
 
 #include "Deployment.h"
@@ -23,7 +24,9 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui:
     formFont.setPixelSize(12);
     setFont(formFont);
 
-    ui->ProgramIcon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    // The program's icon is compiled into the program, not into this library.
+    const QPixmap icon(QStringLiteral(":/mirvosim.png"));
+    ui->ProgramIcon->setPixmap(icon.isNull() ? QApplication::windowIcon().pixmap(32, 32) : icon);
     ui->Copyright->setText(QString::fromUtf8(AUTHORSHIP_TEXT));
     ui->Label2->setText(QString::fromUtf8(AUTHOR_NAME));
     ui->Label1->setText(QString::fromUtf8(WEB_LINK_CAPTION));

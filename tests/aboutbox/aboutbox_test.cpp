@@ -78,6 +78,9 @@ private slots:
         QCOMPARE(box.minimumSize(), box.maximumSize());
         QCOMPARE(box.findChild<QLabel*>("ProductName")->text(), QStringLiteral("Mirvosim"));
         QCOMPARE(box.findChild<QLabel*>("Version")->text(), QStringLiteral("Version1.0.3.0"));
+        const QPixmap icon = box.findChild<QLabel*>("ProgramIcon")->pixmap();
+        QVERIFY(!icon.isNull());
+        QCOMPARE(icon.toImage(), QPixmap(":/mirvosim.png").toImage());
         auto* ok = box.findChild<QPushButton*>("OKButton");
         QCOMPARE(ok->text(), QStringLiteral("OK"));
         QVERIFY(ok->isDefault());
