@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "LargeBlockAllocator.h"
+
 class Slot;
 
 // One game of a run: the eleven Slot fields right after its Play, in the order
@@ -48,11 +50,12 @@ public:
     bool Empty() const noexcept { return rows.empty(); }
     const PlayRow& operator[](std::size_t i) const noexcept { return rows[i]; }
     const PlayRow& Back() const noexcept { return rows.back(); }
-    const std::vector<PlayRow>& Rows() const noexcept { return rows; }
+    using RowVector = std::vector<PlayRow, LargeBlockAllocator<PlayRow>>;
+    const RowVector& Rows() const noexcept { return rows; }
     std::size_t MemoryBytes() const noexcept { return rows.capacity() * sizeof(PlayRow); }
 
     friend bool operator==(const PlaySeries&, const PlaySeries&) = default;
 
 private:
-    std::vector<PlayRow> rows;
+    RowVector rows;
 };

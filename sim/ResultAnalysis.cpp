@@ -106,7 +106,7 @@ AnalysisOutcome AnalyzeSeries(const PlaySeries& series, const AnalysisProgress& 
         outcome.status = AnalysisOutcome::Status::NoPlays;
         return outcome;
     }
-    const std::vector<PlayRow>& rows = series.Rows();
+    const auto& rows = series.Rows();
     // Row indices are kept in 32 bits to keep the lists small.
     if (rows.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         throw std::length_error("play series too long to analyse");

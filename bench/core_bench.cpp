@@ -1,0 +1,104 @@
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "RandomSource.h"
+#include "SimFile.h"
+#include "SingleRun.h"
+#include "Slot.h"
+
+namespace {
+
+constexpr int MILLION = 1000000;
+
+void BM_SlotPlay(benchmark::State& state)
+{
+    RandomSource random;
+    random.Seed(1);
+    Slot slot(random);
+    slot.SetSetting(static_cast<int>(state.range(0)));
+    slot.Reset();
+    for (auto _ : state) {
+        slot.Play();
+        benchmark::DoNotOptimize(slot.medals);
+    }
+    state.counters["plays/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SlotPlay)->Arg(1)->Arg(6);
+
+void BM_SingleRunMillion(benchmark::State& state)
+{
+    RandomSource random;
+    random.Seed(2);
+    Slot slot(random);
+    PlaySeries series;
+    for (auto _ : state) {
+        state.PauseTiming();
+        PlaySeries fresh;  // a new run allocates its series afresh, as after a program start
+        series = std::move(fresh);
+        state.ResumeTiming();
+        RunSingle(slot, random, MILLION, {false, 1}, series);
+        benchmark::DoNotOptimize(series.Size());
+    }
+    state.counters["rows"] = static_cast<double>(series.Size());
+}
+BENCHMARK(BM_SingleRunMillion)->Unit(benchmark::kMillisecond);
+
+const PlaySeries& MillionPlaySeries()
+{
+    static const PlaySeries series = [] {
+        RandomSource random;
+        random.Seed(3);
+        Slot slot(random);
+        PlaySeries s;
+        RunSingle(slot, random, MILLION, {false, 1}, s);
+        return s;
+    }();
+    return series;
+}
+
+std::string BenchFile()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp ? tmp : "/tmp") + "/mirvosim-bench-" + std::to_string(::getpid()) + ".sim";
+}
+
+void BM_WriteFileMillion(benchmark::State& state)
+{
+    const PlaySeries& series = MillionPlaySeries();
+    const std::string file = BenchFile();
+    for (auto _ : state) {
+        // Replacing a file makes some file systems flush it first; measure the write.
+        state.PauseTiming();
+        ::unlink(file.c_str());
+        state.ResumeTiming();
+        const SimWriteResult result = WriteSimFile(file, 1, MILLION, series);
+        if (!result.Ok()) state.SkipWithError(result.message.c_str());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(12 + 44 * series.Size()));
+    ::unlink(file.c_str());
+}
+BENCHMARK(BM_WriteFileMillion)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ReadFileMillion(benchmark::State& state)
+{
+    const PlaySeries& series = MillionPlaySeries();
+    const std::string file = BenchFile();
+    WriteSimFile(file, 1, MILLION, series);
+    PlaySeries back;
+    for (auto _ : state) {
+        const SimReadResult result = ReadSimFile(file, back);
+        if (!result.Ok()) state.SkipWithError(result.message.c_str());
+        benchmark::DoNotOptimize(back.Size());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(12 + 44 * series.Size()));
+    ::unlink(file.c_str());
+}
+BENCHMARK(BM_ReadFileMillion)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
