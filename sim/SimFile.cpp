@@ -36,6 +36,7 @@ std::int32_t GetInt32(const unsigned char* in) noexcept
 
 void EncodeRows(const PlayRow* rows, std::size_t count, unsigned char* out) noexcept
 {
+    if (count == 0) return;  // an empty series has no storage to copy from
     if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(out, rows, count * SIM_RECORD_BYTES);
     } else {
