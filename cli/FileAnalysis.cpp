@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #include "Commands.h"
 #include "SimFile.h"
@@ -34,5 +35,7 @@ int PrintFileAnalysis(const char* command, const std::vector<std::string>& args,
         return 0;
     } catch (const std::bad_alloc&) {
         return Fail(1, "not enough memory for '" + path + "'");
+    } catch (const std::length_error& error) {
+        return Fail(1, "'" + path + "': " + error.what());
     }
 }

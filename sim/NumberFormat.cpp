@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 std::string FormatInteger(std::int64_t value)
 {
@@ -28,17 +29,19 @@ std::string FormatGeneral(double value)
     if (value == 0.0) return "0";
 
     // glibc prints the exact expansion, so rounding it here happens once.
-    char exact[EXACT_DIGITS + 16];
+    char exact[EXACT_DIGITS + 40];
     std::snprintf(exact, sizeof exact, "%.*e", EXACT_DIGITS, std::fabs(value));
-    // exact = "d.ddd...e[+-]xx"
+    // exact = "d<point>ddd...e[+-]xx"; the point is the locale's, so only
+    // digits are read.
     char digits[SIGNIFICANT_DIGITS + 1];
-    digits[0] = exact[0];
-    for (int k = 1; k < SIGNIFICANT_DIGITS; ++k) digits[k] = exact[k + 1];
-    const char* expText = exact + 2 + EXACT_DIGITS + 1;
-    int exponent = std::atoi(expText);
+    int count = 0;
+    const char* e = std::strrchr(exact, 'e');
+    for (const char* c = exact; c < e && count <= SIGNIFICANT_DIGITS; ++c)
+        if (*c >= '0' && *c <= '9') digits[count++] = *c;
+    int exponent = std::atoi(e + 1);
 
     // Ties away from zero: the 16th digit alone decides.
-    if (exact[SIGNIFICANT_DIGITS + 1] >= '5') {
+    if (digits[SIGNIFICANT_DIGITS] >= '5') {
         int k = SIGNIFICANT_DIGITS - 1;
         while (k >= 0 && digits[k] == '9') digits[k--] = '0';
         if (k >= 0) {
