@@ -21,7 +21,7 @@ int RoleMarker(std::int32_t outcome) noexcept
 }
 
 // The counting pass, plus the sizes of the row lists so they are allocated once.
-void CountRows(const std::vector<PlayRow>& rows, ResultCounts& counts, std::size_t& normalRows,
+void CountRows(const PlaySeries::RowVector& rows, ResultCounts& counts, std::size_t& normalRows,
                std::array<std::size_t, MARKER_COUNT>& markerRows, std::size_t& releases)
 {
     for (const PlayRow& row : rows) {
@@ -45,7 +45,7 @@ struct RowPass {
     std::ptrdiff_t openLine = -1;
     std::int64_t bonusNumber = 0;
 
-    void Step(const std::vector<PlayRow>& rows, std::size_t i)
+    void Step(const PlaySeries::RowVector& rows, std::size_t i)
     {
         const PlayRow& row = rows[i];
         const auto index = static_cast<std::int32_t>(i);
