@@ -14,7 +14,10 @@
 namespace Ui {
 class TMainForm;
 }
+class QBarSeries;
+class QBarSet;
 class QLabel;
+class QPieSeries;
 class QTimer;
 class ResultListModel;
 class SlumpGraph;
@@ -38,6 +41,7 @@ class TAboutBox;
 //   SetProgress (0..100, more shows a full bar).
 // - Dialogs and message boxes only through platform's FileDialog (OpenDialog,
 //   SaveDialog) and MessageBox, which tests answer without showing anything.
+// - Before changing playSeries call DetachPlayList(); ShowResult shows it.
 // - No exception may leave a handler: catch and show it with
 //   ShowApplicationError (platform/ErrorDisplay.h).
 class TMainForm : public QMainWindow {
@@ -87,6 +91,10 @@ public:
     // whose text it leaves in panel 0.
     bool RunBatch();
 
+    // Empties the play list, which reads playSeries row by row: call it
+    // before changing the series (RunSingle and ShowResult do).
+    void DetachPlayList();
+
     // Status bar: panel 0 the commands' texts, panel 1 the clock.
     void SetStatusText(const QString& text, int panel = 0);
     QString StatusText(int panel = 0) const;
@@ -122,6 +130,14 @@ public:
     ResultListModel* ResultListViewModel() const { return resultListModel; }
     SlumpGraph* SlumpGraphView() const { return slumpGraph; }
 
+    // Chart series that the layout cannot hold; built with the window.
+    QPieSeries* RenSeries = nullptr;
+    QPieSeries* KoyakuSeries = nullptr;
+    QPieSeries* ModeStaySeries = nullptr;
+    QPieSeries* RTCancelSeries = nullptr;
+    QBarSeries* SlumpBSeries = nullptr;
+    QBarSet* SlumpBSet = nullptr;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -130,11 +146,12 @@ private:
     void BuildCharts();
     void ConnectHandlers();
     void SetBusyControls(bool enabled);
+    void StartCommand();
     void ClearResultViews();
     void FillStatTabs();
     void FillBonusList();
-    void FillCharts();
-    void SyncMarker(int marker, bool shown);
+    void FillBonusBars();
+    void MarkerCheckBoxClick(QObject* sender, int marker);
 
     TAboutBox* aboutBox = nullptr;
     int busyDepth = 0;

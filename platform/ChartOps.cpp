@@ -1,5 +1,8 @@
 #include "ChartOps.h"
 
+#include <QChart>
+#include <QFont>
+#include <QGraphicsSimpleTextItem>
 #include <QXYSeries>
 
 #include <algorithm>
@@ -96,4 +99,15 @@ QList<QPointF> DecimateScatter(std::span<const QPointF> points, double xMin, dou
 void ReplacePoints(QXYSeries* series, const QList<QPointF>& points)
 {
     series->replace(points);
+}
+
+void SetLeftAlignedTitle(QChart* chart, const QString& text, const QFont& font)
+{
+    chart->setTitleFont(font);
+    chart->setTitle(QStringLiteral(" "));
+    auto* title = new QGraphicsSimpleTextItem(text, chart);
+    title->setFont(font);
+    title->setBrush(Qt::black);
+    title->setPos(8, 4);
+    title->setZValue(10);
 }

@@ -22,3 +22,11 @@ QList<QPointF> DecimateScatter(std::span<const QPointF> points, double xMin, dou
 // Replaces every point of a series at once; appending one by one to a series
 // shown in a chart costs a redraw of the whole series per point.
 void ReplacePoints(QXYSeries* series, const QList<QPointF>& points);
+
+class QChart;
+class QFont;
+class QString;
+
+// A chart title at the chart's upper left (the component centres its own
+// title). The chart's own title keeps the room free above the plot.
+void SetLeftAlignedTitle(QChart* chart, const QString& text, const QFont& font);

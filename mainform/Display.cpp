@@ -1,0 +1,167 @@
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QTreeWidget>
+#include <QValueAxis>
+
+#include <algorithm>
+
+#include "MessagePump.h"
+#include "ResultListModel.h"
+#include "SlumpGraph.h"
+#include "Unit1.h"
+#include "ui_MainForm.h"
+
+namespace {
+void FillStatTab(QTreeWidget* list, QPieSeries* pie, const StatTab& tab)
+{
+    QList<QTreeWidgetItem*> items;
+    for (const StatLine& line : tab.lines)
+        items.append(new QTreeWidgetItem(QStringList{QString::fromStdString(line.name), QString::fromStdString(line.count),
+                                                     QString::fromStdString(line.rate),
+                                                     QString::fromStdString(line.inverse)}));
+    list->addTopLevelItems(items);
+    for (const PieSlice& slice : tab.slices) {
+        QPieSlice* added = pie->append(QString::fromStdString(slice.label), static_cast<qreal>(slice.y));
+        added->setColor(QColor(slice.color.r, slice.color.g, slice.color.b));
+        added->setBorderColor(Qt::black);
+        added->setLabelVisible(false);
+    }
+}
+}  // namespace
+
+void TMainForm::DetachPlayList()
+{
+    resultListModel->SetRowCount(0);
+}
+
+void TMainForm::ClearResultViews()
+{
+    DetachPlayList();
+    for (QTreeWidget* list :
+         {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->RTCancelListView, ui->ModeStayListView})
+        list->clear();
+    for (QPieSeries* pie : {RenSeries, KoyakuSeries, ModeStaySeries, RTCancelSeries}) pie->clear();
+    SlumpBSet->remove(0, SlumpBSet->count());
+    if (auto* axis = qobject_cast<QBarCategoryAxis*>(SlumpBSeries->attachedAxes().constFirst())) axis->clear();
+    slumpGraph->Clear();
+    ui->ResultLabel->clear();
+    analysis = ResultAnalysis{};
+}
+
+bool TMainForm::ShowResult()
+{
+    BusyGuard guard(*this);
+    ClearResultViews();
+    MessagePump pump;
+    AnalysisOutcome outcome = AnalyzeSeries(playSeries, [&](int percent) {
+        SetProgress(percent);
+        pump.Poll();
+        return !closing;
+    });
+    if (outcome.status != AnalysisOutcome::Status::Done) return false;
+    analysis = std::move(outcome.analysis);
+
+    resultListModel->SetRowCount(playSeries.Size());
+    FillBonusList();
+    slumpGraph->Show(playSeries, analysis);
+    FillBonusBars();
+    FillStatTabs();
+    ui->ResultLabel->setText(QString::fromStdString(analysis.summary));
+    saveAllowed = true;
+    return true;
+}
+
+void TMainForm::FillBonusList()
+{
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(analysis.bonusLines.size()));
+    for (const BonusLine& line : analysis.bonusLines) {
+        const auto cells = BonusListCells(playSeries, line);
+        QStringList texts;
+        // An open line has no texts in its last cells yet.
+        for (const std::string& cell : cells) texts.append(QString::fromStdString(cell));
+        while (!texts.isEmpty() && texts.constLast().isEmpty()) texts.removeLast();
+        items.append(new QTreeWidgetItem(texts));
+    }
+    ui->BListView->addTopLevelItems(items);
+    // The newest lines in view, as the list scrolls while it grows.
+    ui->BListView->scrollToBottom();
+}
+
+void TMainForm::FillBonusBars()
+{
+    QList<qreal> heights;
+    QStringList numbers;
+    heights.reserve(static_cast<qsizetype>(analysis.bonusBars.size()));
+    for (const ChartPoint& bar : analysis.bonusBars) {
+        heights.append(static_cast<qreal>(bar.y));
+        numbers.append(QString::number(bar.x));
+    }
+    SlumpBSet->append(heights);
+    auto* bonusAxis = qobject_cast<QBarCategoryAxis*>(SlumpBSeries->attachedAxes().constFirst());
+    bonusAxis->setCategories(numbers);
+    for (std::size_t i = 0; i < analysis.bonusBars.size(); ++i)
+        if (analysis.bonusBars[i].color == BAR_REG_COLOR) SlumpBSet->selectBar(static_cast<int>(i));
+    if (auto* playAxis = qobject_cast<QValueAxis*>(SlumpBSeries->attachedAxes().constLast())) {
+        const qreal highest = heights.isEmpty() ? 1 : *std::max_element(heights.cbegin(), heights.cend());
+        // Room above the tallest bar for its value.
+        playAxis->setRange(0, highest * 1.15 + 1);
+        playAxis->applyNiceNumbers();
+    }
+}
+
+void TMainForm::FillStatTabs()
+{
+    FillStatTab(ui->RenListView, RenSeries, analysis.ren);
+    FillStatTab(ui->KoyakuListView, KoyakuSeries, analysis.koyaku);
+    FillStatTab(ui->ModeStayListView, ModeStaySeries, analysis.modeStay);
+    FillStatTab(ui->RTCancelListView, RTCancelSeries, analysis.rtCancel);
+}
+
+void TMainForm::MarkerCheckBoxClick(QObject* sender, int marker)
+{
+    const auto* box = qobject_cast<const QCheckBox*>(sender);
+    // Only a tick shows the markers; a greyed box hides them like an empty one.
+    slumpGraph->SetMarkerShown(marker, box && box->checkState() == Qt::Checked);
+}
+
+void TMainForm::BIGCheckBoxClick(QObject* sender)
+{
+    MarkerCheckBoxClick(sender, MARKER_BIG);
+}
+
+void TMainForm::REGCheckBoxClick(QObject* sender)
+{
+    MarkerCheckBoxClick(sender, MARKER_REG);
+}
+
+void TMainForm::CherryCheckBoxClick(QObject* sender)
+{
+    MarkerCheckBoxClick(sender, MARKER_CHERRY);
+}
+
+void TMainForm::TawaraCheckBoxClick(QObject* sender)
+{
+    MarkerCheckBoxClick(sender, MARKER_BELL);
+}
+
+void TMainForm::MatuCheckBoxClick(QObject* sender)
+{
+    MarkerCheckBoxClick(sender, MARKER_BENTOU);
+}
+
+void TMainForm::HazureCheckBoxClick(QObject* sender)
+{
+    MarkerCheckBoxClick(sender, MARKER_HAZURE);
+}
+
+void TMainForm::ChanceCheckBoxClick(QObject* sender)
+{
+    MarkerCheckBoxClick(sender, MARKER_CHANCE);
+}

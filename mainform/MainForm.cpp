@@ -1,0 +1,278 @@
+#include <QAbstractItemView>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLegend>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QMenuBar>
+#include <QPieSeries>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QValueAxis>
+
+#include <ctime>
+
+#include "ChartOps.h"
+#include "Clock.h"
+#include "ResultListModel.h"
+#include "SlumpGraph.h"
+#include "Unit1.h"
+#include "ui_MainForm.h"
+
+namespace {
+constexpr int CLIENT_WIDTH = 606;
+constexpr int CLIENT_HEIGHT = 697;
+constexpr int STATUS_BAR_HEIGHT = 21;
+constexpr int STATUS_PANEL0_WIDTH = 450;
+
+void SetColumnWidths(QTreeWidget* list, std::initializer_list<int> widths)
+{
+    int column = 0;
+    for (const int width : widths) list->header()->resizeSection(column++, width);
+}
+
+QPieSeries* BuildPieChart(QChartView* view)
+{
+    auto* chart = new QChart;
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->setAnimationOptions(QChart::NoAnimation);
+    QLegend* legend = chart->legend();
+    legend->setAlignment(Qt::AlignRight);
+    legend->setBackgroundVisible(true);
+    legend->setBrush(Qt::white);
+    legend->setPen(QPen(Qt::black));
+    legend->setMarkerShape(QLegend::MarkerShapeRectangle);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    legend->setFont(font);
+    auto* series = new QPieSeries;
+    series->setName(QStringLiteral("円"));
+    series->setPieSize(0.9);
+    chart->addSeries(series);
+    view->setChart(chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    return series;
+}
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                              Qt::MSWindowsFixedSizeDialogHint),
+      slot(random),
+      ui(std::make_unique<Ui::TMainForm>())
+{
+    // The one seed of this program start; a run never reseeds.
+    random.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
+    slot.SetSetting(1);
+    BuildWindow();
+    BuildCharts();
+    ConnectHandlers();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::BuildWindow()
+{
+    ui->setupUi(this);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+
+    QPalette red = ui->Label3->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    ui->Label3->setPalette(red);
+    QFont hintFont = font;
+    hintFont.setPixelSize(11);
+    ui->Label5->setFont(hintFont);
+    ui->Label5->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    // Separators carry the names of the menu design.
+    int separator = 0;
+    for (QMenu* menu : {ui->FileMenu, ui->HelpMenu})
+        for (QAction* action : menu->actions())
+            if (action->isSeparator()) action->setObjectName(separator++ == 0 ? QStringLiteral("N1") : QStringLiteral("N2"));
+
+    resultListModel = new ResultListModel(playSeries, this);
+    ui->ResultListView->setModel(resultListModel);
+    QHeaderView* rows = ui->ResultListView->verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(16);
+    QHeaderView* columns = ui->ResultListView->horizontalHeader();
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    const int playListWidths[] = {60, 60, 70, 70, 70, 70, 150};
+    for (int column = 0; column < PLAY_LIST_COLUMNS; ++column) columns->resizeSection(column, playListWidths[column]);
+    SetColumnWidths(ui->BListView, {60, 60, 80, 80, 90, 60, 70});
+    SetColumnWidths(ui->RenListView, {70, 70, 70, 80});
+    SetColumnWidths(ui->KoyakuListView, {70, 70, 70, 80});
+    SetColumnWidths(ui->ModeStayListView, {70, 70, 70, 80});
+    SetColumnWidths(ui->RTCancelListView, {80, 70, 70, 80});
+
+    for (QCheckBox* box : {ui->BIGCheckBox, ui->REGCheckBox, ui->CherryCheckBox, ui->TawaraCheckBox, ui->MatuCheckBox,
+                           ui->ChanceCheckBox, ui->HazureCheckBox})
+        box->raise();
+
+    for (int panel = 0; panel < 2; ++panel) {
+        statusPanel[panel] = new QLabel(this);
+        statusPanel[panel]->setFrameShape(QFrame::Panel);
+        statusPanel[panel]->setFrameShadow(QFrame::Sunken);
+    }
+    statusPanel[0]->setFixedWidth(STATUS_PANEL0_WIDTH);
+    statusPanel[1]->setAlignment(Qt::AlignCenter);
+    ui->StatusBar1->addWidget(statusPanel[0]);
+    // The last panel takes the rest of the bar, as the clock needs it.
+    ui->StatusBar1->addWidget(statusPanel[1], 1);
+    ui->StatusBar1->setFixedHeight(STATUS_BAR_HEIGHT);
+    ui->StatusBar1->setSizeGripEnabled(false);
+
+    centralWidget()->setFixedSize(CLIENT_WIDTH, CLIENT_HEIGHT - STATUS_BAR_HEIGHT);
+    setFixedSize(CLIENT_WIDTH, ui->MainMenu->sizeHint().height() + CLIENT_HEIGHT);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    Timer1->start();
+}
+
+void TMainForm::BuildCharts()
+{
+    RenSeries = BuildPieChart(ui->RenChart);
+    KoyakuSeries = BuildPieChart(ui->KoyakuChart);
+    ModeStaySeries = BuildPieChart(ui->ModeStayChart);
+    RTCancelSeries = BuildPieChart(ui->RTCancelChart);
+
+    slumpGraph = new SlumpGraph(ui->SlumpChart);
+
+    auto* bars = new QChart;
+    bars->setBackgroundRoundness(0);
+    bars->setMargins(QMargins(4, 0, 4, 0));
+    bars->setAnimationOptions(QChart::NoAnimation);
+    QLinearGradient gradient(0, 0, 0, 1);
+    gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
+    gradient.setColorAt(0, Qt::white);
+    gradient.setColorAt(1, QColor(192, 192, 192));
+    bars->setBackgroundBrush(gradient);
+    bars->legend()->hide();
+    QFont titleFont(QStringLiteral("MS UI Gothic"));
+    titleFont.setPixelSize(12);
+    SetLeftAlignedTitle(bars, QStringLiteral("スランプグラフ"), titleFont);
+    SlumpBSeries = new QBarSeries;
+    SlumpBSeries->setName(QStringLiteral("SlumpBSeries"));
+    SlumpBSeries->setBarWidth(0.8);
+    SlumpBSeries->setLabelsVisible(true);
+    SlumpBSeries->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    SlumpBSet = new QBarSet(QStringLiteral("棒"));
+    // A BIG's bar is red; a REG's bar is selected, and selected bars are black.
+    SlumpBSet->setColor(QColor(255, 0, 0));
+    SlumpBSet->setSelectedColor(QColor(0, 0, 0));
+    SlumpBSet->setBorderColor(Qt::white);
+    SlumpBSet->setLabelColor(Qt::black);
+    SlumpBSeries->append(SlumpBSet);
+    bars->addSeries(SlumpBSeries);
+    auto* bonusAxis = new QBarCategoryAxis;
+    bonusAxis->setTitleText(QStringLiteral("ボーナス回数"));
+    auto* playAxis = new QValueAxis;
+    playAxis->setTitleText(QStringLiteral("Play数"));
+    playAxis->setLabelFormat(QStringLiteral("%.0f"));
+    bars->addAxis(bonusAxis, Qt::AlignBottom);
+    bars->addAxis(playAxis, Qt::AlignLeft);
+    SlumpBSeries->attachAxis(bonusAxis);
+    SlumpBSeries->attachAxis(playAxis);
+    ui->SlumpChart2->setChart(bars);
+    ui->Label5->raise();
+}
+
+void TMainForm::ConnectHandlers()
+{
+    connect(ui->FileOpenMenu, &QAction::triggered, this, [this] { FileOpenMenuClick(ui->FileOpenMenu); });
+    connect(ui->FileSaveMenu, &QAction::triggered, this, [this] { FileSaveMenuClick(ui->FileSaveMenu); });
+    connect(ui->FileStartMenu, &QAction::triggered, this, [this] { FileStartMenuClick(ui->FileStartMenu); });
+    connect(ui->FileExitMenu, &QAction::triggered, this, [this] { FileExitMenuClick(ui->FileExitMenu); });
+    connect(ui->HelpAboutMenu, &QAction::triggered, this, [this] { HelpAboutMenuClick(ui->HelpAboutMenu); });
+    connect(ui->HelpManMenu, &QAction::triggered, this, [this] { HelpManMenuClick(ui->HelpManMenu); });
+    connect(ui->JWord1, &QAction::triggered, this, [this] { JWord1Click(ui->JWord1); });
+    connect(ui->N3, &QAction::triggered, this, [this] { N3Click(ui->N3); });
+    connect(ui->N4, &QAction::triggered, this, [this] { N4Click(ui->N4); });
+    connect(ui->FlevelButton, &QPushButton::clicked, this, [this] { FlevelButtonClick(ui->FlevelButton); });
+    connect(ui->StartButton, &QPushButton::clicked, this, [this] { StartButtonClic(ui->StartButton); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
+    connect(ui->BIGCheckBox, &QCheckBox::clicked, this, [this] { BIGCheckBoxClick(ui->BIGCheckBox); });
+    connect(ui->REGCheckBox, &QCheckBox::clicked, this, [this] { REGCheckBoxClick(ui->REGCheckBox); });
+    connect(ui->CherryCheckBox, &QCheckBox::clicked, this, [this] { CherryCheckBoxClick(ui->CherryCheckBox); });
+    connect(ui->TawaraCheckBox, &QCheckBox::clicked, this, [this] { TawaraCheckBoxClick(ui->TawaraCheckBox); });
+    connect(ui->MatuCheckBox, &QCheckBox::clicked, this, [this] { MatuCheckBoxClick(ui->MatuCheckBox); });
+    connect(ui->HazureCheckBox, &QCheckBox::clicked, this, [this] { HazureCheckBoxClick(ui->HazureCheckBox); });
+    connect(ui->ChanceCheckBox, &QCheckBox::clicked, this, [this] { ChanceCheckBoxClick(ui->ChanceCheckBox); });
+}
+
+void TMainForm::SetStatusText(const QString& text, int panel)
+{
+    statusPanel[panel]->setText(text);
+}
+
+QString TMainForm::StatusText(int panel) const
+{
+    return statusPanel[panel]->text();
+}
+
+void TMainForm::SetProgress(int percent)
+{
+    ui->ProgressBar1->setValue(std::clamp(percent, 0, 100));
+}
+
+void TMainForm::Timer1Timer(QObject*)
+{
+    SetStatusText(ClockText(), 1);
+}
+
+void TMainForm::FileExitMenuClick(QObject*)
+{
+    close();
+}
+
+TMainForm::BusyGuard::BusyGuard(TMainForm& form) : form(form)
+{
+    if (form.busyDepth++ == 0) form.SetBusyControls(false);
+}
+
+TMainForm::BusyGuard::~BusyGuard()
+{
+    if (--form.busyDepth > 0) return;
+    form.SetBusyControls(true);
+    // The close the user asked for while the work ran.
+    if (form.closing) QTimer::singleShot(0, &form, &QWidget::close);
+}
+
+void TMainForm::SetBusyControls(bool enabled)
+{
+    ui->StartButton->setEnabled(enabled);
+    ui->FileStartMenu->setEnabled(enabled);
+    ui->FileOpenMenu->setEnabled(enabled);
+    ui->FileSaveMenu->setEnabled(enabled && saveAllowed);
+    ui->FlevelButton->setEnabled(enabled);
+    ui->PlayNumEdit->setEnabled(enabled);
+    ui->FlevelComboBox->setEnabled(enabled);
+    ui->SimNumEdit->setEnabled(enabled);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (IsBusy()) {
+        // The work on the stack below still uses the window; it sees the flag
+        // at its next pump and unwinds, and the last guard closes for real.
+        closing = true;
+        event->ignore();
+        return;
+    }
+    Timer1->stop();
+    event->accept();
+}

@@ -1,0 +1,52 @@
+#include "ResultListModel.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "PlaySeries.h"
+#include "ResultAnalysis.h"
+
+namespace {
+const char* const COLUMN_CAPTIONS[PLAY_LIST_COLUMNS] = {
+    "PLAY数", "PLAY数2", "確定役", "モード", "メダル数", "特殊前兆", "備考",
+};
+}  // namespace
+
+ResultListModel::ResultListModel(const PlaySeries& series, QObject* parent)
+    : QAbstractTableModel(parent), series(series)
+{
+}
+
+void ResultListModel::SetRowCount(std::size_t count)
+{
+    beginResetModel();
+    // A view counts rows in int; longer runs are refused before they start.
+    rows = static_cast<int>(std::min<std::size_t>({count, series.Size(), static_cast<std::size_t>(INT_MAX)}));
+    endResetModel();
+}
+
+int ResultListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : rows;
+}
+
+int ResultListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : PLAY_LIST_COLUMNS;
+}
+
+QVariant ResultListModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const auto row = static_cast<std::size_t>(index.row());
+    if (row >= series.Size()) return {};
+    return QString::fromStdString(PlayListCell(series[row], index.column()));
+}
+
+QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= PLAY_LIST_COLUMNS)
+        return {};
+    return QString::fromUtf8(COLUMN_CAPTIONS[section]);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include <cstddef>
+
+class PlaySeries;
+
+// The play list "PLAY情報" as a virtual list: it holds only a row count and
+// formats a line's cells when the view asks for them, so a million rows cost
+// no memory of their own. data() plays the role of ResultListViewData.
+//
+// The series must not change while the count is above 0: the window sets the
+// count after a display pass and back to 0 before the series is replaced.
+class ResultListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit ResultListModel(const PlaySeries& series, QObject* parent = nullptr);
+
+    // Rows 0..count-1 of the series become visible (count <= series size).
+    void SetRowCount(std::size_t count);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    const PlaySeries& series;
+    int rows = 0;
+};

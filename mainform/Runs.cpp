@@ -1,0 +1,110 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <new>
+#include <stdexcept>
+
+#include "Convert.h"
+#include "ErrorDisplay.h"
+#include "MessageBox.h"
+#include "MessagePump.h"
+#include "SingleRun.h"
+#include "Unit1.h"
+#include "WholeNumber.h"
+#include "ui_MainForm.h"
+
+namespace {
+const QString RUNNING_TEXT = QStringLiteral("シミュレーション実行中・・・");
+const QString DONE_TEXT = QStringLiteral("シミュレーション完了");
+const QString HIDDEN_SETTING_HINT = QStringLiteral("終了時に設定が確認できます");
+const char* const SETTING_RANGE_TEXT = "設定は、1～6または?にしてください。";
+
+// A refusal of the start command: shown in an error box by the command.
+class Refusal : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+SettingChoice ParseSettingField(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    const auto choice = ParseSettingText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (!choice) throw ConversionError(text);
+    return *choice;
+}
+}  // namespace
+
+void TMainForm::StartButtonClic(QObject* sender)
+{
+    FileStartMenuClick(sender);
+}
+
+void TMainForm::FileStartMenuClick(QObject*)
+{
+    if (IsBusy()) return;
+    RunHandler([this] {
+        try {
+            StartCommand();
+        } catch (const Refusal& refusal) {
+            SetStatusText(QString());
+            MessageBox::ShowError(this, QString::fromUtf8(refusal.what()));
+        }
+    });
+}
+
+void TMainForm::StartCommand()
+{
+    const int plays = StrToInt(ui->PlayNumEdit->text());
+    if (plays < 1) throw Refusal("Play数は、1以上にしてください。");
+    const int sims = StrToInt(ui->SimNumEdit->text());
+    if (sims < 1) throw Refusal("Sim回数は、1以上にしてください。");
+    const SettingChoice setting = ParseSettingField(ui->FlevelComboBox->currentText());
+    if (!setting.hidden && !IsValidSetting(setting.value)) throw Refusal(SETTING_RANGE_TEXT);
+    if (const std::int64_t most = MaxPlaysForMemory(); most > 0 && plays > most)
+        throw Refusal(QStringLiteral("Play数が大きすぎます。このコンピュータのメモリでは、Play数は%1までにしてください。")
+                          .arg(most)
+                          .toStdString());
+
+    BusyGuard guard(*this);
+    SetStatusText(RUNNING_TEXT);
+    try {
+        bool finished = true;
+        if (sims == 1) {
+            finished = RunSingle() && ShowResult();
+        } else {
+            // A batch that stopped on its file error leaves its own text.
+            if (!RunBatch()) return;
+        }
+        if (finished) SetStatusText(DONE_TEXT);
+        else if (StatusText() == RUNNING_TEXT) SetStatusText(QString());
+    } catch (...) {
+        // Nothing runs any more, whatever the error.
+        SetStatusText(QString());
+        throw;
+    }
+}
+
+bool TMainForm::RunSingle()
+{
+    BusyGuard guard(*this);
+    playSeries.Clear();
+    const int plays = StrToInt(ui->PlayNumEdit->text());
+    const SettingChoice setting = ParseSettingField(ui->FlevelComboBox->currentText());
+    // The machine is defined for settings 1 to 6 only.
+    if (!setting.hidden && !IsValidSetting(setting.value)) throw std::runtime_error(SETTING_RANGE_TEXT);
+    DetachPlayList();
+    try {
+        return ::RunSingle(slot, random, plays, setting, playSeries, [&] {
+            ui->Label3->setText(setting.hidden ? HIDDEN_SETTING_HINT : QString());
+            MessagePump::ProcessPendingMessages();
+            return !closing;
+        });
+    } catch (const std::bad_alloc&) {
+        // Give the memory back at once; the rows so far show nothing useful.
+        playSeries.Clear();
+        playSeries.ShrinkToFit();
+        throw;
+    }
+}

@@ -1,0 +1,236 @@
+#include "SlumpGraph.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLinearGradient>
+#include <QScatterSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <climits>
+
+#include "ChartOps.h"
+
+namespace {
+// Plot area the chart has before it was ever laid out (hidden window).
+constexpr int FALLBACK_COLUMNS = 520;
+constexpr int FALLBACK_ROWS = 160;
+constexpr double START_PLAY_AXIS_MAX = 24;
+
+struct MarkerLook {
+    MarkerSeries marker;
+    QScatterSeries::MarkerShape shape;
+};
+// Legend order of the marker series.
+constexpr MarkerLook MARKER_LOOKS[] = {
+    {MARKER_BIG, QScatterSeries::MarkerShapeRotatedRectangle},
+    {MARKER_REG, QScatterSeries::MarkerShapeTriangle},
+    {MARKER_CHERRY, QScatterSeries::MarkerShapeCircle},
+    {MARKER_BENTOU, QScatterSeries::MarkerShapeCircle},
+    {MARKER_BELL, QScatterSeries::MarkerShapeTriangle},
+    {MARKER_HAZURE, QScatterSeries::MarkerShapeTriangle},
+    {MARKER_CHANCE, QScatterSeries::MarkerShapeCircle},
+};
+
+QColor ToColor(const Rgb& rgb)
+{
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+}  // namespace
+
+SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new QChart)
+{
+    const QFont gothic(QStringLiteral("MS UI Gothic"));
+    QFont mincho(QStringLiteral("ＭＳ Ｐ明朝"));
+    mincho.setPixelSize(12);
+    QFont titleFont = gothic;
+    titleFont.setPixelSize(12);
+
+    chart->setMargins(QMargins(4, 0, 4, 0));
+    chart->setBackgroundRoundness(0);
+    QLinearGradient gradient(0, 0, 0, 1);
+    gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
+    gradient.setColorAt(0, QColor(192, 192, 192));
+    gradient.setColorAt(1, Qt::white);
+    chart->setBackgroundBrush(gradient);
+    chart->setPlotAreaBackgroundVisible(false);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    SetLeftAlignedTitle(chart, QStringLiteral("スランプグラフ"), titleFont);
+
+    bottomAxis = new QValueAxis;
+    bottomAxis->setTitleText(QStringLiteral("play"));
+    bottomAxis->setLabelFormat(QStringLiteral("%.0f"));
+    leftAxis = new QValueAxis;
+    leftAxis->setTitleText(QStringLiteral("Medal"));
+    leftAxis->setLabelFormat(QStringLiteral("%.0f"));
+    rightAxis = new QValueAxis;
+    rightAxis->setTitleText(QStringLiteral("滞在モード"));
+    rightAxis->setRange(0.5, 3.5);
+    rightAxis->setTickType(QValueAxis::TicksDynamic);
+    rightAxis->setTickAnchor(1);
+    rightAxis->setTickInterval(1);
+    rightAxis->setMinorTickCount(4);
+    rightAxis->setLabelFormat(QStringLiteral("%.0f"));
+    for (QValueAxis* axis : {bottomAxis, leftAxis, rightAxis}) {
+        axis->setLabelsFont(mincho);
+        axis->setTitleFont(mincho);
+    }
+    chart->addAxis(bottomAxis, Qt::AlignBottom);
+    chart->addAxis(leftAxis, Qt::AlignLeft);
+    chart->addAxis(rightAxis, Qt::AlignRight);
+
+    ModeSeries = new QLineSeries;
+    ModeSeries->setName(QStringLiteral("ModeSeries"));
+    ModeSeries->setPen(QPen(QColor(0, 128, 255), 1));
+    SlumpSeries = new QLineSeries;
+    SlumpSeries->setName(QStringLiteral("SlumpSeries"));
+    SlumpSeries->setPen(QPen(QColor(255, 0, 0), 2));
+    chart->addSeries(ModeSeries);
+    ModeSeries->attachAxis(bottomAxis);
+    ModeSeries->attachAxis(rightAxis);
+    chart->addSeries(SlumpSeries);
+    SlumpSeries->attachAxis(bottomAxis);
+    SlumpSeries->attachAxis(leftAxis);
+    for (const MarkerLook& look : MARKER_LOOKS) {
+        auto* series = new QScatterSeries;
+        series->setName(QString::fromUtf8(MARKER_SERIES_NAMES[look.marker]));
+        series->setMarkerShape(look.shape);
+        series->setMarkerSize(7);
+        series->setColor(ToColor(MARKER_COLORS[look.marker]));
+        series->setBorderColor(QColor(64, 64, 64));
+        chart->addSeries(series);
+        series->attachAxis(bottomAxis);
+        series->attachAxis(leftAxis);
+        series->setVisible(false);
+        markerSeries[look.marker] = series;
+    }
+
+    QLegend* legend = chart->legend();
+    legend->setFont(mincho);
+    legend->setBackgroundVisible(true);
+    legend->setBrush(Qt::white);
+    legend->setPen(QPen(Qt::black));
+    legend->markers(ModeSeries).constFirst()->setVisible(false);
+    legend->markers(SlumpSeries).constFirst()->setVisible(false);
+    legend->detachFromChart();
+    legend->setGeometry(QRectF(520, 5, 70, 112));
+
+    connect(bottomAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
+    connect(leftAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
+
+    view->setChart(chart);
+    view->setRenderHint(QPainter::Antialiasing, false);
+    Clear();
+}
+
+void SlumpGraph::Clear()
+{
+    slumpPoints.clear();
+    slumpPoints.shrink_to_fit();
+    modePoints.clear();
+    modePoints.shrink_to_fit();
+    for (auto& points : markerPoints) {
+        points.clear();
+        points.shrink_to_fit();
+    }
+    refreshing = true;
+    chart->zoomReset();
+    bottomAxis->setRange(0, START_PLAY_AXIS_MAX);
+    leftAxis->setRange(0, 1);
+    refreshing = false;
+    Refresh();
+}
+
+void SlumpGraph::Show(const PlaySeries& series, const ResultAnalysis& analysis)
+{
+    slumpPoints.reserve(analysis.normalRows.size());
+    modePoints.reserve(analysis.normalRows.size());
+    for (const std::int32_t row : analysis.normalRows) {
+        const PlayRow& r = series[static_cast<std::size_t>(row)];
+        const ChartPoint slump = SlumpPoint(r);
+        const ChartPoint mode = ModePoint(r);
+        slumpPoints.emplace_back(static_cast<double>(slump.x), static_cast<double>(slump.y));
+        modePoints.emplace_back(static_cast<double>(mode.x), static_cast<double>(mode.y));
+    }
+    for (int m = 0; m < MARKER_COUNT; ++m) {
+        auto& points = markerPoints[static_cast<std::size_t>(m)];
+        points.reserve(analysis.markerRows[static_cast<std::size_t>(m)].size());
+        for (const std::int32_t row : analysis.markerRows[static_cast<std::size_t>(m)]) {
+            const PlayRow& r = series[static_cast<std::size_t>(row)];
+            points.emplace_back(r.playCount, r.medals);
+        }
+    }
+    // The balance axis follows the data, markers of bonus games included.
+    std::int32_t low = INT_MAX;
+    std::int32_t high = INT_MIN;
+    for (const PlayRow& r : series.Rows()) {
+        low = std::min(low, r.medals);
+        high = std::max(high, r.medals);
+    }
+    if (low == high) {
+        --low;
+        ++high;
+    }
+    refreshing = true;
+    chart->zoomReset();
+    bottomAxis->setRange(static_cast<double>(analysis.axisMin), static_cast<double>(analysis.axisMax));
+    leftAxis->setRange(low, high);
+    leftAxis->applyNiceNumbers();
+    refreshing = false;
+    Refresh();
+}
+
+void SlumpGraph::SetMarkerShown(int marker, bool shown)
+{
+    markerShown[static_cast<std::size_t>(marker)] = shown;
+    QScatterSeries* series = markerSeries[static_cast<std::size_t>(marker)];
+    if (shown) RefreshMarker(marker, leftAxis->min(), leftAxis->max(), PlotColumns(), PlotRows());
+    series->setVisible(shown);
+    // The legend lists the markers whether they are shown or not.
+    for (QLegendMarker* legendMarker : chart->legend()->markers(series)) legendMarker->setVisible(true);
+}
+
+bool SlumpGraph::MarkerShown(int marker) const
+{
+    return markerShown[static_cast<std::size_t>(marker)];
+}
+
+int SlumpGraph::PlotColumns() const
+{
+    const int width = static_cast<int>(chart->plotArea().width());
+    return width > 0 ? width : FALLBACK_COLUMNS;
+}
+
+int SlumpGraph::PlotRows() const
+{
+    const int height = static_cast<int>(chart->plotArea().height());
+    return height > 0 ? height : FALLBACK_ROWS;
+}
+
+void SlumpGraph::Refresh()
+{
+    if (refreshing) return;
+    refreshing = true;
+    const double xMin = bottomAxis->min();
+    const double xMax = bottomAxis->max();
+    const int columns = PlotColumns();
+    ReplacePoints(SlumpSeries, DecimateMinMax(slumpPoints, xMin, xMax, columns));
+    ReplacePoints(ModeSeries, DecimateMinMax(modePoints, xMin, xMax, columns));
+    for (int m = 0; m < MARKER_COUNT; ++m) {
+        if (markerShown[static_cast<std::size_t>(m)]) {
+            RefreshMarker(m, leftAxis->min(), leftAxis->max(), columns, PlotRows());
+        } else if (markerSeries[static_cast<std::size_t>(m)]->count() > 0) {
+            markerSeries[static_cast<std::size_t>(m)]->clear();
+        }
+    }
+    refreshing = false;
+}
+
+void SlumpGraph::RefreshMarker(int marker, double yMin, double yMax, int columns, int rows)
+{
+    ReplacePoints(markerSeries[static_cast<std::size_t>(marker)],
+                  DecimateScatter(markerPoints[static_cast<std::size_t>(marker)], bottomAxis->min(),
+                                  bottomAxis->max(), yMin, yMax, columns, rows));
+}
