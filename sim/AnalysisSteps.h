@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 #include "PlaySeries.h"
 #include "ResultAnalysis.h"
@@ -10,11 +10,11 @@
 // The pieces AnalyzeSeries is made of, open to the tests. Texts are UTF-8
 // literals; every function depends on its arguments alone.
 
-std::string_view OutcomeText(const PlayRow& row) noexcept;   // "チェリー", "777(赤)", ...
-std::string_view ModeText(std::int32_t mode) noexcept;       // "モード1".."モード3" or empty
-std::string_view ModeCellText(const PlayRow& row) noexcept;  // "BIG!", "REG!" or the mode text
-std::string_view PreSignName(std::int32_t preSign) noexcept; // "チェリー", "弁当", ... or empty
-std::string_view PreSignMark(const PlayRow& row) noexcept;   // "-" or "◎"
+std::string_view OutcomeText(const PlayRow& row) noexcept;    // "チェリー", "777(赤)", ...
+std::string_view ModeText(std::int32_t mode) noexcept;        // "モード1".."モード3" or empty
+std::string_view ModeCellText(const PlayRow& row) noexcept;   // "BIG!", "REG!" or the mode text
+std::string_view PreSignName(std::int32_t preSign) noexcept;  // "チェリー", "弁当", ... or empty
+std::string_view PreSignMark(const PlayRow& row) noexcept;    // "-" or "◎"
 // The trigger text left on a row: "1G連", "規定RT", a pre-sign name or empty.
 std::string_view TriggerText(const PlayRow& row) noexcept;
 // Appends the remark ("備考") of a row.

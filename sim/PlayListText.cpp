@@ -15,20 +15,35 @@ void AppendInteger(std::int64_t value, std::string& out)
 void AppendCell(const PlayRow& row, int column, std::string& out)
 {
     switch (column) {
-    case 0:
-        if (row.IsNormalGame()) AppendInteger(row.playCount, out);
-        else out += '-';
-        break;
-    case 1:
-        if (row.IsNormalGame()) AppendInteger(row.gamesSinceBonus, out);
-        else out += '-';
-        break;
-    case 2: out += OutcomeText(row); break;
-    case 3: out += ModeCellText(row); break;
-    case 4: AppendInteger(row.medals, out); break;
-    case 5: out += PreSignMark(row); break;
-    case 6: AppendRemark(row, out); break;
-    default: break;
+        case 0:
+            if (row.IsNormalGame())
+                AppendInteger(row.playCount, out);
+            else
+                out += '-';
+            break;
+        case 1:
+            if (row.IsNormalGame())
+                AppendInteger(row.gamesSinceBonus, out);
+            else
+                out += '-';
+            break;
+        case 2:
+            out += OutcomeText(row);
+            break;
+        case 3:
+            out += ModeCellText(row);
+            break;
+        case 4:
+            AppendInteger(row.medals, out);
+            break;
+        case 5:
+            out += PreSignMark(row);
+            break;
+        case 6:
+            AppendRemark(row, out);
+            break;
+        default:
+            break;
     }
 }
 

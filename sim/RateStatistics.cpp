@@ -45,12 +45,9 @@ StatTab RenTab(const ResultCounts& counts)
     const auto& bonus = counts.bonusOutcome;
     StatTab tab;
     tab.lines = {
-        RateLine("チェリー", chain[2], bonus[1]),
-        RateLine("弁当箱", chain[4], bonus[3]),
-        RateLine("ベル", chain[3], bonus[2]),
-        RateLine("JACIN", chain[1], bonus[12]),
-        RateLine("純ハズレ", chain[5], bonus[6]),
-        CertainLine("JACハズレ", chain[6]),
+        RateLine("チェリー", chain[2], bonus[1]), RateLine("弁当箱", chain[4], bonus[3]),
+        RateLine("ベル", chain[3], bonus[2]),     RateLine("JACIN", chain[1], bonus[12]),
+        RateLine("純ハズレ", chain[5], bonus[6]), CertainLine("JACハズレ", chain[6]),
         CertainLine("パンク", chain[7]),
     };
     AddSlice(tab, "チェリー", chain[2], RED);
@@ -68,12 +65,9 @@ StatTab KoyakuTab(const ResultCounts& counts, std::int32_t plays)
     const auto& normal = counts.normalOutcome;
     StatTab tab;
     tab.lines = {
-        RateLine("チェリー", normal[1], plays),
-        RateLine("ベル", normal[2], plays),
-        RateLine("弁当箱", normal[3], plays),
-        RateLine("リプレイ", normal[4], plays),
-        RateLine("純ハズレ", normal[6], plays),
-        RateLine("チャンス目", normal[5], plays),
+        RateLine("チェリー", normal[1], plays), RateLine("ベル", normal[2], plays),
+        RateLine("弁当箱", normal[3], plays),   RateLine("リプレイ", normal[4], plays),
+        RateLine("純ハズレ", normal[6], plays), RateLine("チャンス目", normal[5], plays),
     };
     AddSlice(tab, "チェリー", normal[1], RED);
     AddSlice(tab, "ベル", normal[2], YELLOW);

@@ -9,7 +9,10 @@ constexpr std::size_t CHUNK_BYTES = std::size_t{1} << 20;
 // Collects text; with a stream it hands each full chunk over.
 class TextOut {
 public:
-    explicit TextOut(std::FILE* stream = nullptr) : stream(stream) { text.reserve(stream ? 2 * CHUNK_BYTES : 4096); }
+    explicit TextOut(std::FILE* stream = nullptr) : stream(stream)
+    {
+        text.reserve(stream ? 2 * CHUNK_BYTES : 4096);
+    }
 
     std::string& Text() noexcept { return text; }
     void Put(std::string_view part) { text += part; }
@@ -42,7 +45,8 @@ public:
 private:
     void Flush()
     {
-        if (ok && !text.empty() && std::fwrite(text.data(), 1, text.size(), stream) != text.size()) ok = false;
+        if (ok && !text.empty() && std::fwrite(text.data(), 1, text.size(), stream) != text.size())
+            ok = false;
         text.clear();
     }
 
@@ -92,7 +96,8 @@ void PutReport(TextOut& out, const PlaySeries& series, const ResultAnalysis& ana
 
     StatSection(out, "[1G連情報]", {"種別", "当選回数", "当選率", "当選率(1/X)"}, analysis.ren);
     StatSection(out, "[小役出現率]", {"絵柄", "出現回数", "出現率", "出現率(1/X)"}, analysis.koyaku);
-    StatSection(out, "[モード別滞在率]", {"モード", "滞在プレイ数", "滞在率", "滞在率(1/X)"}, analysis.modeStay);
+    StatSection(out, "[モード別滞在率]", {"モード", "滞在プレイ数", "滞在率", "滞在率(1/X)"},
+                analysis.modeStay);
     StatSection(out, "[RT解除情報]", {"種別", "解除回数", "解除率", "解除率(1/X)"}, analysis.rtCancel);
 
     out.Put("\n[シミュレーション結果]");
@@ -153,7 +158,9 @@ void PutCharts(TextOut& out, const PlaySeries& series, const ResultAnalysis& ana
     for (std::size_t k = 0; k < MARKER_COUNT; ++k) {
         const Rgb color = MARKER_COLORS[k];
         PointSection(out, "[" + std::string(MARKER_SERIES_NAMES[k]) + "]", analysis.markerRows[k], series,
-                     [color](const PlayRow& row) { return ChartPoint{row.playCount, row.medals, color}; });
+                     [color](const PlayRow& row) {
+                         return ChartPoint{row.playCount, row.medals, color};
+                     });
     }
     out.Put("\n[SlumpBSeries]");
     out.EndLine();

@@ -11,12 +11,18 @@ namespace {
 int RoleMarker(std::int32_t outcome) noexcept
 {
     switch (outcome) {
-    case 1: return MARKER_CHERRY;
-    case 2: return MARKER_BELL;
-    case 3: return MARKER_BENTOU;
-    case 5: return MARKER_CHANCE;
-    case 6: return MARKER_HAZURE;
-    default: return -1;
+        case 1:
+            return MARKER_CHERRY;
+        case 2:
+            return MARKER_BELL;
+        case 3:
+            return MARKER_BENTOU;
+        case 5:
+            return MARKER_CHANCE;
+        case 6:
+            return MARKER_HAZURE;
+        default:
+            return -1;
     }
 }
 
@@ -33,7 +39,8 @@ void CountRows(const PlaySeries::RowVector& rows, ResultCounts& counts, std::siz
         } else if (outcome >= 1 && outcome <= 12) {
             ++counts.bonusOutcome[static_cast<std::size_t>(outcome)];
         }
-        if (const int marker = RoleMarker(outcome); marker >= 0) ++markerRows[static_cast<std::size_t>(marker)];
+        if (const int marker = RoleMarker(outcome); marker >= 0)
+            ++markerRows[static_cast<std::size_t>(marker)];
         if (outcome == 7) ++markerRows[MARKER_BIG];
         if (outcome == 8) ++markerRows[MARKER_REG];
         if (row.IsRelease()) ++releases;
@@ -56,16 +63,21 @@ struct RowPass {
             result.markerRows[static_cast<std::size_t>(marker)].push_back(index);
         if (row.IsRelease()) {
             const ReleaseClass kind = ClassifyRelease(row);
-            if (kind == ReleaseClass::Chain) ++counts.chainReleases;
-            else if (kind == ReleaseClass::Regular) ++counts.regularReleases;
-            else if (row.preSign >= 1 && row.preSign <= 4) ++counts.preSignReleases[static_cast<std::size_t>(row.preSign)];
+            if (kind == ReleaseClass::Chain)
+                ++counts.chainReleases;
+            else if (kind == ReleaseClass::Regular)
+                ++counts.regularReleases;
+            else if (row.preSign >= 1 && row.preSign <= 4)
+                ++counts.preSignReleases[static_cast<std::size_t>(row.preSign)];
             const bool big = row.outcome == 7;
             if (big && kind != ReleaseClass::Chain) ++counts.bigFirstHits;
             ++bonusNumber;
             result.markerRows[big ? MARKER_BIG : MARKER_REG].push_back(index);
-            result.bonusBars.push_back({bonusNumber, row.gamesSinceBonus, big ? BAR_BIG_COLOR : BAR_REG_COLOR});
+            result.bonusBars.push_back(
+                {bonusNumber, row.gamesSinceBonus, big ? BAR_BIG_COLOR : BAR_REG_COLOR});
         }
-        if (row.chainTrigger >= 1 && row.chainTrigger <= 7) ++counts.chain[static_cast<std::size_t>(row.chainTrigger)];
+        if (row.chainTrigger >= 1 && row.chainTrigger <= 7)
+            ++counts.chain[static_cast<std::size_t>(row.chainTrigger)];
 
         if (!row.IsNormalGame()) return;
         // Closing before opening: a 1G連 release ends the previous line and starts its own.
@@ -88,13 +100,14 @@ struct RowPass {
 std::size_t ResultAnalysis::MemoryBytes() const noexcept
 {
     std::size_t bytes = sizeof(*this) + normalRows.capacity() * sizeof(std::int32_t) +
-                        bonusBars.capacity() * sizeof(ChartPoint) + bonusLines.capacity() * sizeof(BonusLine) +
-                        summary.capacity();
+                        bonusBars.capacity() * sizeof(ChartPoint) +
+                        bonusLines.capacity() * sizeof(BonusLine) + summary.capacity();
     for (const auto& rows : markerRows) bytes += rows.capacity() * sizeof(std::int32_t);
     for (const StatTab* tab : {&ren, &koyaku, &modeStay, &rtCancel}) {
         bytes += tab->lines.capacity() * sizeof(StatLine) + tab->slices.capacity() * sizeof(PieSlice);
         for (const StatLine& line : tab->lines)
-            bytes += line.name.capacity() + line.count.capacity() + line.rate.capacity() + line.inverse.capacity();
+            bytes +=
+                line.name.capacity() + line.count.capacity() + line.rate.capacity() + line.inverse.capacity();
     }
     return bytes;
 }

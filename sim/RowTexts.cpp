@@ -10,28 +10,44 @@ ReleaseClass ClassifyRelease(const PlayRow& row) noexcept
 std::string_view OutcomeText(const PlayRow& row) noexcept
 {
     switch (row.outcome) {
-    case 1: return "チェリー";
-    case 2: return "ベル";
-    case 3: return "弁当箱";
-    case 4: return "リプレイ";
-    case 5: return "チャンス目";
-    case 6: return "純ハズレ";
-    case 7: return row.bigColor == 0 ? "777(赤)" : "777(青)";
-    case 8: return "REG";
-    case 10: return "JAC";
-    case 11: return "JACハズレ";
-    case 12: return "JAC-IN";
-    default: return {};
+        case 1:
+            return "チェリー";
+        case 2:
+            return "ベル";
+        case 3:
+            return "弁当箱";
+        case 4:
+            return "リプレイ";
+        case 5:
+            return "チャンス目";
+        case 6:
+            return "純ハズレ";
+        case 7:
+            return row.bigColor == 0 ? "777(赤)" : "777(青)";
+        case 8:
+            return "REG";
+        case 10:
+            return "JAC";
+        case 11:
+            return "JACハズレ";
+        case 12:
+            return "JAC-IN";
+        default:
+            return {};
     }
 }
 
 std::string_view ModeText(std::int32_t mode) noexcept
 {
     switch (mode) {
-    case 0: return "モード1";
-    case 1: return "モード2";
-    case 2: return "モード3";
-    default: return {};
+        case 0:
+            return "モード1";
+        case 1:
+            return "モード2";
+        case 2:
+            return "モード3";
+        default:
+            return {};
     }
 }
 
@@ -45,11 +61,16 @@ std::string_view ModeCellText(const PlayRow& row) noexcept
 std::string_view PreSignName(std::int32_t preSign) noexcept
 {
     switch (preSign) {
-    case 1: return "チェリー";
-    case 2: return "弁当";
-    case 3: return "チャンス目";
-    case 4: return "純ハズレ";
-    default: return {};
+        case 1:
+            return "チェリー";
+        case 2:
+            return "弁当";
+        case 3:
+            return "チャンス目";
+        case 4:
+            return "純ハズレ";
+        default:
+            return {};
     }
 }
 
@@ -73,9 +94,12 @@ std::string_view TriggerText(const PlayRow& row) noexcept
 {
     if (ShowsPreSign(row)) return PreSignName(row.preSign);
     switch (ClassifyRelease(row)) {
-    case ReleaseClass::Chain: return "1G連";
-    case ReleaseClass::Regular: return "規定RT";
-    default: return {};
+        case ReleaseClass::Chain:
+            return "1G連";
+        case ReleaseClass::Regular:
+            return "規定RT";
+        default:
+            return {};
     }
 }
 
@@ -97,8 +121,13 @@ void AppendRemark(const PlayRow& row, std::string& out)
         return;
     }
     switch (ClassifyRelease(row)) {
-    case ReleaseClass::Chain: out += "1G連"; break;
-    case ReleaseClass::Regular: out += "RT解除[規定RT]"; break;
-    default: break;
+        case ReleaseClass::Chain:
+            out += "1G連";
+            break;
+        case ReleaseClass::Regular:
+            out += "RT解除[規定RT]";
+            break;
+        default:
+            break;
     }
 }

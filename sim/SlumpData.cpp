@@ -1,6 +1,7 @@
 #include "ResultAnalysis.h"
 
-const std::array<const char*, MARKER_COUNT> MARKER_SERIES_NAMES{"BIG", "REG", "Cherry", "Bell", "Bentou", "Chance", "Hazure"};
+const std::array<const char*, MARKER_COUNT> MARKER_SERIES_NAMES{"BIG",    "REG",    "Cherry", "Bell",
+                                                                "Bentou", "Chance", "Hazure"};
 const std::array<Rgb, MARKER_COUNT> MARKER_COLORS{
     Rgb{0, 0, 255},      // BIG
     Rgb{0, 0, 0},        // REG

@@ -5,7 +5,8 @@
 #include "PlaySeries.h"
 
 // Rows are written in file order:
-// {gamesSinceBonus, medals, playCount, mode, bonus, bigColor, outcome, preSign, preSignBlue, bonusGame, chainTrigger}
+// {gamesSinceBonus, medals, playCount, mode, bonus, bigColor, outcome, preSign, preSignBlue, bonusGame,
+// chainTrigger}
 inline PlaySeries SeriesOf(std::initializer_list<PlayRow> rows)
 {
     PlaySeries series;

@@ -45,9 +45,12 @@ TEST(PlayListTexts, ReleaseClassRemarkAndTrigger)
         {"release by the RT count", Normal(249, 7, 0, 1), ReleaseClass::Regular, "RT解除[規定RT]", "規定RT"},
         {"release by a bento pre-sign", Normal(40, 8, 2, 2), ReleaseClass::PreSign, "", ""},
         {"pre-sign release on the first game", Normal(1, 7, 3, 1), ReleaseClass::PreSign, "", ""},
-        {"game under a bento pre-sign", Normal(39, 3, 2, 0), ReleaseClass::NotRelease, "RT解除[弁当]", "弁当"},
-        {"game under a chance pre-sign", Normal(39, 0, 3, 0), ReleaseClass::NotRelease, "RT解除[チャンス目]", "チャンス目"},
-        {"game under a pure-miss pre-sign", Normal(39, 0, 4, 0), ReleaseClass::NotRelease, "RT解除[純ハズレ]", "純ハズレ"},
+        {"game under a bento pre-sign", Normal(39, 3, 2, 0), ReleaseClass::NotRelease, "RT解除[弁当]",
+         "弁当"},
+        {"game under a chance pre-sign", Normal(39, 0, 3, 0), ReleaseClass::NotRelease, "RT解除[チャンス目]",
+         "チャンス目"},
+        {"game under a pure-miss pre-sign", Normal(39, 0, 4, 0), ReleaseClass::NotRelease, "RT解除[純ハズレ]",
+         "純ハズレ"},
         {"pre-sign kind out of range", Normal(39, 0, 9, 0), ReleaseClass::NotRelease, "RT解除[]", ""},
         {"plain game", Normal(39, 2, 0, 0), ReleaseClass::NotRelease, "", ""},
         {"decided 1G連", BonusGame(12, 1), ReleaseClass::NotRelease, "1G連確定", ""},
@@ -71,25 +74,38 @@ TEST(PlayListTexts, Cells)
         std::vector<std::string> cells;
     };
     const Case cases[] = {
-        {"normal game", {17, -123, 250, 1, 0, 0, 2, 0, 0, 0, 0}, {"250", "17", "ベル", "モード2", "-123", "-", ""}},
-        {"red BIG release", {249, 40, 250, 0, 1, 0, 7, 0, 0, 0, 0}, {"250", "249", "777(赤)", "BIG!", "40", "-", "RT解除[規定RT]"}},
-        {"blue BIG release with mark", {12, 40, 250, 2, 1, 1, 7, 2, 3, 0, 0}, {"250", "12", "777(青)", "BIG!", "40", "◎", ""}},
-        {"game of a BIG", {249, 55, 250, 0, 1, 0, 1, 0, 0, 3, 0}, {"-", "-", "チェリー", "BIG!", "55", "-", ""}},
+        {"normal game",
+         {17, -123, 250, 1, 0, 0, 2, 0, 0, 0, 0},
+         {"250", "17", "ベル", "モード2", "-123", "-", ""}},
+        {"red BIG release",
+         {249, 40, 250, 0, 1, 0, 7, 0, 0, 0, 0},
+         {"250", "249", "777(赤)", "BIG!", "40", "-", "RT解除[規定RT]"}},
+        {"blue BIG release with mark",
+         {12, 40, 250, 2, 1, 1, 7, 2, 3, 0, 0},
+         {"250", "12", "777(青)", "BIG!", "40", "◎", ""}},
+        {"game of a BIG",
+         {249, 55, 250, 0, 1, 0, 1, 0, 0, 3, 0},
+         {"-", "-", "チェリー", "BIG!", "55", "-", ""}},
         {"game of a REG", {249, 55, 250, 0, 2, 0, 10, 0, 0, 1, 0}, {"-", "-", "JAC", "REG!", "55", "-", ""}},
         {"no role, mode out of range", {3, 0, 3, 5, 0, 0, 0, 0, 0, 0, 0}, {"3", "3", "", "", "0", "-", ""}},
         {"outcome 9", {3, 0, 3, 2, 0, 0, 9, 0, 0, 0, 0}, {"3", "3", "", "モード3", "0", "-", ""}},
         {"outcome out of range", {3, 0, 3, 0, 0, 0, 13, 0, 0, 0, 0}, {"3", "3", "", "モード1", "0", "-", ""}},
         {"negative outcome", {3, 0, 3, 0, 0, 0, -1, 0, 0, 0, 0}, {"3", "3", "", "モード1", "0", "-", ""}},
-        {"JAC-IN and JAC miss", {3, 0, 3, 0, 1, 0, 12, 0, 0, 1, 0}, {"-", "-", "JAC-IN", "BIG!", "0", "-", ""}},
+        {"JAC-IN and JAC miss",
+         {3, 0, 3, 0, 1, 0, 12, 0, 0, 1, 0},
+         {"-", "-", "JAC-IN", "BIG!", "0", "-", ""}},
         {"JAC miss", {3, 0, 3, 0, 2, 0, 11, 0, 0, 1, 0}, {"-", "-", "JACハズレ", "REG!", "0", "-", ""}},
-        {"extreme balance", {1, INT_MIN, 1, 0, 0, 0, 5, 0, 0, 0, 0}, {"1", "1", "チャンス目", "モード1", "-2147483648", "-", ""}},
+        {"extreme balance",
+         {1, INT_MIN, 1, 0, 0, 0, 5, 0, 0, 0, 0},
+         {"1", "1", "チャンス目", "モード1", "-2147483648", "-", ""}},
         {"other roles", {1, 0, 1, 0, 0, 0, 4, 0, 0, 0, 0}, {"1", "1", "リプレイ", "モード1", "0", "-", ""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::string joined;
         for (int column = 0; column < PLAY_LIST_COLUMNS; ++column) {
-            EXPECT_EQ(PlayListCell(c.row, column), c.cells[static_cast<std::size_t>(column)]) << "column " << column;
+            EXPECT_EQ(PlayListCell(c.row, column), c.cells[static_cast<std::size_t>(column)])
+                << "column " << column;
             joined += (column ? "\t" : "") + c.cells[static_cast<std::size_t>(column)];
         }
         std::string line = "kept:";
@@ -227,7 +243,8 @@ TEST(BonusList, ClosesOnlyOnFirstNormalGameAfterTheBonus)
     ASSERT_EQ(a.analysis.bonusLines.size(), 1u);
     EXPECT_EQ(a.analysis.bonusLines[0].closingRow, -1);
 
-    const PlaySeries none = SeriesOf({{1, -3, 1, 0, 0, 0, 0, 0, 0, 0, 0}, {2, -6, 2, 0, 0, 0, 0, 0, 0, 0, 0}});
+    const PlaySeries none =
+        SeriesOf({{1, -3, 1, 0, 0, 0, 0, 0, 0, 0, 0}, {2, -6, 2, 0, 0, 0, 0, 0, 0, 0, 0}});
     EXPECT_TRUE(AnalyzeSeries(none).analysis.bonusLines.empty());
 
     // A REG's medals: its games' net plus 15, not the release game's bet.
@@ -252,7 +269,8 @@ TEST(RateTables, ZeroRules)
     const StatTab rt = RtCancelTab(none);
     EXPECT_EQ(rt.lines[0].count + "|" + rt.lines[0].rate + "|" + rt.lines[0].inverse, "0|-|-");
     for (std::size_t k = 1; k < rt.lines.size(); ++k)
-        EXPECT_EQ(rt.lines[k].count + "|" + rt.lines[k].rate + "|" + rt.lines[k].inverse, "0|0|0") << rt.lines[k].name;
+        EXPECT_EQ(rt.lines[k].count + "|" + rt.lines[k].rate + "|" + rt.lines[k].inverse, "0|0|0")
+            << rt.lines[k].name;
     for (const StatTab* tab : {&ren, &rt})
         for (const PieSlice& slice : tab->slices) EXPECT_EQ(slice.y, 0) << slice.label;
 
@@ -308,8 +326,9 @@ TEST(RateTables, PieSlicesInOrder)
     const StatTab ren = RenTab(counts);
     std::string slices;
     for (const PieSlice& s : ren.slices)
-        slices += std::to_string(s.x) + ":" + std::to_string(s.y) + ":" + s.label + ":" + std::to_string(s.color.r) +
-                  "," + std::to_string(s.color.g) + "," + std::to_string(s.color.b) + " ";
+        slices += std::to_string(s.x) + ":" + std::to_string(s.y) + ":" + s.label + ":" +
+                  std::to_string(s.color.r) + "," + std::to_string(s.color.g) + "," +
+                  std::to_string(s.color.b) + " ";
     EXPECT_EQ(slices,
               "0:20:チェリー:255,0,0 1:40:弁当箱:0,128,0 2:30:ベル:255,255,0 3:10:JACIN:128,128,128 "
               "4:50:純ハズレ:255,255,255 5:60:JACハズレ:0,255,0 6:70:パンク:0,255,255 ");
@@ -324,11 +343,15 @@ TEST(Summary, Examples)
     const Case cases[] = {
         {3, 2, 2, 1000, -321,
          "BIG回数:3　REG回数:2\nBIG初当り回数:2\nBIG確率:1/333  REG確率:1/500\n収支:-6420円  機械割：89.3%"},
-        {0, 0, 0, 27, -2, "BIG回数:0　REG回数:0\nBIG初当り回数:0\nBIG確率:1/0  REG確率:1/0\n収支:-40円  機械割：97.5308641975309%"},
-        {1, 0, 1, 1, 0, "BIG回数:1　REG回数:0\nBIG初当り回数:1\nBIG確率:1/1  REG確率:1/0\n収支:0円  機械割：100%"},
+        {0, 0, 0, 27, -2,
+         "BIG回数:0　REG回数:0\nBIG初当り回数:0\nBIG確率:1/0  REG確率:1/0\n収支:-40円  "
+         "機械割：97.5308641975309%"},
+        {1, 0, 1, 1, 0,
+         "BIG回数:1　REG回数:0\nBIG初当り回数:1\nBIG確率:1/1  REG確率:1/0\n収支:0円  機械割：100%"},
         // The balance is held in single precision: 2^24 + 1 becomes 2^24.
         {0, 0, 0, 2147483647, 16777217,
-         "BIG回数:0　REG回数:0\nBIG初当り回数:0\nBIG確率:1/0  REG確率:1/0\n収支:335544320円  機械割：100.260416666667%"},
+         "BIG回数:0　REG回数:0\nBIG初当り回数:0\nBIG確率:1/0  REG確率:1/0\n収支:335544320円  "
+         "機械割：100.260416666667%"},
     };
     for (const Case& c : cases) {
         ResultCounts counts;
@@ -342,8 +365,10 @@ TEST(Summary, Examples)
 TEST(ResultAnalysis, NeedsAPlay)
 {
     EXPECT_EQ(AnalyzeSeries(PlaySeries{}).status, AnalysisOutcome::Status::NoPlays);
-    EXPECT_EQ(AnalyzeSeries(SeriesOf({{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}})).status, AnalysisOutcome::Status::NoPlays);
-    EXPECT_EQ(AnalyzeSeries(SeriesOf({{1, 0, -5, 0, 0, 0, 0, 0, 0, 0, 0}})).status, AnalysisOutcome::Status::NoPlays);
+    EXPECT_EQ(AnalyzeSeries(SeriesOf({{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}})).status,
+              AnalysisOutcome::Status::NoPlays);
+    EXPECT_EQ(AnalyzeSeries(SeriesOf({{1, 0, -5, 0, 0, 0, 0, 0, 0, 0, 0}})).status,
+              AnalysisOutcome::Status::NoPlays);
 
     // One play: N = 1 and a single line.
     const AnalysisOutcome one = AnalyzeSeries(SeriesOf({{1, -3, 1, 0, 0, 0, 2, 0, 0, 0, 0}}));
@@ -389,7 +414,8 @@ TEST(ResultAnalysis, MachineRunIsConsistent)
 
     ASSERT_EQ(a.normalRows.size(), 20000u);
     for (std::size_t k = 0; k < a.normalRows.size(); ++k)
-        ASSERT_EQ(series[static_cast<std::size_t>(a.normalRows[k])].playCount, static_cast<std::int32_t>(k + 1));
+        ASSERT_EQ(series[static_cast<std::size_t>(a.normalRows[k])].playCount,
+                  static_cast<std::int32_t>(k + 1));
     const ResultCounts& c = a.counts;
     const std::int32_t releases = c.normalOutcome[7] + c.normalOutcome[8];
     ASSERT_GT(releases, 0);

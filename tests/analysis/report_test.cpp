@@ -90,65 +90,69 @@ TEST(Report, EmptyBonusListKeepsItsHeader)
 {
     const PlaySeries series = SeriesOf({{1, -3, 1, 0, 0, 0, 0, 0, 0, 0, 0}});
     const std::string text = ReportText(series, Analyse(series));
-    EXPECT_NE(text.find("[ボーナス情報]\nPLAY数\tPLAY数2\t確定役\tRT解除契機\t特殊前兆\t終了移行\t獲得メダル\n\n[1G連情報]\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("[ボーナス情報]\nPLAY数\tPLAY数2\t確定役\tRT解除契機\t特殊前兆\t終了移行\t獲得メダル\n\n["
+                  "1G連情報]\n"),
+        std::string::npos);
 }
 
 TEST(Charts, StoryRun)
 {
     const PlaySeries series = StoryRun();
-    EXPECT_EQ(ChartsText(series, Analyse(series)),
-              "[axis]\n"
-              "SlumpChart.bottom\t1\t7\n"
-              "\n"
-              "[SlumpSeries]\n"
-              "1\t12\t255,0,0\n2\t52\t255,0,0\n3\t57\t255,0,0\n4\t54\t255,0,0\n"
-              "5\t66\t255,0,0\n6\t67\t255,0,0\n7\t79\t255,0,0\n"
-              "\n"
-              "[ModeSeries]\n"
-              "1\t1\t0,0,255\n2\t2\t0,0,255\n3\t3\t0,0,255\n4\t3\t0,0,255\n"
-              "5\t3\t0,0,255\n6\t1\t0,0,255\n7\t1\t0,0,255\n"
-              "\n"
-              "[BIG]\n"
-              "1\t12\t0,0,255\n5\t66\t0,0,255\n7\t79\t0,0,255\n"
-              "\n"
-              "[REG]\n"
-              "2\t52\t0,0,0\n"
-              "\n"
-              "[Cherry]\n"
-              "1\t20\t255,0,0\n"
-              "\n"
-              "[Bell]\n"
-              "3\t57\t255,255,0\n"
-              "\n"
-              "[Bentou]\n"
-              "\n"
-              "[Chance]\n"
-              "\n"
-              "[Hazure]\n"
-              "6\t67\t255,255,255\n"
-              "\n"
-              "[SlumpBSeries]\n"
-              "1\t1\t255,0,0\n2\t1\t0,0,0\n3\t3\t255,0,0\n4\t2\t255,0,0\n"
-              "\n"
-              "[RenSeries]\n"
-              "0\t0\tチェリー\t255,0,0\n1\t0\t弁当箱\t0,128,0\n2\t0\tベル\t255,255,0\n3\t1\tJACIN\t128,128,128\n"
-              "4\t0\t純ハズレ\t255,255,255\n5\t1\tJACハズレ\t0,255,0\n6\t0\tパンク\t0,255,255\n"
-              "\n"
-              "[KoyakuSeries]\n"
-              "0\t0\tチェリー\t255,0,0\n1\t1\tベル\t255,255,0\n2\t0\t弁当箱\t0,128,0\n3\t0\tリプレイ\t0,0,255\n"
-              "4\t1\t純ハズレ\t255,255,255\n5\t0\tチャンス目\t0,0,0\n"
-              "\n"
-              "[ModeStaySeries]\n"
-              "0\t3\tモード1\t0,0,128\n1\t1\tモード2\t255,0,255\n2\t3\tモード3\t0,255,0\n"
-              "\n"
-              "[RTCancelSeries]\n"
-              "0\t1\t規定RT消化\t0,255,0\n1\t1\tチェリー\t255,0,0\n2\t0\t弁当箱\t0,128,0\n3\t0\t純ハズレ\t255,255,255\n"
-              "4\t0\tチャンス目\t0,0,0\n5\t2\t1G連\t0,255,255\n");
+    EXPECT_EQ(
+        ChartsText(series, Analyse(series)),
+        "[axis]\n"
+        "SlumpChart.bottom\t1\t7\n"
+        "\n"
+        "[SlumpSeries]\n"
+        "1\t12\t255,0,0\n2\t52\t255,0,0\n3\t57\t255,0,0\n4\t54\t255,0,0\n"
+        "5\t66\t255,0,0\n6\t67\t255,0,0\n7\t79\t255,0,0\n"
+        "\n"
+        "[ModeSeries]\n"
+        "1\t1\t0,0,255\n2\t2\t0,0,255\n3\t3\t0,0,255\n4\t3\t0,0,255\n"
+        "5\t3\t0,0,255\n6\t1\t0,0,255\n7\t1\t0,0,255\n"
+        "\n"
+        "[BIG]\n"
+        "1\t12\t0,0,255\n5\t66\t0,0,255\n7\t79\t0,0,255\n"
+        "\n"
+        "[REG]\n"
+        "2\t52\t0,0,0\n"
+        "\n"
+        "[Cherry]\n"
+        "1\t20\t255,0,0\n"
+        "\n"
+        "[Bell]\n"
+        "3\t57\t255,255,0\n"
+        "\n"
+        "[Bentou]\n"
+        "\n"
+        "[Chance]\n"
+        "\n"
+        "[Hazure]\n"
+        "6\t67\t255,255,255\n"
+        "\n"
+        "[SlumpBSeries]\n"
+        "1\t1\t255,0,0\n2\t1\t0,0,0\n3\t3\t255,0,0\n4\t2\t255,0,0\n"
+        "\n"
+        "[RenSeries]\n"
+        "0\t0\tチェリー\t255,0,0\n1\t0\t弁当箱\t0,128,0\n2\t0\tベル\t255,255,0\n3\t1\tJACIN\t128,128,128\n"
+        "4\t0\t純ハズレ\t255,255,255\n5\t1\tJACハズレ\t0,255,0\n6\t0\tパンク\t0,255,255\n"
+        "\n"
+        "[KoyakuSeries]\n"
+        "0\t0\tチェリー\t255,0,0\n1\t1\tベル\t255,255,0\n2\t0\t弁当箱\t0,128,0\n3\t0\tリプレイ\t0,0,255\n"
+        "4\t1\t純ハズレ\t255,255,255\n5\t0\tチャンス目\t0,0,0\n"
+        "\n"
+        "[ModeStaySeries]\n"
+        "0\t3\tモード1\t0,0,128\n1\t1\tモード2\t255,0,255\n2\t3\tモード3\t0,255,0\n"
+        "\n"
+        "[RTCancelSeries]\n"
+        "0\t1\t規定RT消化\t0,255,0\n1\t1\tチェリー\t255,0,0\n2\t0\t弁当箱\t0,128,0\n3\t0\t純ハズレ\t255,255,"
+        "255\n"
+        "4\t0\tチャンス目\t0,0,0\n5\t2\t1G連\t0,255,255\n");
 }
 
-std::string Written(bool (*write)(std::FILE*, const PlaySeries&, const ResultAnalysis&), const PlaySeries& series,
-                    const ResultAnalysis& analysis)
+std::string Written(bool (*write)(std::FILE*, const PlaySeries&, const ResultAnalysis&),
+                    const PlaySeries& series, const ResultAnalysis& analysis)
 {
     std::FILE* file = std::tmpfile();
     EXPECT_NE(file, nullptr);
