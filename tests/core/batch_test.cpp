@@ -7,16 +7,9 @@
 #include "SimFile.h"
 #include "SingleRun.h"
 #include "Slot.h"
-#include "TempDir.h"
+#include "TestSupport.h"
 
 namespace {
-
-struct Program {
-    explicit Program(std::uint32_t seed) { random.Seed(seed); }
-    RandomSource random;
-    Slot slot{random};
-    PlaySeries series;
-};
 
 TEST(BatchRun, WritesOneNamedFileEqualToEachSingleRun)
 {

@@ -9,7 +9,7 @@
 #include "SimFile.h"
 #include "SingleRun.h"
 #include "Slot.h"
-#include "TempDir.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -40,13 +40,6 @@ CliResult Cli(const std::string& args, const TempDir& dir)
     result.err = ReadBytes(errFile);
     std::filesystem::remove(errFile);
     return result;
-}
-
-std::size_t FilesIn(const std::filesystem::path& folder)
-{
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
-    return count;
 }
 
 TEST(CliRun, SingleRunWritesTheSameFileAsTheLibrary)

@@ -9,7 +9,7 @@
 #include "SimFile.h"
 #include "SingleRun.h"
 #include "Slot.h"
-#include "TempDir.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -21,13 +21,6 @@ PlaySeries SampleSeries(int plays, std::uint32_t seed = 11)
     PlaySeries series;
     RunSingle(slot, random, plays, {false, 3}, series);
     return series;
-}
-
-std::size_t FilesIn(const std::filesystem::path& folder)
-{
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
-    return count;
 }
 
 TEST(SimFile, HeaderAndRecordsAreLittleEndianInt32)

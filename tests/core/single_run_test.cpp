@@ -6,16 +6,9 @@
 #include "SimFile.h"
 #include "SingleRun.h"
 #include "Slot.h"
+#include "TestSupport.h"
 
 namespace {
-
-// A program start: one seeded source and the Slot built on it.
-struct Program {
-    explicit Program(std::uint32_t seed) { random.Seed(seed); }
-    RandomSource random;
-    Slot slot{random};
-    PlaySeries series;
-};
 
 std::uint64_t Fnv1a(const std::string& bytes)
 {

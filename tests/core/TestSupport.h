@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "PlaySeries.h"
+#include "RandomSource.h"
+#include "Slot.h"
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempDir {
@@ -32,3 +37,18 @@ inline void WriteBytes(const std::string& file, const std::string& bytes)
 {
     std::ofstream(file, std::ios::binary) << bytes;
 }
+
+inline std::size_t FilesIn(const std::filesystem::path& folder)
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+    return count;
+}
+
+// A program start: one seeded source and the Slot built on it.
+struct Program {
+    explicit Program(std::uint32_t seed) { random.Seed(seed); }
+    RandomSource random;
+    Slot slot{random};
+    PlaySeries series;
+};
