@@ -1,4 +1,3 @@
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -18,6 +17,29 @@
 #include "ui_MainForm.h"
 
 namespace {
+// 1, 2 or 5 times a power of ten, at least `raw` and at least 1.
+qreal NiceStep(qreal raw)
+{
+    qreal step = 1;
+    while (step < raw) {
+        if (step * 2 >= raw) return step * 2;
+        if (step * 5 >= raw) return step * 5;
+        step *= 10;
+    }
+    return step;
+}
+
+// Four lines in the group box's height: the CJK font's own line spacing is
+// too tall for it, so the lines are set 14 pixels apart.
+void ShowSummary(QLabel* label, const QString& summary)
+{
+    QString html;
+    for (const QString& line : summary.split(QLatin1Char('\n')))
+        html += QStringLiteral("<p style=\"margin:0; line-height:75%\">%1</p>").arg(line.toHtmlEscaped());
+    label->setTextFormat(Qt::RichText);
+    label->setText(html);
+}
+
 void FillStatTab(QTreeWidget* list, QPieSeries* pie, const StatTab& tab)
 {
     QList<QTreeWidgetItem*> items;
@@ -48,7 +70,6 @@ void TMainForm::ClearResultViews()
         list->clear();
     for (QPieSeries* pie : {RenSeries, KoyakuSeries, ModeStaySeries, RTCancelSeries}) pie->clear();
     SlumpBSet->remove(0, SlumpBSet->count());
-    if (auto* axis = qobject_cast<QBarCategoryAxis*>(SlumpBSeries->attachedAxes().constFirst())) axis->clear();
     slumpGraph->Clear();
     ui->ResultLabel->clear();
     analysis = ResultAnalysis{};
@@ -72,7 +93,7 @@ bool TMainForm::ShowResult()
     slumpGraph->Show(playSeries, analysis);
     FillBonusBars();
     FillStatTabs();
-    ui->ResultLabel->setText(QString::fromStdString(analysis.summary));
+    ShowSummary(ui->ResultLabel, QString::fromStdString(analysis.summary));
     saveAllowed = true;
     return true;
 }
@@ -96,24 +117,21 @@ void TMainForm::FillBonusList()
 
 void TMainForm::FillBonusBars()
 {
-    QList<qreal> heights;
-    QStringList numbers;
-    heights.reserve(static_cast<qsizetype>(analysis.bonusBars.size()));
-    for (const ChartPoint& bar : analysis.bonusBars) {
-        heights.append(static_cast<qreal>(bar.y));
-        numbers.append(QString::number(bar.x));
-    }
+    // Bar k stands at x = k on the bonus axis; bar 0 is a placeholder left of
+    // the visible range, so the axis shows bonus numbers as plain values.
+    QList<qreal> heights{0};
+    heights.reserve(static_cast<qsizetype>(analysis.bonusBars.size()) + 1);
+    for (const ChartPoint& bar : analysis.bonusBars) heights.append(static_cast<qreal>(bar.y));
     SlumpBSet->append(heights);
-    auto* bonusAxis = qobject_cast<QBarCategoryAxis*>(SlumpBSeries->attachedAxes().constFirst());
-    bonusAxis->setCategories(numbers);
     for (std::size_t i = 0; i < analysis.bonusBars.size(); ++i)
-        if (analysis.bonusBars[i].color == BAR_REG_COLOR) SlumpBSet->selectBar(static_cast<int>(i));
-    if (auto* playAxis = qobject_cast<QValueAxis*>(SlumpBSeries->attachedAxes().constLast())) {
-        const qreal highest = heights.isEmpty() ? 1 : *std::max_element(heights.cbegin(), heights.cend());
-        // Room above the tallest bar for its value.
-        playAxis->setRange(0, highest * 1.15 + 1);
-        playAxis->applyNiceNumbers();
-    }
+        if (analysis.bonusBars[i].color == BAR_REG_COLOR) SlumpBSet->selectBar(static_cast<int>(i) + 1);
+    const auto bonuses = static_cast<qreal>(analysis.bonusBars.size());
+    bonusAxis->setRange(0.5, std::max<qreal>(bonuses, 1) + 0.5);
+    bonusAxis->setTickInterval(NiceStep(std::max<qreal>(bonuses, 1) / 10));
+    const qreal highest = *std::max_element(heights.cbegin(), heights.cend());
+    // Room above the tallest bar for its value.
+    barPlayAxis->setRange(0, std::max<qreal>(highest, 1) * 1.2);
+    barPlayAxis->applyNiceNumbers();
 }
 
 void TMainForm::FillStatTabs()

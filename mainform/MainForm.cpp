@@ -1,5 +1,4 @@
 #include <QAbstractItemView>
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -96,6 +95,8 @@ void TMainForm::BuildWindow()
     hintFont.setPixelSize(11);
     ui->Label5->setFont(hintFont);
     ui->Label5->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Labels grow with their text, as the layout's labels were drawn to.
+    for (QLabel* label : {ui->Label1, ui->Label2, ui->Label6, ui->Label5}) label->adjustSize();
 
     // Separators carry the names of the menu design.
     int separator = 0;
@@ -178,15 +179,27 @@ void TMainForm::BuildCharts()
     SlumpBSet->setLabelColor(Qt::black);
     SlumpBSeries->append(SlumpBSet);
     bars->addSeries(SlumpBSeries);
-    auto* bonusAxis = new QBarCategoryAxis;
+    bonusAxis = new QValueAxis;
     bonusAxis->setTitleText(QStringLiteral("ボーナス回数"));
-    auto* playAxis = new QValueAxis;
-    playAxis->setTitleText(QStringLiteral("Play数"));
-    playAxis->setLabelFormat(QStringLiteral("%.0f"));
+    bonusAxis->setLabelFormat(QStringLiteral("%.0f"));
+    bonusAxis->setTickType(QValueAxis::TicksDynamic);
+    bonusAxis->setTickAnchor(0);
+    bonusAxis->setTickInterval(1);
+    bonusAxis->setRange(0.5, 1.5);
+    barPlayAxis = new QValueAxis;
+    barPlayAxis->setTitleText(QStringLiteral("Play数"));
+    barPlayAxis->setLabelFormat(QStringLiteral("%.0f"));
+    // Small axis texts leave the short chart room for its bars.
+    QFont axisFont = titleFont;
+    axisFont.setPixelSize(10);
+    for (QValueAxis* axis : {bonusAxis, barPlayAxis}) {
+        axis->setTitleFont(axisFont);
+        axis->setLabelsFont(axisFont);
+    }
     bars->addAxis(bonusAxis, Qt::AlignBottom);
-    bars->addAxis(playAxis, Qt::AlignLeft);
+    bars->addAxis(barPlayAxis, Qt::AlignLeft);
     SlumpBSeries->attachAxis(bonusAxis);
-    SlumpBSeries->attachAxis(playAxis);
+    SlumpBSeries->attachAxis(barPlayAxis);
     ui->SlumpChart2->setChart(bars);
     ui->Label5->raise();
 }

@@ -18,6 +18,9 @@ namespace {
 constexpr int FALLBACK_COLUMNS = 520;
 constexpr int FALLBACK_ROWS = 160;
 constexpr double START_PLAY_AXIS_MAX = 24;
+constexpr qreal LEGEND_WIDTH = 78;
+constexpr qreal LEGEND_LINE = 18;
+constexpr qreal LEGEND_PADDING = 12;
 
 struct MarkerLook {
     MarkerSeries marker;
@@ -115,7 +118,8 @@ SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new 
     legend->markers(ModeSeries).constFirst()->setVisible(false);
     legend->markers(SlumpSeries).constFirst()->setVisible(false);
     legend->detachFromChart();
-    legend->setGeometry(QRectF(520, 5, 70, 112));
+    legend->hide();
+    connect(chart, &QChart::plotAreaChanged, this, &SlumpGraph::PlaceLegend);
 
     connect(bottomAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
     connect(leftAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
@@ -188,13 +192,26 @@ void SlumpGraph::SetMarkerShown(int marker, bool shown)
     QScatterSeries* series = markerSeries[static_cast<std::size_t>(marker)];
     if (shown) RefreshMarker(marker, leftAxis->min(), leftAxis->max(), PlotColumns(), PlotRows());
     series->setVisible(shown);
-    // The legend lists the markers whether they are shown or not.
-    for (QLegendMarker* legendMarker : chart->legend()->markers(series)) legendMarker->setVisible(true);
+    PlaceLegend();
 }
 
 bool SlumpGraph::MarkerShown(int marker) const
 {
     return markerShown[static_cast<std::size_t>(marker)];
+}
+
+void SlumpGraph::PlaceLegend()
+{
+    // The legend lists the markers shown, at the top right inside the plot,
+    // clear of the mode axis beside it.
+    const auto shown = std::count(markerShown.cbegin(), markerShown.cend(), true);
+    QLegend* legend = chart->legend();
+    legend->setVisible(shown > 0);
+    if (shown == 0) return;
+    const QRectF plot = chart->plotArea();
+    const qreal right = plot.width() > 0 ? plot.right() : 520;
+    const qreal height = LEGEND_PADDING + LEGEND_LINE * static_cast<qreal>(shown);
+    legend->setGeometry(QRectF(right - LEGEND_WIDTH - 2, 5, LEGEND_WIDTH, height));
 }
 
 int SlumpGraph::PlotColumns() const

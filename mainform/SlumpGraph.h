@@ -51,6 +51,7 @@ public:
     void Refresh();
 
 private:
+    void PlaceLegend();
     void RefreshMarker(int marker, double yMin, double yMax, int columns, int rows);
     int PlotColumns() const;
     int PlotRows() const;

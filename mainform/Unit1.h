@@ -19,6 +19,7 @@ class QBarSet;
 class QLabel;
 class QPieSeries;
 class QTimer;
+class QValueAxis;
 class ResultListModel;
 class SlumpGraph;
 class TAboutBox;
@@ -136,6 +137,7 @@ public:
     QPieSeries* ModeStaySeries = nullptr;
     QPieSeries* RTCancelSeries = nullptr;
     QBarSeries* SlumpBSeries = nullptr;
+    // Bar 0 is a placeholder; bar k is bonus k.
     QBarSet* SlumpBSet = nullptr;
 
 protected:
@@ -154,6 +156,8 @@ private:
     void MarkerCheckBoxClick(QObject* sender, int marker);
 
     TAboutBox* aboutBox = nullptr;
+    QValueAxis* bonusAxis = nullptr;
+    QValueAxis* barPlayAxis = nullptr;
     int busyDepth = 0;
     bool closing = false;
     // 保存 may be enabled once a display pass has shown a series.

@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGraphicsSimpleTextItem>
 #include <QXYSeries>
 
@@ -103,11 +104,13 @@ void ReplacePoints(QXYSeries* series, const QList<QPointF>& points)
 
 void SetLeftAlignedTitle(QChart* chart, const QString& text, const QFont& font)
 {
-    chart->setTitleFont(font);
-    chart->setTitle(QStringLiteral(" "));
     auto* title = new QGraphicsSimpleTextItem(text, chart);
     title->setFont(font);
     title->setBrush(Qt::black);
-    title->setPos(8, 4);
+    title->setPos(8, 2);
     title->setZValue(10);
+    // A blank title line would cost the plot more than the text needs.
+    QMargins margins = chart->margins();
+    margins.setTop(margins.top() + QFontMetrics(font).height() - 6);
+    chart->setMargins(margins);
 }

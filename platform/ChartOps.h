@@ -28,5 +28,5 @@ class QFont;
 class QString;
 
 // A chart title at the chart's upper left (the component centres its own
-// title). The chart's own title keeps the room free above the plot.
+// title); the chart's top margin grows to make room for it.
 void SetLeftAlignedTitle(QChart* chart, const QString& text, const QFont& font);
