@@ -1,15 +1,47 @@
+#include <QComboBox>
+
+#include "ErrorDisplay.h"
+#include "HelpLinks.h"
 #include "Unit1.h"
+#include "Unit2.h"
+#include "ui_MainForm.h"
 
-// filled in by the files work
+void TMainForm::HelpAboutMenuClick(QObject*)
+{
+    RunHandler([this] {
+        if (aboutBox) {
+            aboutBox->exec();
+            return;
+        }
+        // A window built without the application's box still has one to show.
+        TAboutBox box(this);
+        box.exec();
+    });
+}
 
-void TMainForm::HelpAboutMenuClick(QObject*) {}
+void TMainForm::HelpManMenuClick(QObject*)
+{
+    RunHandler([] { OpenManual(); });
+}
 
-void TMainForm::HelpManMenuClick(QObject*) {}
+void TMainForm::JWord1Click(QObject*)
+{
+    RunHandler([] { RunJWordInstaller(); });
+}
 
-void TMainForm::JWord1Click(QObject*) {}
+void TMainForm::N3Click(QObject*)
+{
+    RunHandler([] { OpenHomePage(); });
+}
 
-void TMainForm::N3Click(QObject*) {}
+void TMainForm::N4Click(QObject*)
+{
+    RunHandler([] { OpenAdPage(); });
+}
 
-void TMainForm::N4Click(QObject*) {}
-
-void TMainForm::FlevelButtonClick(QObject*) {}
+void TMainForm::FlevelButtonClick(QObject*)
+{
+    // The field is held off while a run could change the Slot under it.
+    if (IsBusy()) return;
+    ui->FlevelComboBox->setEditText(QString::number(slot.GetSetting()));
+}

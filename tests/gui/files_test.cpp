@@ -1,0 +1,563 @@
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QBarSet>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPieSeries>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <memory>
+
+#include "AppSetup.h"
+#include "ResultListModel.h"
+#include "BatchName.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
+#include "Shell.h"
+#include "SimFile.h"
+#include "SingleRun.h"
+#include "SlumpGraph.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "ui_MainForm.h"
+
+namespace {
+
+constexpr std::uint32_t SEED = 4242;
+const QString DONE_TEXT = QStringLiteral("シミュレーション完了");
+const QString NOT_SIM_FILE = QStringLiteral("このファイルは、Mirvosimファイルではありません。");
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray ToBytes(const std::string& bytes)
+{
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// Everything the result views show, one text per line, so that two states
+// of the window compare as a whole and a difference names its view.
+QStringList Snapshot(const TMainForm& form)
+{
+    QStringList lines;
+    for (const auto* view : form.findChildren<QAbstractItemView*>()) {
+        const QAbstractItemModel* model = view->model();
+        if (!model || qobject_cast<const QHeaderView*>(view)) continue;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < model->columnCount(); ++c) cells << model->index(r, c).data().toString();
+            lines << view->objectName() + ": " + cells.join(QLatin1Char('|'));
+        }
+    }
+    lines << "ResultLabel: " + form.ui->ResultLabel->text();
+    const auto points = [&lines](const QString& name, const std::vector<QPointF>& series) {
+        QStringList texts;
+        for (const QPointF& p : series) texts << QStringLiteral("%1,%2").arg(p.x()).arg(p.y());
+        lines << name + ": " + texts.join(QLatin1Char(' '));
+    };
+    const SlumpGraph* graph = form.SlumpGraphView();
+    points("SlumpSeries", graph->SlumpPoints());
+    points("ModeSeries", graph->ModePoints());
+    for (int marker = 0; marker < MARKER_COUNT; ++marker) points(MARKER_SERIES_NAMES[marker], graph->MarkerPoints(marker));
+    for (const QPieSeries* pie : {form.RenSeries, form.KoyakuSeries, form.ModeStaySeries, form.RTCancelSeries})
+        for (const QPieSlice* slice : pie->slices())
+            lines << pie->objectName() + ": " + slice->label() + " " + QString::number(slice->value());
+    QStringList bars;
+    for (int i = 0; i < form.SlumpBSet->count(); ++i) bars << QString::number(form.SlumpBSet->at(i));
+    lines << "SlumpBSeries: " + bars.join(QLatin1Char(' '));
+    return lines;
+}
+
+QStringList WithoutPlayList(QStringList lines)
+{
+    lines.removeIf([](const QString& line) { return line.startsWith(QStringLiteral("ResultListView: ")); });
+    return lines;
+}
+
+// The window's inputs, as a user types them.
+void SetInputs(TMainForm& form, const QString& plays, const QString& setting, const QString& sims)
+{
+    form.ui->PlayNumEdit->setText(plays);
+    form.ui->FlevelComboBox->setEditText(setting);
+    form.ui->SimNumEdit->setText(sims);
+}
+
+void Start(TMainForm& form)
+{
+    form.StartButtonClic(form.ui->StartButton);
+}
+
+// Single runs of the same program outside the window: the reference a batch
+// must reproduce file for file.
+struct ReferenceFile {
+    QString name;
+    QByteArray bytes;
+};
+std::vector<ReferenceFile> ReferenceBatch(std::uint32_t seed, int plays, SettingChoice setting, int sims,
+                                          const QString& baseName)
+{
+    RandomSource random;
+    random.Seed(seed);
+    Slot slot(random);
+    PlaySeries series;
+    std::vector<ReferenceFile> files;
+    for (int i = 1; i <= sims; ++i) {
+        RunSingle(slot, random, plays, setting, series);
+        const std::string name = BatchFileName(baseName.toStdString(), slot.GetSetting(), slot.playCount, i);
+        files.push_back({QString::fromStdString(name), ToBytes(EncodeSimFile(slot.GetSetting(), slot.playCount, series))});
+    }
+    return files;
+}
+
+// Makes writes beyond `bytes` fail in this process, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int) = SIG_DFL;
+};
+
+}  // namespace
+
+class FilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        SetUpApplication(*qApp);
+        FileDialog::SetHeadless(true);
+        MessageBox::SetHeadless(true);
+    }
+    void init()
+    {
+        MessageBox::ClearShown();
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+    }
+
+    void saveThenOpenShowsTheSameResult()
+    {
+        TMainForm form;
+        form.random.Seed(SEED);
+        SetInputs(form, "3000", "4", "1");
+        Start(form);
+        QCOMPARE(form.StatusText(), DONE_TEXT);
+        const QStringList shown = Snapshot(form);
+        QVERIFY(shown.size() > 3000);
+
+        const QString path = dir->filePath("run.sim");
+        FileDialog::SetNextAnswer(path);
+        form.FileSaveMenuClick(nullptr);
+        QCOMPARE(form.StatusText(), QStringLiteral("シミュレーションファイルに保存完了"));
+        QCOMPARE(ReadAll(path), ToBytes(EncodeSimFile(4, 3000, form.playSeries)));
+
+        // Something else on screen, then the file again.
+        SetInputs(form, "500", "?", "1");
+        Start(form);
+        QVERIFY(Snapshot(form) != shown);
+        FileDialog::SetNextAnswer(path);
+        form.FileOpenMenuClick(nullptr);
+
+        QCOMPARE(Snapshot(form), shown);
+        QCOMPARE(form.ui->FlevelComboBox->currentText(), QStringLiteral("4"));
+        QCOMPARE(form.ui->PlayNumEdit->text(), QStringLiteral("3000"));
+        QCOMPARE(form.StatusText(), QStringLiteral("シミュレーションファイルの読み込み完了"));
+        QVERIFY(form.ui->StartButton->isEnabled());
+        QVERIFY(MessageBox::Shown().empty());
+        // Open leaves the Slot with the last run: its hint and its setting.
+        QCOMPARE(form.ui->Label3->text(), QStringLiteral("終了時に設定が確認できます"));
+        QCOMPARE(form.slot.playCount, 500);
+
+        // Each dialog proposes the name last confirmed in it.
+        QCOMPARE(form.OpenDialog.FileName(), path);
+        QCOMPARE(form.SaveDialog.FileName(), path);
+    }
+
+    void openRefusesWhatHoldsNoGame_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QByteArray header = ToBytes(EncodeSimFile(2, 100, PlaySeries()));
+        PlaySeries noPlays;
+        noPlays.Append(PlayRow{});  // a crafted record whose playCount is 0
+        QTest::newRow("text file") << QByteArray("Play数 1000\n設定 3\n");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("3 bytes") << QByteArray("\x05\x00\x00", 3);
+        QTest::newRow("header cut") << header.left(8);
+        QTest::newRow("12-byte header only") << header;
+        QTest::newRow("record cut, none whole") << header + QByteArray(43, '\x01');
+        QTest::newRow("last playCount 0") << ToBytes(EncodeSimFile(2, 100, noPlays));
+    }
+    void openRefusesWhatHoldsNoGame()
+    {
+        QFETCH(QByteArray, content);
+        TMainForm form;
+        form.random.Seed(SEED);
+        SetInputs(form, "800", "2", "1");
+        Start(form);
+        const QStringList shown = Snapshot(form);
+        const QString path = dir->filePath("refused.sim");
+        WriteBytes(path, content);
+
+        FileDialog::SetNextAnswer(path);
+        form.FileOpenMenuClick(nullptr);
+
+        QCOMPARE(MessageBox::Shown().size(), std::size_t(1));
+        QCOMPARE(MessageBox::Shown().front().text, NOT_SIM_FILE);
+        QCOMPARE(form.StatusText(), QStringLiteral("シミュレーションファイルの読み込み中断"));
+        QCOMPARE(Snapshot(form), shown);
+        // What is on screen can still be saved.
+        QCOMPARE(form.playSeries.Back().playCount, 800);
+        QCOMPARE(form.ui->PlayNumEdit->text(), QStringLiteral("800"));
+        QCOMPARE(form.ui->FlevelComboBox->currentText(), QStringLiteral("2"));
+        QVERIFY(form.ui->StartButton->isEnabled());
+    }
+
+    void openShowsTheWholeRecordsOfACutFile()
+    {
+        RandomSource random;
+        random.Seed(SEED);
+        Slot slot(random);
+        PlaySeries series;
+        RunSingle(slot, random, 400, {false, 5}, series);
+        const QByteArray whole = ToBytes(EncodeSimFile(5, 400, series));
+        const QString path = dir->filePath("cut.sim");
+        WriteBytes(path, whole.left(whole.size() - 20));
+
+        TMainForm form;
+        FileDialog::SetNextAnswer(path);
+        form.FileOpenMenuClick(nullptr);
+
+        QVERIFY(MessageBox::Shown().empty());
+        QCOMPARE(form.playSeries.Size(), series.Size() - 1);
+        QCOMPARE(form.ResultListViewModel()->rowCount(), static_cast<int>(series.Size() - 1));
+        QCOMPARE(form.playSeries.Back(), series[series.Size() - 2]);
+        QCOMPARE(form.StatusText(), QStringLiteral("シミュレーションファイルの読み込み完了"));
+        QVERIFY(form.ui->FileSaveMenu->isEnabled());
+    }
+
+    void openOfAMissingFileChangesNothing()
+    {
+        TMainForm form;
+        form.SetStatusText(QStringLiteral("before"));
+        FileDialog::SetNextAnswer(dir->filePath("missing.sim"));
+        form.FileOpenMenuClick(nullptr);
+        FileDialog::SetNextAnswer(std::nullopt);
+        form.FileOpenMenuClick(nullptr);
+        QCOMPARE(form.StatusText(), QStringLiteral("before"));
+        QVERIFY(MessageBox::Shown().empty());
+        QVERIFY(!form.ui->FileSaveMenu->isEnabled());
+    }
+
+    void batchWritesOneFileEqualToASingleRunPerSimulation_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("baseName");
+        QTest::newRow("fixed setting") << "3" << "test.sim";
+        QTest::newRow("hidden setting") << "?" << "test.sim";
+        QTest::newRow("no dot in the name") << "6" << "plain";
+    }
+    void batchWritesOneFileEqualToASingleRunPerSimulation()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, baseName);
+        TMainForm form;
+        SetInputs(form, "150", "2", "1");
+        Start(form);
+        const QStringList before = WithoutPlayList(Snapshot(form));
+        form.random.Seed(SEED);
+        SetInputs(form, "700", setting, "3");
+        const QString base = dir->filePath(baseName);
+        FileDialog::SetNextAnswer(base);
+        Start(form);
+
+        const SettingChoice choice = setting == "?" ? SettingChoice{true, 1} : SettingChoice{false, setting.toInt()};
+        const auto expected = ReferenceBatch(SEED, 700, choice, 3, base);
+        QStringList written = QDir(dir->path()).entryList(QDir::Files);
+        QCOMPARE(written.size(), 3);
+        for (const ReferenceFile& file : expected) {
+            QVERIFY2(QFileInfo(file.name).dir() == QDir(dir->path()), qPrintable(file.name));
+            QVERIFY2(ReadAll(file.name) == file.bytes, qPrintable(file.name));
+        }
+        QCOMPARE(form.StatusText(), DONE_TEXT);
+        QCOMPARE(form.ui->ProgressBar1->value(), 100);
+        QVERIFY(form.ui->StartButton->isEnabled());
+        // A batch shows nothing; the window holds its last simulation. The
+        // play list reads the series, so it shows no rows of another run.
+        QCOMPARE(WithoutPlayList(Snapshot(form)), before);
+        QCOMPARE(form.ResultListViewModel()->rowCount(), 0);
+        QVERIFY(form.ui->FileSaveMenu->isEnabled());
+        QCOMPARE(ToBytes(EncodeSimFile(form.slot.GetSetting(), form.slot.playCount, form.playSeries)),
+                 expected.back().bytes);
+        form.FlevelButtonClick(nullptr);
+        QCOMPARE(form.ui->FlevelComboBox->currentText(), QString::number(form.slot.GetSetting()));
+        QVERIFY(expected.back().name.contains(QStringLiteral("%1_700_3").arg(form.slot.GetSetting())));
+    }
+
+    void batchProgressAndStatusPerSimulation()
+    {
+        TMainForm form;
+        SetInputs(form, "50", "1", "3");
+        const QString base = dir->filePath("steps.sim");
+        FileDialog::SetNextAnswer(base);
+        QStringList seen;
+        // Seen at each simulation's message processing: what the one before set.
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, &form, [&] {
+            const QString step = QString::number(form.ui->ProgressBar1->value()) + " " + form.StatusText();
+            if (seen.isEmpty() || seen.back() != step) seen << step;
+        });
+        watcher.start(0);
+        Start(form);
+        watcher.stop();
+        const QString saving = QStringLiteral("シミュレーションファイルに保存中。");
+        QCOMPARE(seen, (QStringList{"0 シミュレーション実行中・・・",
+                                    "33 " + saving + dir->filePath("steps1_50_1.sim"),
+                                    "66 " + saving + dir->filePath("steps1_50_2.sim")}));
+        QCOMPARE(form.ui->ProgressBar1->value(), 100);
+    }
+
+    void batchErrorStopKeepsTheEarlierFiles()
+    {
+        TMainForm form;
+        form.random.Seed(SEED);
+        SetInputs(form, "300", "1", "5");
+        const QString base = dir->filePath("stop.sim");
+        QVERIFY(QDir(dir->path()).mkdir("stop1_300_3.sim"));  // simulation 3 cannot be created
+        FileDialog::SetNextAnswer(base);
+        Start(form);
+
+        QCOMPARE(form.StatusText(), QStringLiteral("エラーにより強制終了しました。"));
+        QVERIFY(form.ui->StartButton->isEnabled());
+        const auto expected = ReferenceBatch(SEED, 300, {false, 1}, 3, base);
+        QCOMPARE(ReadAll(expected[0].name), expected[0].bytes);
+        QCOMPARE(ReadAll(expected[1].name), expected[1].bytes);
+        QVERIFY(QFileInfo(expected[2].name).isDir());
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(form.ui->ProgressBar1->value(), 40);
+        // The window holds the simulation whose file failed.
+        QCOMPARE(ToBytes(EncodeSimFile(1, 300, form.playSeries)), expected[2].bytes);
+        QVERIFY(MessageBox::Shown().empty());
+    }
+
+    void writeFailuresAreReportedAndDamageNothing()
+    {
+        TMainForm form;
+        form.random.Seed(SEED);
+        SetInputs(form, "2000", "2", "1");
+        Start(form);
+        form.SetStatusText(QStringLiteral("before"));
+
+        FileDialog::SetNextAnswer(QStringLiteral("/dev/full"));
+        form.FileSaveMenuClick(nullptr);
+        QCOMPARE(MessageBox::Shown().size(), std::size_t(1));
+        QVERIFY(MessageBox::Shown().back().text.contains(QStringLiteral("/dev/full")));
+        QCOMPARE(form.StatusText(), QStringLiteral("before"));
+
+        // A disk that fills up under an existing file: the old file stays.
+        const QString kept = dir->filePath("kept.sim");
+        const QByteArray old = ToBytes(EncodeSimFile(6, 1, PlaySeries()));
+        WriteBytes(kept, old);
+        {
+            FileSizeLimit full(4096);
+            FileDialog::SetNextAnswer(kept);
+            form.FileSaveMenuClick(nullptr);
+        }
+        QCOMPARE(MessageBox::Shown().size(), std::size_t(2));
+        QVERIFY(MessageBox::Shown().back().text.contains(kept));
+        QCOMPARE(form.StatusText(), QStringLiteral("before"));
+        QCOMPARE(ReadAll(kept), old);
+
+        // The same in a batch is its error stop.
+        SetInputs(form, "2000", "2", "2");
+        {
+            FileSizeLimit full(4096);
+            FileDialog::SetNextAnswer(dir->filePath("full.sim"));
+            Start(form);
+        }
+        QCOMPARE(form.StatusText(), QStringLiteral("エラーにより強制終了しました。"));
+        QCOMPARE(MessageBox::Shown().size(), std::size_t(2));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.sim"});
+    }
+
+    void saveThatCannotCreateIsSilent()
+    {
+        TMainForm form;
+        SetInputs(form, "100", "1", "1");
+        Start(form);
+        form.SetStatusText(QStringLiteral("before"));
+        FileDialog::SetNextAnswer(dir->filePath("no/such/folder/x.sim"));
+        form.FileSaveMenuClick(nullptr);
+        QVERIFY(MessageBox::Shown().empty());
+        QCOMPARE(form.StatusText(), QStringLiteral("before"));
+    }
+
+    void cancelledBatchDialogRunsNothing()
+    {
+        TMainForm form;
+        form.random.Seed(SEED);
+        SetInputs(form, "300", "?", "3");
+        form.SetProgress(17);
+        FileDialog::SetNextAnswer(std::nullopt);
+        Start(form);
+
+        QCOMPARE(form.StatusText(), QString());
+        QVERIFY(form.ui->StartButton->isEnabled());
+        QCOMPARE(form.slot.playCount, 0);
+        QVERIFY(form.playSeries.Empty());
+        QCOMPARE(form.ui->ProgressBar1->value(), 17);
+        QCOMPARE(form.ui->Label3->text(), QString());
+        QVERIFY(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        // The dialog still proposes its initial name.
+        QCOMPARE(form.SaveDialog.FileName(), QStringLiteral("*.sim"));
+    }
+
+    // Closing the window at a simulation's message processing ends the batch
+    // there: the files written so far are whole, no other file appears, and
+    // nothing else could start meanwhile.
+    void closingStopsTheBatchCleanly()
+    {
+        TMainForm form;
+        form.show();
+        SetInputs(form, "300", "?", "5");
+        const QString base = dir->filePath("closed.sim");
+        bool heldOff = false;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, &form, [&] {
+            if (QDir(dir->path()).entryList(QDir::Files).size() < 2) return;
+            closer.stop();
+            form.FlevelButtonClick(nullptr);
+            FileDialog::SetNextAnswer(dir->filePath("other.sim"));
+            form.FileSaveMenuClick(nullptr);
+            heldOff = form.ui->FlevelComboBox->currentText() == "?"
+                      && !QFile::exists(dir->filePath("other.sim"));
+            form.close();
+        });
+        closer.start(0);
+        FileDialog::SetNextAnswer(base);
+        Start(form);
+        FileDialog::SetHeadless(false);  // drops the answer Save must not have taken
+        FileDialog::SetHeadless(true);
+
+        QVERIFY(heldOff);
+        QTRY_VERIFY(!form.isVisible());
+        const QStringList files = QDir(dir->path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(files.size(), 2);
+        for (const QString& name : files) {
+            PlaySeries series;
+            const SimReadResult read = ReadSimFile(dir->filePath(name).toStdString(), series);
+            QVERIFY2(read.Ok() && read.playCount == 300 && series.Back().playCount == 300, qPrintable(name));
+        }
+    }
+
+    void settingCheckShowsTheSlotsSetting()
+    {
+        TMainForm form;
+        form.random.Seed(SEED);
+        auto check = [&form] {
+            form.FlevelButtonClick(form.ui->FlevelButton);
+            return form.ui->FlevelComboBox->currentText();
+        };
+        form.ui->FlevelComboBox->setEditText("?");
+        QCOMPARE(check(), QStringLiteral("1"));
+
+        for (int run = 0; run < 3; ++run) {
+            SetInputs(form, "200", "?", "1");
+            Start(form);
+            QCOMPARE(form.ui->FlevelComboBox->currentText(), QStringLiteral("?"));
+            QCOMPARE(check(), QString::number(form.slot.GetSetting()));
+            QCOMPARE(form.ui->Label3->text(), QStringLiteral("終了時に設定が確認できます"));
+        }
+
+        // After a batch: the last simulation's, as its file name tells.
+        SetInputs(form, "200", "?", "4");
+        FileDialog::SetNextAnswer(dir->filePath("check.sim"));
+        Start(form);
+        const QString shown = check();
+        QVERIFY(QFile::exists(dir->filePath("check" + shown + "_200_4.sim")));
+
+        // After an Open: still the last run's, not the file's.
+        const QString other = dir->filePath("other.sim");
+        PlaySeries one;
+        one.Append(PlayRow{1, -3, 1, 0, 0, 0, 0, 0, 0, 0, 0});
+        WriteBytes(other, ToBytes(EncodeSimFile(shown == "6" ? 5 : 6, 1, one)));
+        FileDialog::SetNextAnswer(other);
+        form.FileOpenMenuClick(nullptr);
+        QVERIFY(form.ui->FlevelComboBox->currentText() != shown);
+        QCOMPARE(check(), shown);
+    }
+
+    void helpMenu()
+    {
+        TMainForm form;
+        TAboutBox box(&form);
+        form.SetAboutBox(&box);
+        int shown = 0;
+        for (int showing = 1; showing <= 2; ++showing) {
+            QTimer::singleShot(0, &box, [&] {
+                shown += box.isVisible() ? 1 : 0;
+                box.findChild<QPushButton*>("OKButton")->click();
+            });
+            form.HelpAboutMenuClick(form.ui->HelpAboutMenu);
+        }
+        QCOMPARE(shown, 2);
+
+        QList<ShellCall> calls;
+        SetShellRecorder([&calls](const ShellCall& call) { calls << call; });
+        form.HelpManMenuClick(nullptr);
+        form.JWord1Click(nullptr);
+        form.N3Click(nullptr);
+        form.N4Click(nullptr);
+        SetShellRecorder({});
+        const QString appDir = QCoreApplication::applicationDirPath() + "/";
+        QCOMPARE(calls.size(), 4);
+        QVERIFY(calls[0].target == appDir + "mirvosim-manual.html" || calls[0].target == appDir + "mirvo.hlp");
+        QCOMPARE(calls[1], (ShellCall{ShellVerb::Run, appDir + "jwv_for_PA417209.exe", "PA417209 1"}));
+        QCOMPARE(calls[2].verb, ShellVerb::Open);
+        QVERIFY(calls[3].target.startsWith(calls[2].target.left(calls[2].target.lastIndexOf('/') + 1)));
+        QVERIFY(calls[3].target.endsWith("ad.html"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;  // fresh for every test
+};
+
+QTEST_MAIN(FilesTest)
+#include "files_test.moc"
