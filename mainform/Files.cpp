@@ -1,7 +1,10 @@
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <new>
 
 #include "BatchRun.h"
 #include "Convert.h"
@@ -27,6 +30,29 @@ bool HasPlays(const PlaySeries& series)
     return !series.Empty() && series.Back().playCount >= 1;
 }
 
+enum class FileCheck { CannotOpen, Refused, Readable };
+
+// Decides from the header and the last whole record alone whether Open can
+// show the file, so that a refused file costs neither the series on screen
+// nor a second copy of them in memory. Streams are decided when read.
+FileCheck CheckSimFile(const QString& path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) return FileCheck::CannotOpen;
+    if (file.isSequential()) return FileCheck::Readable;
+    const qint64 header = static_cast<qint64>(SIM_HEADER_BYTES);
+    const qint64 record = static_cast<qint64>(SIM_RECORD_BYTES);
+    const qint64 records = (file.size() - header) / record;
+    if (file.size() < header + record) return FileCheck::Refused;
+    QByteArray bytes = file.read(header);
+    if (!file.seek(header + (records - 1) * record)) return FileCheck::Refused;
+    bytes += file.read(record);
+    PlaySeries last;
+    const SimReadResult read =
+        ReadSimBytes(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size()), last);
+    return read.Ok() && HasPlays(last) ? FileCheck::Readable : FileCheck::Refused;
+}
+
 }  // namespace
 
 void TMainForm::FileOpenMenuClick(QObject*)
@@ -34,23 +60,38 @@ void TMainForm::FileOpenMenuClick(QObject*)
     if (IsBusy()) return;
     RunHandler([this] {
         if (!OpenDialog.Execute(this)) return;
-        // Read aside first: a file that cannot be opened changes nothing at all.
-        PlaySeries loaded;
-        const SimReadResult read = ReadSimFile(LocalPath(OpenDialog.FileName()), loaded);
-        if (read.status == SimReadResult::Status::CannotOpen) return;
+        const QString path = OpenDialog.FileName();
+        const FileCheck check = CheckSimFile(path);
+        if (check == FileCheck::CannotOpen) return;
 
         BusyGuard guard(*this);
         SetStatusText(QStringLiteral("シミュレーションファイルを読み込み中・・・"));
-        if (!read.Ok() || !HasPlays(loaded)) {
-            // The series stay those on screen, so a later Save still writes
-            // what the user sees rather than an empty simulation.
-            const bool mediumFailed = read.status == SimReadResult::Status::ReadError;
-            MessageBox::ShowError(this, mediumFailed ? QString::fromStdString(read.message) : NOT_SIM_FILE_TEXT);
+        SimReadResult read;
+        read.status = SimReadResult::Status::NotSimFile;
+        if (check == FileCheck::Readable) {
+            DetachPlayList();
+            playSeries.Clear();
+            playSeries.ShrinkToFit();
+            try {
+                read = ReadSimFile(LocalPath(path), playSeries);
+            } catch (const std::bad_alloc&) {
+                // Give the memory back at once; a part of a file shows nothing.
+                playSeries.Clear();
+                playSeries.ShrinkToFit();
+                SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
+                throw;
+            }
+        }
+        if (!read.Ok() || !HasPlays(playSeries)) {
+            // A refused file leaves the series on screen, so a later Save
+            // still writes what the user sees rather than an empty simulation.
+            const bool failed = read.status == SimReadResult::Status::ReadError
+                                || read.status == SimReadResult::Status::CannotOpen;
+            MessageBox::ShowError(this, failed ? QStringLiteral("シミュレーションファイルを読み込めませんでした。\n%1").arg(path)
+                                               : NOT_SIM_FILE_TEXT);
             SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
             return;
         }
-        DetachPlayList();
-        playSeries = std::move(loaded);
         ui->FlevelComboBox->setEditText(QString::number(read.setting));
         ui->PlayNumEdit->setText(QString::number(read.playCount));
         if (!ShowResult()) return;

@@ -273,11 +273,13 @@ private slots:
         QVERIFY(form.ui->FileSaveMenu->isEnabled());
     }
 
-    void openOfAMissingFileChangesNothing()
+    void openOfWhatCannotBeOpenedChangesNothing()
     {
         TMainForm form;
         form.SetStatusText(QStringLiteral("before"));
         FileDialog::SetNextAnswer(dir->filePath("missing.sim"));
+        form.FileOpenMenuClick(nullptr);
+        FileDialog::SetNextAnswer(dir->path());
         form.FileOpenMenuClick(nullptr);
         FileDialog::SetNextAnswer(std::nullopt);
         form.FileOpenMenuClick(nullptr);
