@@ -9,9 +9,8 @@
 void OpenManual()
 {
     const QString helpFile = ExecutableFolderFile(QString::fromLatin1(HELP_FILE_NAME));
-    const QString target = QFileInfo::exists(helpFile)
-                               ? helpFile
-                               : ExecutableFolderFile(QString::fromLatin1(MANUAL_FILE_NAME));
+    const QString target =
+        QFileInfo::exists(helpFile) ? helpFile : ExecutableFolderFile(QString::fromLatin1(MANUAL_FILE_NAME));
     ShellExecute({ShellVerb::Open, target, {}});
 }
 

@@ -14,8 +14,8 @@
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TAboutBox>())
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(298, 213);
 
     QFont formFont;
@@ -61,7 +61,8 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const auto* label = qobject_cast<QWidget*>(watched);
-        if (mouse->button() == Qt::LeftButton && label && label->rect().contains(mouse->position().toPoint())) {
+        if (mouse->button() == Qt::LeftButton && label &&
+            label->rect().contains(mouse->position().toPoint())) {
             if (watched == ui->Label1) Label1Click(watched);
             if (watched == ui->Label2) Label2Click(watched);
             return true;

@@ -38,17 +38,24 @@ void BM_WindowBatch8000Plays(benchmark::State& state)
         FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("bench.sim")));
         form.StartButtonClic(nullptr);
     }
-    if (form.StatusText() != QStringLiteral("シミュレーション完了")) state.SkipWithError("the batch did not complete");
+    if (form.StatusText() != QStringLiteral("シミュレーション完了"))
+        state.SkipWithError("the batch did not complete");
     const QFileInfoList files = QDir(dir.path()).entryInfoList(QDir::Files);
     qint64 bytes = 0;
     for (const QFileInfo& file : files) bytes += file.size();
     state.counters["files"] = static_cast<double>(files.size());
     state.counters["written_MB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
     state.counters["peak_MB"] = PeakResidentMegabytes();
-    state.counters["sims/s"] = benchmark::Counter(static_cast<double>(sims) * static_cast<double>(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+    state.counters["sims/s"] = benchmark::Counter(
+        static_cast<double>(sims) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_WindowBatch8000Plays)->Arg(10)->Arg(100)->Arg(1000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_WindowBatch8000Plays)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 

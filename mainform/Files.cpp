@@ -48,8 +48,8 @@ FileCheck CheckSimFile(const QString& path)
     if (!file.seek(header + (records - 1) * record)) return FileCheck::Refused;
     bytes += file.read(record);
     PlaySeries last;
-    const SimReadResult read =
-        ReadSimBytes(reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size()), last);
+    const SimReadResult read = ReadSimBytes(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                            static_cast<std::size_t>(bytes.size()), last);
     return read.Ok() && HasPlays(last) ? FileCheck::Readable : FileCheck::Refused;
 }
 
@@ -85,10 +85,12 @@ void TMainForm::FileOpenMenuClick(QObject*)
         if (!read.Ok() || !HasPlays(playSeries)) {
             // A refused file leaves the series on screen, so a later Save
             // still writes what the user sees rather than an empty simulation.
-            const bool failed = read.status == SimReadResult::Status::ReadError
-                                || read.status == SimReadResult::Status::CannotOpen;
-            MessageBox::ShowError(this, failed ? QStringLiteral("シミュレーションファイルを読み込めませんでした。\n%1").arg(path)
-                                               : NOT_SIM_FILE_TEXT);
+            const bool failed = read.status == SimReadResult::Status::ReadError ||
+                                read.status == SimReadResult::Status::CannotOpen;
+            MessageBox::ShowError(
+                this, failed
+                          ? QStringLiteral("シミュレーションファイルを読み込めませんでした。\n%1").arg(path)
+                          : NOT_SIM_FILE_TEXT);
             SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
             return;
         }
@@ -106,16 +108,18 @@ void TMainForm::FileSaveMenuClick(QObject*)
         if (!SaveDialog.Execute(this)) return;
         BusyGuard guard(*this);
         const QString path = SaveDialog.FileName();
-        const SimWriteResult written = WriteSimFile(LocalPath(path), slot.GetSetting(), slot.playCount, playSeries);
+        const SimWriteResult written =
+            WriteSimFile(LocalPath(path), slot.GetSetting(), slot.playCount, playSeries);
         switch (written.status) {
-        case SimWriteResult::Status::Written:
-            SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
-            break;
-        case SimWriteResult::Status::CannotCreate:
-            break;
-        case SimWriteResult::Status::WriteFailed:
-            MessageBox::ShowError(this, QStringLiteral("シミュレーションファイルの書き込みに失敗しました。\n%1").arg(path));
-            break;
+            case SimWriteResult::Status::Written:
+                SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
+                break;
+            case SimWriteResult::Status::CannotCreate:
+                break;
+            case SimWriteResult::Status::WriteFailed:
+                MessageBox::ShowError(
+                    this, QStringLiteral("シミュレーションファイルの書き込みに失敗しました。\n%1").arg(path));
+                break;
         }
     });
 }
@@ -138,10 +142,8 @@ bool TMainForm::RunBatch()
     // The play list reads the series, which the batch replaces under it.
     DetachPlayList();
 
-    const BatchResult result = ::RunBatch(
-        slot, random, plays, *setting, sims, LocalPath(SaveDialog.FileName()), playSeries,
-        [this](const BatchStep& step) {
-            switch (step.phase) {
+    const auto onStep = [this](const BatchStep& step) {
+        switch (step.phase) {
             case BatchStep::Phase::BeforePlay:
                 MessagePump::ProcessPendingMessages();
                 break;
@@ -151,22 +153,33 @@ bool TMainForm::RunBatch()
                 // Shown only at the next simulation's message processing, so
                 // setting them once the file is whole looks the same and
                 // leaves the bar at the last file written after an error stop.
-                SetStatusText(QStringLiteral("シミュレーションファイルに保存中。") + QFile::decodeName(step.fileName.c_str()));
+                SetStatusText(QStringLiteral("シミュレーションファイルに保存中。") +
+                              QFile::decodeName(step.fileName.c_str()));
                 SetProgress(static_cast<int>(step.index * 100.0 / step.total));
                 break;
-            }
-            return !IsClosing();
-        });
+        }
+        return !IsClosing();
+    };
+    BatchResult result;
+    try {
+        result = ::RunBatch(slot, random, plays, *setting, sims, LocalPath(SaveDialog.FileName()), playSeries,
+                            onStep);
+    } catch (const std::bad_alloc&) {
+        // Give the memory back at once; the rows so far show nothing useful.
+        playSeries.Clear();
+        playSeries.ShrinkToFit();
+        throw;
+    }
 
     switch (result.status) {
-    case BatchResult::Status::Completed:
-        SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
-        return true;
-    case BatchResult::Status::Stopped:
-        return true;
-    case BatchResult::Status::FileError:
-        SetStatusText(QStringLiteral("エラーにより強制終了しました。"));
-        return false;
+        case BatchResult::Status::Completed:
+            SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
+            return true;
+        case BatchResult::Status::Stopped:
+            return true;
+        case BatchResult::Status::FileError:
+            SetStatusText(QStringLiteral("エラーにより強制終了しました。"));
+            return false;
     }
     return true;
 }

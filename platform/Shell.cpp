@@ -29,12 +29,12 @@ void ShellExecute(const ShellCall& call)
         return;
     }
     switch (call.verb) {
-    case ShellVerb::Open:
-        QDesktopServices::openUrl(DocumentUrl(call.target));
-        break;
-    case ShellVerb::Run:
-        QProcess::startDetached(call.target, QProcess::splitCommand(call.parameters));
-        break;
+        case ShellVerb::Open:
+            QDesktopServices::openUrl(DocumentUrl(call.target));
+            break;
+        case ShellVerb::Run:
+            QProcess::startDetached(call.target, QProcess::splitCommand(call.parameters));
+            break;
     }
 }
 

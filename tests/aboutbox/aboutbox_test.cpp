@@ -136,8 +136,8 @@ private slots:
         QCOMPARE(shell.calls[0].verb, ShellVerb::Open);
         QVERIFY(shell.calls[0].target.startsWith(QStringLiteral("http")));
         QCOMPARE(shell.calls[1], (ShellCall{ShellVerb::Open, HomePageUrl() + "ad.html", {}}));
-        QCOMPARE(shell.calls[2], (ShellCall{ShellVerb::Run, AppFile("jwv_for_PA417209.exe"),
-                                            QStringLiteral("PA417209 1")}));
+        QCOMPARE(shell.calls[2],
+                 (ShellCall{ShellVerb::Run, AppFile("jwv_for_PA417209.exe"), QStringLiteral("PA417209 1")}));
     }
 
     // The help file is looked for beside the executable, never in the working
@@ -179,7 +179,8 @@ private slots:
         const QString out = dir.filePath("args.txt");
         QFile file(script);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" " + QFile::encodeName(out) + "\n");
+        file.write("#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" " + QFile::encodeName(out) +
+                   "\n");
         file.close();
         file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
 

@@ -20,10 +20,10 @@
 #include <memory>
 
 #include "AppSetup.h"
-#include "ResultListModel.h"
 #include "BatchName.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
+#include "ResultListModel.h"
 #include "Shell.h"
 #include "SimFile.h"
 #include "SingleRun.h"
@@ -79,8 +79,10 @@ QStringList Snapshot(const TMainForm& form)
     const SlumpGraph* graph = form.SlumpGraphView();
     points("SlumpSeries", graph->SlumpPoints());
     points("ModeSeries", graph->ModePoints());
-    for (int marker = 0; marker < MARKER_COUNT; ++marker) points(MARKER_SERIES_NAMES[marker], graph->MarkerPoints(marker));
-    for (const QPieSeries* pie : {form.RenSeries, form.KoyakuSeries, form.ModeStaySeries, form.RTCancelSeries})
+    for (int marker = 0; marker < MARKER_COUNT; ++marker)
+        points(MARKER_SERIES_NAMES[marker], graph->MarkerPoints(marker));
+    for (const QPieSeries* pie :
+         {form.RenSeries, form.KoyakuSeries, form.ModeStaySeries, form.RTCancelSeries})
         for (const QPieSlice* slice : pie->slices())
             lines << pie->objectName() + ": " + slice->label() + " " + QString::number(slice->value());
     QStringList bars;
@@ -125,7 +127,8 @@ std::vector<ReferenceFile> ReferenceBatch(std::uint32_t seed, int plays, Setting
     for (int i = 1; i <= sims; ++i) {
         RunSingle(slot, random, plays, setting, series);
         const std::string name = BatchFileName(baseName.toStdString(), slot.GetSetting(), slot.playCount, i);
-        files.push_back({QString::fromStdString(name), ToBytes(EncodeSimFile(slot.GetSetting(), slot.playCount, series))});
+        files.push_back({QString::fromStdString(name),
+                         ToBytes(EncodeSimFile(slot.GetSetting(), slot.playCount, series))});
     }
     return files;
 }
@@ -292,9 +295,12 @@ private slots:
     {
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("baseName");
-        QTest::newRow("fixed setting") << "3" << "test.sim";
-        QTest::newRow("hidden setting") << "?" << "test.sim";
-        QTest::newRow("no dot in the name") << "6" << "plain";
+        QTest::newRow("fixed setting") << "3"
+                                       << "test.sim";
+        QTest::newRow("hidden setting") << "?"
+                                        << "test.sim";
+        QTest::newRow("no dot in the name") << "6"
+                                            << "plain";
     }
     void batchWritesOneFileEqualToASingleRunPerSimulation()
     {
@@ -310,7 +316,8 @@ private slots:
         FileDialog::SetNextAnswer(base);
         Start(form);
 
-        const SettingChoice choice = setting == "?" ? SettingChoice{true, 1} : SettingChoice{false, setting.toInt()};
+        const SettingChoice choice =
+            setting == "?" ? SettingChoice{true, 1} : SettingChoice{false, setting.toInt()};
         const auto expected = ReferenceBatch(SEED, 700, choice, 3, base);
         QStringList written = QDir(dir->path()).entryList(QDir::Files);
         QCOMPARE(written.size(), 3);
@@ -468,8 +475,8 @@ private slots:
             form.FlevelButtonClick(nullptr);
             FileDialog::SetNextAnswer(dir->filePath("other.sim"));
             form.FileSaveMenuClick(nullptr);
-            heldOff = form.ui->FlevelComboBox->currentText() == "?"
-                      && !QFile::exists(dir->filePath("other.sim"));
+            heldOff =
+                form.ui->FlevelComboBox->currentText() == "?" && !QFile::exists(dir->filePath("other.sim"));
             form.close();
         });
         closer.start(0);
@@ -550,7 +557,8 @@ private slots:
         SetShellRecorder({});
         const QString appDir = QCoreApplication::applicationDirPath() + "/";
         QCOMPARE(calls.size(), 4);
-        QVERIFY(calls[0].target == appDir + "mirvosim-manual.html" || calls[0].target == appDir + "mirvo.hlp");
+        QVERIFY(calls[0].target == appDir + "mirvosim-manual.html" ||
+                calls[0].target == appDir + "mirvo.hlp");
         QCOMPARE(calls[1], (ShellCall{ShellVerb::Run, appDir + "jwv_for_PA417209.exe", "PA417209 1"}));
         QCOMPARE(calls[2].verb, ShellVerb::Open);
         QVERIFY(calls[3].target.startsWith(calls[2].target.left(calls[2].target.lastIndexOf('/') + 1)));
