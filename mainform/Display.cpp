@@ -35,7 +35,7 @@ void ShowSummary(QLabel* label, const QString& summary)
 {
     QString html;
     for (const QString& line : summary.split(QLatin1Char('\n')))
-        html += QStringLiteral("<p style=\"margin:0; line-height:75%\">%1</p>").arg(line.toHtmlEscaped());
+        html += QStringLiteral("<p style=\"margin:0; line-height:75%; white-space:pre\">%1</p>").arg(line.toHtmlEscaped());
     label->setTextFormat(Qt::RichText);
     label->setText(html);
 }

@@ -39,7 +39,9 @@ QList<QPointF> DecimateMinMax(std::span<const QPointF> points, double xMin, doub
     const double width = (xMax - xMin) / columns;
     const auto columnOf = [&](double x) {
         if (width <= 0) return 0LL;
-        return static_cast<long long>(std::floor((x - xMin) / width));
+        // The end points and the outside neighbours join the edge columns.
+        return std::clamp(static_cast<long long>(std::floor((x - xMin) / width)), 0LL,
+                          static_cast<long long>(columns) - 1);
     };
     std::size_t i = first;
     while (i < last) {

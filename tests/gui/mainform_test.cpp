@@ -1,0 +1,471 @@
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QBarSet>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QValueAxis>
+
+#include <memory>
+
+#include "AppSetup.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
+#include "ResultAnalysis.h"
+#include "ResultListModel.h"
+#include "SlumpGraph.h"
+#include "Unit1.h"
+#include "WholeNumber.h"
+#include "ui_MainForm.h"
+
+namespace {
+constexpr std::uint32_t SEED = 20261209;
+
+QStringList LineTexts(const QTreeWidgetItem* item)
+{
+    QStringList texts;
+    for (int c = 0; c < item->columnCount(); ++c) texts.append(item->text(c));
+    return texts;
+}
+
+QStringList ToStrings(const std::vector<std::string>& cells)
+{
+    QStringList texts;
+    for (const std::string& cell : cells) texts.append(QString::fromStdString(cell));
+    return texts;
+}
+
+QList<QPointF> ToList(const std::vector<QPointF>& points)
+{
+    return QList<QPointF>(points.begin(), points.end());
+}
+}  // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TMainForm> form;
+    Ui::TMainForm* ui = nullptr;
+
+    void Start(const QString& plays, const QString& setting = QStringLiteral("1"), const QString& sims = QStringLiteral("1"))
+    {
+        ui->PlayNumEdit->setText(plays);
+        ui->FlevelComboBox->setCurrentText(setting);
+        ui->SimNumEdit->setText(sims);
+        ui->StartButton->click();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        SetUpApplication(*qApp);
+        MessageBox::SetHeadless(true);
+        FileDialog::SetHeadless(true);
+    }
+
+    void init()
+    {
+        form = std::make_unique<TMainForm>();
+        ui = form->ui.get();
+        form->random.Seed(SEED);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        MessageBox::ClearShown();
+    }
+
+    void cleanup()
+    {
+        form.reset();
+        MessageBox::SetWhileShown({});
+    }
+
+    void FreshWindow()
+    {
+        QCOMPARE(form->windowTitle(), QStringLiteral("Mirvosim"));
+        QCOMPARE(ui->PlayNumEdit->text(), QStringLiteral("1"));
+        QCOMPARE(ui->FlevelComboBox->currentText(), QStringLiteral("1"));
+        QCOMPARE(ui->SimNumEdit->text(), QStringLiteral("1"));
+        QCOMPARE(ui->FlevelComboBox->count(), 7);
+        QCOMPARE(ui->FlevelComboBox->itemText(6), QStringLiteral("?"));
+        QVERIFY(ui->Label3->text().isEmpty());
+        QVERIFY(ui->ResultLabel->text().isEmpty());
+        QVERIFY(form->StatusText(0).isEmpty());
+        QCOMPARE(ui->ProgressBar1->value(), 0);
+        QCOMPARE(ui->ProgressBar1->maximum(), 100);
+        QCOMPARE(ui->PageControl1->currentWidget(), ui->TabSheet1);
+        QCOMPARE(form->ResultListViewModel()->rowCount(), 0);
+        for (QTreeWidget* list : {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->ModeStayListView, ui->RTCancelListView})
+            QCOMPARE(list->topLevelItemCount(), 0);
+        for (QPieSeries* pie : {form->RenSeries, form->KoyakuSeries, form->ModeStaySeries, form->RTCancelSeries})
+            QCOMPARE(pie->count(), 0);
+        QCOMPARE(form->SlumpGraphView()->SlumpSeries->count(), 0);
+        QCOMPARE(form->SlumpBSet->count(), 0);
+        for (QCheckBox* box : {ui->BIGCheckBox, ui->REGCheckBox, ui->CherryCheckBox, ui->TawaraCheckBox, ui->MatuCheckBox,
+                               ui->ChanceCheckBox, ui->HazureCheckBox})
+            QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
+        QVERIFY(!ui->FileSaveMenu->isEnabled());
+        QVERIFY(ui->FileStartMenu->isEnabled());
+        QVERIFY(ui->StartButton->isEnabled());
+        QCOMPARE(form->slot.GetSetting(), 1);
+        QVERIFY(form->playSeries.Empty());
+
+        // Fixed client area under the menu bar; no maximize button.
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        QCOMPARE(form->centralWidget()->size() + QSize(0, ui->StatusBar1->height()), QSize(606, 697));
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(ui->FileMenu->title(), QStringLiteral("ファイル(&F)"));
+        QCOMPARE(ui->FileStartMenu->text(), QStringLiteral("開始(&G)"));
+        QCOMPARE(ui->HelpMenu->title(), QStringLiteral("ヘルプ(&H)"));
+        QCOMPARE(ui->ResultListView->horizontalHeader()->sectionSize(6), 150);
+        QCOMPARE(ui->BListView->header()->sectionSize(4), 90);
+        QCOMPARE(ui->RTCancelListView->header()->sectionSize(0), 80);
+        QCOMPARE(ui->PageControl1->tabText(5), QStringLiteral("RT解除情報"));
+        QCOMPARE(form->SlumpGraphView()->rightAxis->min(), 0.5);
+        QCOMPARE(form->SlumpGraphView()->rightAxis->max(), 3.5);
+        QCOMPARE(form->SlumpGraphView()->rightAxis->titleText(), QStringLiteral("滞在モード"));
+        for (int m = 0; m < MARKER_COUNT; ++m) QVERIFY(!form->SlumpGraphView()->markerSeries[m]->isVisible());
+    }
+
+    void Geometry_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("rect");
+        QTest::newRow("PlayNumEdit") << "PlayNumEdit" << QRect(48, 8, 73, 20);
+        QTest::newRow("FlevelComboBox") << "FlevelComboBox" << QRect(156, 8, 57, 20);
+        QTest::newRow("StartButton") << "StartButton" << QRect(272, 32, 63, 21);
+        QTest::newRow("ProgressBar1") << "ProgressBar1" << QRect(4, 56, 329, 16);
+        QTest::newRow("GroupBox2") << "GroupBox2" << QRect(340, 4, 261, 69);
+        QTest::newRow("PageControl1") << "PageControl1" << QRect(4, 76, 597, 209);
+        QTest::newRow("SlumpChart2") << "SlumpChart2" << QRect(4, 284, 597, 149);
+        QTest::newRow("SlumpChart") << "SlumpChart" << QRect(4, 428, 597, 217);
+        QTest::newRow("GroupBox1") << "GroupBox1" << QRect(4, 648, 597, 29);
+        QTest::newRow("HazureCheckBox") << "HazureCheckBox" << QRect(500, 8, 89, 17);
+        QTest::newRow("KoyakuChart") << "KoyakuChart" << QRect(324, 9, 260, 173);
+    }
+
+    void Geometry()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, rect);
+        auto* widget = form->findChild<QWidget*>(name);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), rect);
+    }
+
+    void Refusals_data()
+    {
+        QTest::addColumn<QString>("plays");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("sims");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("panelEmptied");  // a conversion error leaves it
+
+        const QString playsLow = QStringLiteral("Play数は、1以上にしてください。");
+        const QString simsLow = QStringLiteral("Sim回数は、1以上にしてください。");
+        const QString settingRange = QStringLiteral("設定は、1～6または?にしてください。");
+        QTest::newRow("plays 0") << "0" << "1" << "1" << playsLow << true;
+        QTest::newRow("plays negative") << "-5" << "1" << "1" << playsLow << true;
+        QTest::newRow("both 0: plays first") << "0" << "1" << "0" << playsLow << true;
+        QTest::newRow("sims 0") << "100" << "1" << "0" << simsLow << true;
+        QTest::newRow("setting 7") << "100" << "7" << "1" << settingRange << true;
+        QTest::newRow("setting 0") << "100" << "0" << "1" << settingRange << true;
+        QTest::newRow("letters") << "abc" << "1" << "1" << QStringLiteral("'abc' は有効な整数値ではありません。") << false;
+        QTest::newRow("empty plays") << "" << "1" << "1" << QStringLiteral("'' は有効な整数値ではありません。") << false;
+        QTest::newRow("full-width digit") << "１００" << "1" << "1" << QStringLiteral("'１００' は有効な整数値ではありません。") << false;
+        QTest::newRow("decimal") << "1.5" << "1" << "1" << QStringLiteral("'1.5' は有効な整数値ではありません。") << false;
+        QTest::newRow("overflow") << "4294967296" << "1" << "1" << QStringLiteral("'4294967296' は有効な整数値ではありません。") << false;
+        QTest::newRow("sims letters") << "100" << "1" << "x" << QStringLiteral("'x' は有効な整数値ではありません。") << false;
+        QTest::newRow("full-width ?") << "100" << "？" << "1" << QStringLiteral("'？' は有効な整数値ではありません。") << false;
+        QTest::newRow("blank before ?") << "100" << " ?" << "1" << QStringLiteral("' ?' は有効な整数値ではありません。") << false;
+    }
+
+    void Refusals()
+    {
+        QFETCH(QString, plays);
+        QFETCH(QString, setting);
+        QFETCH(QString, sims);
+        QFETCH(QString, message);
+        QFETCH(bool, panelEmptied);
+
+        form->SetStatusText(QStringLiteral("before"));
+        Start(plays, setting, sims);
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+        QCOMPARE(MessageBox::Shown().front().text, message);
+        QCOMPARE(MessageBox::Shown().front().title, QStringLiteral("Mirvosim"));
+        QCOMPARE(form->StatusText(0), panelEmptied ? QString() : QStringLiteral("before"));
+        QVERIFY(form->playSeries.Empty());
+        QVERIFY(ui->StartButton->isEnabled());
+        QVERIFY(ui->PlayNumEdit->isEnabled());
+        QVERIFY(!form->IsBusy());
+    }
+
+    void TooManyPlaysRefused()
+    {
+        Start(QStringLiteral("2147483647"));
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+        QVERIFY2(MessageBox::Shown().front().text.startsWith(QStringLiteral("Play数が大きすぎます。")),
+                 qPrintable(MessageBox::Shown().front().text));
+        QVERIFY(form->StatusText(0).isEmpty());
+        QVERIFY(form->playSeries.Empty());
+        QVERIFY(ui->StartButton->isEnabled());
+    }
+
+    // Every view shows exactly what the analysis of the run's series says.
+    void RunShowsItsAnalysis()
+    {
+        QAbstractItemModelTester tester(form->ResultListViewModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Start(QStringLiteral("600"), QStringLiteral("6"));
+        QVERIFY(MessageBox::Shown().empty());
+        QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
+        QVERIFY(ui->StartButton->isEnabled());
+        QVERIFY(ui->FileSaveMenu->isEnabled());
+        QCOMPARE(ui->ProgressBar1->value(), 100);
+        QCOMPARE(form->playSeries.Back().playCount, 600);
+        QCOMPARE(form->slot.GetSetting(), 6);
+        QVERIFY(ui->Label3->text().isEmpty());
+
+        const AnalysisOutcome outcome = AnalyzeSeries(form->playSeries);
+        QCOMPARE(outcome.status, AnalysisOutcome::Status::Done);
+        const ResultAnalysis& expected = outcome.analysis;
+        QVERIFY2(!expected.bonusLines.empty(), "the seed should give a run with bonuses");
+
+        // Play list: every cell of every row.
+        ResultListModel* model = form->ResultListViewModel();
+        QCOMPARE(model->rowCount(), static_cast<int>(form->playSeries.Size()));
+        QCOMPARE(model->columnCount(), PLAY_LIST_COLUMNS);
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("確定役"));
+        for (int row = 0; row < model->rowCount(); ++row)
+            for (int column = 0; column < PLAY_LIST_COLUMNS; ++column)
+                QCOMPARE(model->data(model->index(row, column)).toString(),
+                         QString::fromStdString(PlayListCell(form->playSeries[static_cast<std::size_t>(row)], column)));
+
+        // Bonus list.
+        QCOMPARE(ui->BListView->topLevelItemCount(), static_cast<int>(expected.bonusLines.size()));
+        for (int i = 0; i < ui->BListView->topLevelItemCount(); ++i) {
+            const auto cells = BonusListCells(form->playSeries, expected.bonusLines[static_cast<std::size_t>(i)]);
+            for (int c = 0; c < BONUS_LIST_COLUMNS; ++c)
+                QCOMPARE(ui->BListView->topLevelItem(i)->text(c), QString::fromStdString(cells[static_cast<std::size_t>(c)]));
+        }
+
+        // Four statistics tabs and their pies.
+        const std::pair<QTreeWidget*, QPieSeries*> tabs[] = {{ui->RenListView, form->RenSeries},
+                                                             {ui->KoyakuListView, form->KoyakuSeries},
+                                                             {ui->ModeStayListView, form->ModeStaySeries},
+                                                             {ui->RTCancelListView, form->RTCancelSeries}};
+        const StatTab* expectedTabs[] = {&expected.ren, &expected.koyaku, &expected.modeStay, &expected.rtCancel};
+        for (int t = 0; t < 4; ++t) {
+            const StatTab& tab = *expectedTabs[t];
+            QTreeWidget* list = tabs[t].first;
+            QCOMPARE(list->topLevelItemCount(), static_cast<int>(tab.lines.size()));
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                const StatLine& line = tab.lines[static_cast<std::size_t>(i)];
+                QCOMPARE(LineTexts(list->topLevelItem(i)), ToStrings({line.name, line.count, line.rate, line.inverse}));
+            }
+            QPieSeries* pie = tabs[t].second;
+            QCOMPARE(pie->count(), static_cast<int>(tab.slices.size()));
+            for (int i = 0; i < pie->count(); ++i) {
+                const PieSlice& slice = tab.slices[static_cast<std::size_t>(i)];
+                QCOMPARE(pie->slices()[i]->label(), QString::fromStdString(slice.label));
+                QCOMPARE(pie->slices()[i]->value(), static_cast<qreal>(slice.y));
+                QCOMPARE(pie->slices()[i]->color(), QColor(slice.color.r, slice.color.g, slice.color.b));
+            }
+        }
+
+        // Summary, as text.
+        QTextDocument summary;
+        summary.setHtml(ui->ResultLabel->text());
+        QCOMPARE(summary.toPlainText(), QString::fromStdString(expected.summary));
+
+        // Slump graph: a few hundred points reach the chart unreduced.
+        SlumpGraph* graph = form->SlumpGraphView();
+        QList<QPointF> slump;
+        QList<QPointF> mode;
+        for (const std::int32_t row : expected.normalRows) {
+            const PlayRow& r = form->playSeries[static_cast<std::size_t>(row)];
+            slump.append(QPointF(SlumpPoint(r).x, SlumpPoint(r).y));
+            mode.append(QPointF(ModePoint(r).x, ModePoint(r).y));
+        }
+        QCOMPARE(ToList(graph->SlumpPoints()), slump);
+        QCOMPARE(ToList(graph->ModePoints()), mode);
+        QCOMPARE(graph->SlumpSeries->points(), slump);
+        QCOMPARE(graph->ModeSeries->points(), mode);
+        QCOMPARE(graph->bottomAxis->min(), static_cast<double>(expected.axisMin));
+        QCOMPARE(graph->bottomAxis->max(), 600.0);
+        for (int m = 0; m < MARKER_COUNT; ++m) {
+            QList<QPointF> markers;
+            for (const std::int32_t row : expected.markerRows[static_cast<std::size_t>(m)]) {
+                const PlayRow& r = form->playSeries[static_cast<std::size_t>(row)];
+                markers.append(QPointF(r.playCount, r.medals));
+            }
+            QCOMPARE(ToList(graph->MarkerPoints(m)), markers);
+        }
+
+        // Bonus bars: bar k is bonus k, REG bars selected (drawn black).
+        QCOMPARE(form->SlumpBSet->count(), static_cast<int>(expected.bonusBars.size()) + 1);
+        for (std::size_t i = 0; i < expected.bonusBars.size(); ++i) {
+            const int bar = static_cast<int>(i) + 1;
+            QCOMPARE(expected.bonusBars[i].x, static_cast<std::int64_t>(bar));
+            QCOMPARE(form->SlumpBSet->at(bar), static_cast<qreal>(expected.bonusBars[i].y));
+            QCOMPARE(form->SlumpBSet->isBarSelected(bar), expected.bonusBars[i].color == BAR_REG_COLOR);
+        }
+    }
+
+    void SecondRunReplacesFirst()
+    {
+        Start(QStringLiteral("400"));
+        const std::size_t firstRows = form->playSeries.Size();
+        Start(QStringLiteral("50"));
+        QCOMPARE(form->playSeries.Back().playCount, 50);
+        QVERIFY(form->playSeries.Size() < firstRows);
+        QCOMPARE(form->ResultListViewModel()->rowCount(), static_cast<int>(form->playSeries.Size()));
+        QCOMPARE(form->SlumpGraphView()->bottomAxis->max(), 50.0);
+        QCOMPARE(form->SlumpGraphView()->SlumpPoints().size(), std::size_t{50});
+    }
+
+    void HiddenSetting()
+    {
+        Start(QStringLiteral("30"), QStringLiteral("?"));
+        QCOMPARE(ui->Label3->text(), QStringLiteral("終了時に設定が確認できます"));
+        QVERIFY(IsValidSetting(form->slot.GetSetting()));
+        Start(QStringLiteral("30"), QStringLiteral("2"));
+        QVERIFY(ui->Label3->text().isEmpty());
+        QCOMPARE(form->slot.GetSetting(), 2);
+    }
+
+    void CheckBoxes_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("marker");
+        QTest::newRow("BIG") << "BIGCheckBox" << int(MARKER_BIG);
+        QTest::newRow("REG") << "REGCheckBox" << int(MARKER_REG);
+        QTest::newRow("Cherry") << "CherryCheckBox" << int(MARKER_CHERRY);
+        QTest::newRow("Bell") << "TawaraCheckBox" << int(MARKER_BELL);
+        QTest::newRow("Bentou") << "MatuCheckBox" << int(MARKER_BENTOU);
+        QTest::newRow("Chance") << "ChanceCheckBox" << int(MARKER_CHANCE);
+        QTest::newRow("Hazure") << "HazureCheckBox" << int(MARKER_HAZURE);
+    }
+
+    void CheckBoxes()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, marker);
+        auto* check = form->findChild<QCheckBox*>(box);
+        QVERIFY(check);
+        QScatterSeries* series = form->SlumpGraphView()->markerSeries[static_cast<std::size_t>(marker)];
+        QCOMPARE(series->name(), QString::fromUtf8(MARKER_SERIES_NAMES[static_cast<std::size_t>(marker)]));
+
+        // Ticked before a run: the run's markers show at once.
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(6, check->height() / 2));
+        QVERIFY(check->isChecked());
+        QVERIFY(series->isVisible());
+        Start(QStringLiteral("500"), QStringLiteral("6"));
+        QVERIFY(check->isChecked());
+        QVERIFY(series->isVisible());
+        QCOMPARE(series->points(), ToList(form->SlumpGraphView()->MarkerPoints(marker)));
+
+        check->click();
+        QVERIFY(!series->isVisible());
+        // A greyed box hides the markers as an empty one does.
+        check->setTristate(true);
+        check->setCheckState(Qt::PartiallyChecked);
+        form->findChild<QCheckBox*>(box);
+        switch (marker) {
+        case MARKER_BIG: form->BIGCheckBoxClick(check); break;
+        case MARKER_REG: form->REGCheckBoxClick(check); break;
+        case MARKER_CHERRY: form->CherryCheckBoxClick(check); break;
+        case MARKER_BELL: form->TawaraCheckBoxClick(check); break;
+        case MARKER_BENTOU: form->MatuCheckBoxClick(check); break;
+        case MARKER_CHANCE: form->ChanceCheckBoxClick(check); break;
+        default: form->HazureCheckBoxClick(check); break;
+        }
+        QVERIFY(!series->isVisible());
+    }
+
+    // While a run is under way, the window pumps once before the plays; any
+    // command that could change the series must then be held off.
+    void ReentryHeldOff()
+    {
+        bool checked = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            checked = true;
+            QVERIFY(form->IsBusy());
+            QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション実行中・・・"));
+            for (QWidget* control : std::initializer_list<QWidget*>{ui->StartButton, ui->FlevelButton, ui->PlayNumEdit,
+                                                                    ui->FlevelComboBox, ui->SimNumEdit})
+                QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+            for (QAction* action : {ui->FileStartMenu, ui->FileOpenMenu, ui->FileSaveMenu})
+                QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+            QVERIFY(ui->FileExitMenu->isEnabled());
+            ui->FileStartMenu->trigger();
+            form->FileStartMenuClick(nullptr);
+            form->StartButtonClic(nullptr);
+            ui->PlayNumEdit->setText(QStringLiteral("5"));
+        });
+        Start(QStringLiteral("300"));
+        QVERIFY(checked);
+        QVERIFY(MessageBox::Shown().empty());
+        QCOMPARE(form->playSeries.Back().playCount, 300);
+        QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
+        QVERIFY(ui->StartButton->isEnabled());
+        QVERIFY(ui->FileOpenMenu->isEnabled());
+        QVERIFY(ui->FileSaveMenu->isEnabled());
+        QVERIFY(ui->PlayNumEdit->isEnabled());
+    }
+
+    void ClosingDuringWork_data()
+    {
+        QTest::addColumn<int>("plays");
+        QTest::addColumn<int>("closeAfterMs");
+        QTest::addColumn<bool>("played");
+        QTest::newRow("during the run") << 1000 << 0 << false;
+        QTest::newRow("during the display pass") << 3000000 << 60 << true;
+    }
+
+    void ClosingDuringWork()
+    {
+        QFETCH(int, plays);
+        QFETCH(int, closeAfterMs);
+        QFETCH(bool, played);
+        QTimer::singleShot(closeAfterMs, form.get(), [&] { ui->FileExitMenu->trigger(); });
+        Start(QString::number(plays));
+        QVERIFY(MessageBox::Shown().empty());
+        QVERIFY(!form->IsBusy());
+        QCOMPARE(form->playSeries.Empty(), !played);
+        // Stopped before anything was shown.
+        QCOMPARE(form->ResultListViewModel()->rowCount(), 0);
+        QVERIFY(form->StatusText(0) != QStringLiteral("シミュレーション実行中・・・"));
+        QVERIFY(form->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 5000);
+    }
+
+    void ClosingWhenIdle()
+    {
+        ui->FileExitMenu->trigger();
+        QVERIFY(!form->isVisible());
+    }
+
+    void ClockTicks()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!form->StatusText(1).isEmpty(), 1000);
+        QVERIFY(form->StatusText(1).contains(QLatin1Char(':')));
+    }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "mainform_test.moc"
