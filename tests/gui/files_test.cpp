@@ -214,6 +214,14 @@ private slots:
         // Each dialog proposes the name last confirmed in it.
         QCOMPARE(form.OpenDialog.FileName(), path);
         QCOMPARE(form.SaveDialog.FileName(), path);
+
+        // Saved again: the opened rows under the header of the machine's last run.
+        const QString copy = dir->filePath("copy.sim");
+        FileDialog::SetNextAnswer(copy);
+        form.FileSaveMenuClick(nullptr);
+        PlaySeries opened;
+        QVERIFY(ReadSimFile(path.toStdString(), opened).Ok());
+        QCOMPARE(ReadAll(copy), ToBytes(EncodeSimFile(form.slot.GetSetting(), 500, opened)));
     }
 
     void openRefusesWhatHoldsNoGame_data()
