@@ -1,4 +1,3 @@
-#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QCheckBox>
@@ -6,10 +5,10 @@
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QTreeWidget>
-#include <QValueAxis>
 
 #include <algorithm>
 
+#include "BonusBars.h"
 #include "MessagePump.h"
 #include "ResultListModel.h"
 #include "SlumpGraph.h"
@@ -17,18 +16,6 @@
 #include "ui_MainForm.h"
 
 namespace {
-// 1, 2 or 5 times a power of ten, at least `raw` and at least 1.
-qreal NiceStep(qreal raw)
-{
-    qreal step = 1;
-    while (step < raw) {
-        if (step * 2 >= raw) return step * 2;
-        if (step * 5 >= raw) return step * 5;
-        step *= 10;
-    }
-    return step;
-}
-
 // Four lines in the group box's height: the CJK font's own line spacing is
 // too tall for it, so the lines are set 14 pixels apart.
 void ShowSummary(QLabel* label, const QString& summary)
@@ -69,7 +56,7 @@ void TMainForm::ClearResultViews()
          {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->RTCancelListView, ui->ModeStayListView})
         list->clear();
     for (QPieSeries* pie : {RenSeries, KoyakuSeries, ModeStaySeries, RTCancelSeries}) pie->clear();
-    SlumpBSet->remove(0, SlumpBSet->count());
+    bonusBars->Clear();
     slumpGraph->Clear();
     ui->ResultLabel->clear();
     analysis = ResultAnalysis{};
@@ -91,7 +78,7 @@ bool TMainForm::ShowResult()
     resultListModel->SetRowCount(playSeries.Size());
     FillBonusList();
     slumpGraph->Show(playSeries, analysis);
-    FillBonusBars();
+    bonusBars->Show(analysis.bonusBars);
     FillStatTabs();
     ShowSummary(ui->ResultLabel, QString::fromStdString(analysis.summary));
     saveAllowed = true;
@@ -113,25 +100,6 @@ void TMainForm::FillBonusList()
     ui->BListView->addTopLevelItems(items);
     // The newest lines in view, as the list scrolls while it grows.
     ui->BListView->scrollToBottom();
-}
-
-void TMainForm::FillBonusBars()
-{
-    // Bar k stands at x = k on the bonus axis; bar 0 is a placeholder left of
-    // the visible range, so the axis shows bonus numbers as plain values.
-    QList<qreal> heights{0};
-    heights.reserve(static_cast<qsizetype>(analysis.bonusBars.size()) + 1);
-    for (const ChartPoint& bar : analysis.bonusBars) heights.append(static_cast<qreal>(bar.y));
-    SlumpBSet->append(heights);
-    for (std::size_t i = 0; i < analysis.bonusBars.size(); ++i)
-        if (analysis.bonusBars[i].color == BAR_REG_COLOR) SlumpBSet->selectBar(static_cast<int>(i) + 1);
-    const auto bonuses = static_cast<qreal>(analysis.bonusBars.size());
-    bonusAxis->setRange(0.5, std::max<qreal>(bonuses, 1) + 0.5);
-    bonusAxis->setTickInterval(NiceStep(std::max<qreal>(bonuses, 1) / 10));
-    const qreal highest = *std::max_element(heights.cbegin(), heights.cend());
-    // Room above the tallest bar for its value.
-    barPlayAxis->setRange(0, std::max<qreal>(highest, 1) * 1.2);
-    barPlayAxis->applyNiceNumbers();
 }
 
 void TMainForm::FillStatTabs()

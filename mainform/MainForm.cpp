@@ -1,5 +1,4 @@
 #include <QAbstractItemView>
-#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QCheckBox>
@@ -9,19 +8,18 @@
 #include <QLabel>
 #include <QLegend>
 #include <QLineEdit>
-#include <QLinearGradient>
 #include <QMenuBar>
 #include <QPieSeries>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QValueAxis>
 
 #include <ctime>
 
 #include "ChartOps.h"
 #include "Clock.h"
+#include "BonusBars.h"
 #include "ResultListModel.h"
 #include "SlumpGraph.h"
 #include "Unit1.h"
@@ -153,54 +151,9 @@ void TMainForm::BuildCharts()
 
     slumpGraph = new SlumpGraph(ui->SlumpChart);
 
-    auto* bars = new QChart;
-    bars->setBackgroundRoundness(0);
-    bars->setMargins(QMargins(4, 0, 4, 0));
-    bars->setAnimationOptions(QChart::NoAnimation);
-    QLinearGradient gradient(0, 0, 0, 1);
-    gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
-    gradient.setColorAt(0, Qt::white);
-    gradient.setColorAt(1, QColor(192, 192, 192));
-    bars->setBackgroundBrush(gradient);
-    bars->legend()->hide();
-    QFont titleFont(QStringLiteral("MS UI Gothic"));
-    titleFont.setPixelSize(12);
-    SetLeftAlignedTitle(bars, QStringLiteral("スランプグラフ"), titleFont);
-    SlumpBSeries = new QBarSeries;
-    SlumpBSeries->setName(QStringLiteral("SlumpBSeries"));
-    SlumpBSeries->setBarWidth(0.8);
-    SlumpBSeries->setLabelsVisible(true);
-    SlumpBSeries->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    SlumpBSet = new QBarSet(QStringLiteral("棒"));
-    // A BIG's bar is red; a REG's bar is selected, and selected bars are black.
-    SlumpBSet->setColor(QColor(255, 0, 0));
-    SlumpBSet->setSelectedColor(QColor(0, 0, 0));
-    SlumpBSet->setBorderColor(Qt::white);
-    SlumpBSet->setLabelColor(Qt::black);
-    SlumpBSeries->append(SlumpBSet);
-    bars->addSeries(SlumpBSeries);
-    bonusAxis = new QValueAxis;
-    bonusAxis->setTitleText(QStringLiteral("ボーナス回数"));
-    bonusAxis->setLabelFormat(QStringLiteral("%.0f"));
-    bonusAxis->setTickType(QValueAxis::TicksDynamic);
-    bonusAxis->setTickAnchor(0);
-    bonusAxis->setTickInterval(1);
-    bonusAxis->setRange(0.5, 1.5);
-    barPlayAxis = new QValueAxis;
-    barPlayAxis->setTitleText(QStringLiteral("Play数"));
-    barPlayAxis->setLabelFormat(QStringLiteral("%.0f"));
-    // Small axis texts leave the short chart room for its bars.
-    QFont axisFont = titleFont;
-    axisFont.setPixelSize(10);
-    for (QValueAxis* axis : {bonusAxis, barPlayAxis}) {
-        axis->setTitleFont(axisFont);
-        axis->setLabelsFont(axisFont);
-    }
-    bars->addAxis(bonusAxis, Qt::AlignBottom);
-    bars->addAxis(barPlayAxis, Qt::AlignLeft);
-    SlumpBSeries->attachAxis(bonusAxis);
-    SlumpBSeries->attachAxis(barPlayAxis);
-    ui->SlumpChart2->setChart(bars);
+    // Bar i of SlumpBSet is bonus i + 1, REG bars selected.
+    SlumpBSet = new QBarSet(QStringLiteral("棒"), this);
+    bonusBars = new BonusBars(ui->SlumpChart2, SlumpBSet);
     ui->Label5->raise();
 }
 

@@ -14,12 +14,11 @@
 namespace Ui {
 class TMainForm;
 }
-class QBarSeries;
 class QBarSet;
 class QLabel;
 class QPieSeries;
 class QTimer;
-class QValueAxis;
+class BonusBars;
 class ResultListModel;
 class SlumpGraph;
 class TAboutBox;
@@ -136,9 +135,9 @@ public:
     QPieSeries* KoyakuSeries = nullptr;
     QPieSeries* ModeStaySeries = nullptr;
     QPieSeries* RTCancelSeries = nullptr;
-    QBarSeries* SlumpBSeries = nullptr;
-    // Bar 0 is a placeholder; bar k is bonus k.
+    // The bonus bars as shown: bar i is bonus i + 1, REG bars selected.
     QBarSet* SlumpBSet = nullptr;
+    BonusBars* BonusBarsView() const { return bonusBars; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -152,12 +151,10 @@ private:
     void ClearResultViews();
     void FillStatTabs();
     void FillBonusList();
-    void FillBonusBars();
     void MarkerCheckBoxClick(QObject* sender, int marker);
 
     TAboutBox* aboutBox = nullptr;
-    QValueAxis* bonusAxis = nullptr;
-    QValueAxis* barPlayAxis = nullptr;
+    BonusBars* bonusBars = nullptr;
     int busyDepth = 0;
     bool closing = false;
     // 保存 may be enabled once a display pass has shown a series.

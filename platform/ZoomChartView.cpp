@@ -48,8 +48,10 @@ void ZoomChartView::mouseReleaseEvent(QMouseEvent* event)
         const QPoint at = event->position().toPoint();
         const QRect rect = QRect(origin, at).normalized();
         if (at.x() < origin.x() || at.y() < origin.y()) {
+            emit AboutToZoom();
             chart()->zoomReset();
         } else if (rect.width() > 2 && rect.height() > 2) {
+            emit AboutToZoom();
             chart()->zoomIn(chart()->mapFromScene(mapToScene(rect)).boundingRect());
         }
     }

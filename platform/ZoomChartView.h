@@ -14,6 +14,11 @@ class ZoomChartView : public QChartView {
 public:
     explicit ZoomChartView(QWidget* parent = nullptr);
 
+signals:
+    // Emitted before a zoom changes the axis ranges, so that axes with a
+    // fixed tick interval can widen it before they lay out their ticks.
+    void AboutToZoom();
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

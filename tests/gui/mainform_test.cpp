@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "AppSetup.h"
+#include "BonusBars.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
 #include "ResultAnalysis.h"
@@ -316,14 +317,18 @@ private slots:
             QCOMPARE(ToList(graph->MarkerPoints(m)), markers);
         }
 
-        // Bonus bars: bar k is bonus k, REG bars selected (drawn black).
-        QCOMPARE(form->SlumpBSet->count(), static_cast<int>(expected.bonusBars.size()) + 1);
+        // Bonus bars: bar i is bonus i + 1, REG bars selected (drawn black).
+        QCOMPARE(form->SlumpBSet->count(), static_cast<int>(expected.bonusBars.size()));
         for (std::size_t i = 0; i < expected.bonusBars.size(); ++i) {
-            const int bar = static_cast<int>(i) + 1;
-            QCOMPARE(expected.bonusBars[i].x, static_cast<std::int64_t>(bar));
+            const int bar = static_cast<int>(i);
+            QCOMPARE(expected.bonusBars[i].x, static_cast<std::int64_t>(bar + 1));
             QCOMPARE(form->SlumpBSet->at(bar), static_cast<qreal>(expected.bonusBars[i].y));
             QCOMPARE(form->SlumpBSet->isBarSelected(bar), expected.bonusBars[i].color == BAR_REG_COLOR);
         }
+        // Few bars: each one's value is written above it.
+        QList<QPointF> labels;
+        for (const ChartPoint& bar : expected.bonusBars) labels.append(QPointF(bar.x, bar.y));
+        QCOMPARE(form->BonusBarsView()->valueLabels->points(), labels);
     }
 
     void SecondRunReplacesFirst()

@@ -1,0 +1,130 @@
+// The window's own figures, offscreen: start-up, a run with its whole display
+// pass, repaint and zoom of the slump graph, and a very long run. Run each
+// group in its own process when reading peak_MB (it is the process's peak):
+//   QT_QPA_PLATFORM=offscreen mirvosim-bench-gui --benchmark_filter=RunAndDisplay/1000000
+// FirstWindowStart is the start-up figure only as the first benchmark run.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include <sys/resource.h>
+
+#include "AppSetup.h"
+#include "MessageBox.h"
+#include "SlumpGraph.h"
+#include "Unit1.h"
+#include "ui_MainForm.h"
+
+namespace {
+double PeakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void StartRun(TMainForm& form, std::int64_t plays)
+{
+    form.ui->PlayNumEdit->setText(QString::number(plays));
+    form.FileStartMenuClick(nullptr);
+}
+
+void ShowAndSettle(TMainForm& form)
+{
+    form.show();
+    QCoreApplication::processEvents();
+}
+
+// The first window of the process: fonts, styles and charts load here.
+void FirstWindowStart(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TMainForm form;
+        ShowAndSettle(form);
+        form.repaint();
+    }
+}
+BENCHMARK(FirstWindowStart)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void WindowStart(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TMainForm form;
+        ShowAndSettle(form);
+        form.repaint();
+    }
+}
+BENCHMARK(WindowStart)->Unit(benchmark::kMillisecond);
+
+void RunAndDisplay(benchmark::State& state)
+{
+    TMainForm form;
+    ShowAndSettle(form);
+    for (auto _ : state) {
+        StartRun(form, state.range(0));
+        // The first paint of every view after the pass belongs to it.
+        form.repaint();
+    }
+    if (form.StatusText() != QStringLiteral("シミュレーション完了")) state.SkipWithError("the run did not complete");
+    state.counters["rows"] = static_cast<double>(form.playSeries.Size());
+    state.counters["peak_MB"] = PeakMegabytes();
+}
+BENCHMARK(RunAndDisplay)->Arg(1000000)->Arg(3000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void SlumpRepaint(benchmark::State& state)
+{
+    TMainForm form;
+    ShowAndSettle(form);
+    StartRun(form, 1000000);
+    QWidget* viewport = form.ui->SlumpChart->viewport();
+    for (auto _ : state) viewport->repaint();
+    state.counters["points_in_chart"] = static_cast<double>(form.SlumpGraphView()->SlumpSeries->count());
+}
+BENCHMARK(SlumpRepaint)->Unit(benchmark::kMillisecond);
+
+void SlumpZoom(benchmark::State& state)
+{
+    TMainForm form;
+    ShowAndSettle(form);
+    StartRun(form, 1000000);
+    QChart* chart = form.SlumpGraphView()->Chart();
+    QWidget* viewport = form.ui->SlumpChart->viewport();
+    for (auto _ : state) {
+        const QRectF plot = chart->plotArea();
+        chart->zoomIn(QRectF(plot.left() + plot.width() / 4, plot.top(), plot.width() / 2, plot.height()));
+        viewport->repaint();
+        chart->zoomReset();
+        viewport->repaint();
+    }
+    state.SetLabel("zoom in + repaint + zoom out + repaint");
+}
+BENCHMARK(SlumpZoom)->Unit(benchmark::kMillisecond);
+
+void TenMillionPlays(benchmark::State& state)
+{
+    TMainForm form;
+    ShowAndSettle(form);
+    for (auto _ : state) StartRun(form, 10000000);
+    state.SetLabel(form.StatusText().toStdString());
+    state.counters["rows"] = static_cast<double>(form.playSeries.Size());
+    state.counters["peak_MB"] = PeakMegabytes();
+    state.counters["boxes"] = static_cast<double>(MessageBox::Shown().size());
+}
+BENCHMARK(TenMillionPlays)->Unit(benchmark::kMillisecond)->Iterations(1);
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    SetUpApplication(app);
+    MessageBox::SetHeadless(true);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+
+#include <vector>
+
+#include "ResultAnalysis.h"
+
+class QAreaSeries;
+class QBarSet;
+class QChart;
+class QChartView;
+class QLineSeries;
+class QScatterSeries;
+class QValueAxis;
+
+// The bonus bar chart (SlumpChart2): one bar per bonus, its height the games
+// it took, red for a BIG and black for a REG, with its value above it.
+//
+// Thousands of bars as separate chart items make every update quadratic, so
+// the bars are drawn as two filled outlines (BIG, REG) rebuilt for the
+// visible range whenever the bonus axis changes: one rectangle per bar while
+// bars are wider than two pixels, otherwise the tallest bar of each pixel
+// column. Values are written while at most MAX_LABELLED_BARS are visible.
+class BonusBars : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int MAX_LABELLED_BARS = 60;
+
+    // `values` receives the bar heights (bar i is bonus i + 1; REG bars are
+    // selected), as a plain record of what is shown.
+    BonusBars(QChartView* view, QBarSet* values);
+
+    void Clear();
+    void Show(const std::vector<ChartPoint>& bars);
+    // Rebuilds the drawn outlines for the visible range.
+    void Refresh();
+
+    QChart* Chart() const { return chart; }
+    QValueAxis* bonusAxis = nullptr;
+    QValueAxis* playAxis = nullptr;
+    QScatterSeries* valueLabels = nullptr;
+
+private:
+    double TotalRangeEnd() const;
+    void SetBonusRange(double from, double to);
+
+    QChart* chart;
+    QBarSet* values;
+    std::vector<ChartPoint> bars;
+    QLineSeries* bigOutline = nullptr;
+    QLineSeries* regOutline = nullptr;
+    bool refreshing = false;
+};
