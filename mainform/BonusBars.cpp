@@ -20,18 +20,6 @@ constexpr double BAR_HALF_WIDTH = 0.4;
 constexpr int FALLBACK_COLUMNS = 540;
 constexpr double HUGE_TICK_INTERVAL = 1e12;
 
-// 1, 2 or 5 times a power of ten, at least `raw` and at least 1.
-double NiceStep(double raw)
-{
-    double step = 1;
-    while (step < raw) {
-        if (step * 2 >= raw) return step * 2;
-        if (step * 5 >= raw) return step * 5;
-        step *= 10;
-    }
-    return step;
-}
-
 QAreaSeries* AddOutline(QChart* chart, QLineSeries* outline, const QColor& color)
 {
     auto* area = new QAreaSeries(outline);
@@ -107,7 +95,7 @@ BonusBars::BonusBars(QChartView* view, QBarSet* values) : QObject(view), chart(n
     // A tick per bonus of the whole run would be thousands of labels.
     if (auto* zoomView = qobject_cast<ZoomChartView*>(view))
         connect(zoomView, &ZoomChartView::AboutToZoom, this, [this] {
-            bonusAxis->setTickInterval(NiceStep((TotalRangeEnd() - 0.5) / 10));
+            bonusAxis->setTickInterval(NiceTickInterval(TotalRangeEnd() - 0.5, 10));
         });
     view->setChart(chart);
     Clear();
@@ -162,7 +150,7 @@ double BonusBars::TotalRangeEnd() const
 void BonusBars::SetBonusRange(double from, double to)
 {
     // The interval first: ticks are laid out as soon as the range changes.
-    bonusAxis->setTickInterval(NiceStep((to - from) / 10));
+    bonusAxis->setTickInterval(NiceTickInterval(to - from, 10));
     bonusAxis->setRange(from, to);
 }
 
@@ -172,7 +160,7 @@ void BonusBars::Refresh()
     refreshing = true;
     const double xMin = bonusAxis->min();
     const double xMax = bonusAxis->max();
-    bonusAxis->setTickInterval(NiceStep((xMax - xMin) / 10));
+    bonusAxis->setTickInterval(NiceTickInterval(xMax - xMin, 10));
     const auto plotWidth = static_cast<int>(chart->plotArea().width());
     const int columns = plotWidth > 0 ? plotWidth : FALLBACK_COLUMNS;
 

@@ -12,12 +12,15 @@
 #include <climits>
 
 #include "ChartOps.h"
+#include "ZoomChartView.h"
 
 namespace {
 // Plot area the chart has before it was ever laid out (hidden window).
 constexpr int FALLBACK_COLUMNS = 520;
 constexpr int FALLBACK_ROWS = 160;
 constexpr double START_PLAY_AXIS_MAX = 24;
+constexpr int PLAY_TICKS = 6;
+constexpr double HUGE_TICK_INTERVAL = 1e12;
 constexpr qreal LEGEND_WIDTH = 78;
 constexpr qreal LEGEND_LINE = 18;
 constexpr qreal LEGEND_PADDING = 12;
@@ -65,6 +68,8 @@ SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new 
     bottomAxis = new QValueAxis;
     bottomAxis->setTitleText(QStringLiteral("play"));
     bottomAxis->setLabelFormat(QStringLiteral("%.0f"));
+    bottomAxis->setTickType(QValueAxis::TicksDynamic);
+    bottomAxis->setTickAnchor(0);
     leftAxis = new QValueAxis;
     leftAxis->setTitleText(QStringLiteral("Medal"));
     leftAxis->setLabelFormat(QStringLiteral("%.0f"));
@@ -122,6 +127,10 @@ SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new 
     connect(chart, &QChart::plotAreaChanged, this, &SlumpGraph::PlaceLegend);
 
     connect(bottomAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
+    if (auto* zoomView = qobject_cast<ZoomChartView*>(view))
+        connect(zoomView, &ZoomChartView::AboutToZoom, this, [this] {
+            bottomAxis->setTickInterval(NiceTickInterval(fullPlayRange, PLAY_TICKS));
+        });
     connect(leftAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
 
     view->setChart(chart);
@@ -140,8 +149,7 @@ void SlumpGraph::Clear()
         points.shrink_to_fit();
     }
     refreshing = true;
-    chart->zoomReset();
-    bottomAxis->setRange(0, START_PLAY_AXIS_MAX);
+    SetPlayRange(0, START_PLAY_AXIS_MAX);
     leftAxis->setRange(0, 1);
     refreshing = false;
     Refresh();
@@ -178,12 +186,21 @@ void SlumpGraph::Show(const PlaySeries& series, const ResultAnalysis& analysis)
         ++high;
     }
     refreshing = true;
-    chart->zoomReset();
-    bottomAxis->setRange(static_cast<double>(analysis.axisMin), static_cast<double>(analysis.axisMax));
+    SetPlayRange(static_cast<double>(analysis.axisMin), static_cast<double>(analysis.axisMax));
     leftAxis->setRange(low, high);
     leftAxis->applyNiceNumbers();
     refreshing = false;
     Refresh();
+}
+
+void SlumpGraph::SetPlayRange(double from, double to)
+{
+    // Ticks are laid out as soon as a range changes: never one per game.
+    bottomAxis->setTickInterval(HUGE_TICK_INTERVAL);
+    chart->zoomReset();
+    fullPlayRange = to - from;
+    bottomAxis->setTickInterval(NiceTickInterval(fullPlayRange, PLAY_TICKS));
+    bottomAxis->setRange(from, to);
 }
 
 void SlumpGraph::SetMarkerShown(int marker, bool shown)
@@ -232,6 +249,7 @@ void SlumpGraph::Refresh()
     refreshing = true;
     const double xMin = bottomAxis->min();
     const double xMax = bottomAxis->max();
+    bottomAxis->setTickInterval(NiceTickInterval(xMax - xMin, PLAY_TICKS));
     const int columns = PlotColumns();
     ReplacePoints(SlumpSeries, DecimateMinMax(slumpPoints, xMin, xMax, columns));
     ReplacePoints(ModeSeries, DecimateMinMax(modePoints, xMin, xMax, columns));

@@ -52,6 +52,7 @@ public:
 
 private:
     void PlaceLegend();
+    void SetPlayRange(double from, double to);
     void RefreshMarker(int marker, double yMin, double yMax, int columns, int rows);
     int PlotColumns() const;
     int PlotRows() const;
@@ -62,5 +63,6 @@ private:
     std::vector<QPointF> modePoints;
     std::array<std::vector<QPointF>, MARKER_COUNT> markerPoints;
     std::array<bool, MARKER_COUNT> markerShown{};
+    double fullPlayRange = 1;
     bool refreshing = false;
 };

@@ -116,3 +116,15 @@ void SetLeftAlignedTitle(QChart* chart, const QString& text, const QFont& font)
     margins.setTop(margins.top() + QFontMetrics(font).height() - 6);
     chart->setMargins(margins);
 }
+
+double NiceTickInterval(double span, int ticks)
+{
+    const double raw = span / std::max(ticks, 1);
+    double step = 1;
+    while (step < raw) {
+        if (step * 2 >= raw) return step * 2;
+        if (step * 5 >= raw) return step * 5;
+        step *= 10;
+    }
+    return step;
+}

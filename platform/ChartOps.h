@@ -30,3 +30,7 @@ class QString;
 // A chart title at the chart's upper left (the component centres its own
 // title); the chart's top margin grows to make room for it.
 void SetLeftAlignedTitle(QChart* chart, const QString& text, const QFont& font);
+
+// Tick interval for about `ticks` ticks over `span`: 1, 2 or 5 times a power
+// of ten, never below 1 (the axes count games and bonuses).
+double NiceTickInterval(double span, int ticks);
