@@ -1,6 +1,8 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -341,6 +343,49 @@ private slots:
         QCOMPARE(form->ResultListViewModel()->rowCount(), static_cast<int>(form->playSeries.Size()));
         QCOMPARE(form->SlumpGraphView()->bottomAxis->max(), 50.0);
         QCOMPARE(form->SlumpGraphView()->SlumpPoints().size(), std::size_t{50});
+    }
+
+    // A long run reaches the chart reduced to the pixels; zooming and
+    // scrolling with the mouse rebuild it for the new range.
+    void SlumpGraphZoomAndScroll()
+    {
+        Start(QStringLiteral("20000"));
+        SlumpGraph* graph = form->SlumpGraphView();
+        QChartView* view = ui->SlumpChart;
+        const int columns = static_cast<int>(graph->Chart()->plotArea().width());
+        QVERIFY(columns > 100);
+        QVERIFY(graph->SlumpSeries->count() <= 4 * columns + 2);
+        QCOMPARE(graph->SlumpSeries->points().constFirst(), graph->SlumpPoints().front());
+        QCOMPARE(graph->SlumpSeries->points().constLast(), graph->SlumpPoints().back());
+
+        const QRectF plot = graph->Chart()->plotArea();
+        const QPoint from = view->mapFromScene(graph->Chart()->mapToScene(QPointF(plot.left() + plot.width() / 4, plot.top() + 5)));
+        const QPoint to = view->mapFromScene(graph->Chart()->mapToScene(QPointF(plot.left() + plot.width() / 2, plot.bottom() - 5)));
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(view->viewport(), to);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, to);
+        const double zoomedMin = graph->bottomAxis->min();
+        const double zoomedMax = graph->bottomAxis->max();
+        QVERIFY2(zoomedMin > 4000 && zoomedMax < 11000, qPrintable(QStringLiteral("%1..%2").arg(zoomedMin).arg(zoomedMax)));
+        // Within the zoomed range, plus one neighbour beyond each end.
+        const QList<QPointF> shown = graph->SlumpSeries->points();
+        QVERIFY(shown.size() >= 2);
+        for (qsizetype i = 1; i + 1 < shown.size(); ++i)
+            QVERIFY(shown[i].x() >= zoomedMin && shown[i].x() <= zoomedMax);
+
+        // Dragging with the right button to the left shows later games.
+        QTest::mousePress(view->viewport(), Qt::RightButton, {}, to);
+        QTest::mouseMove(view->viewport(), to - QPoint(100, 0));
+        QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, to - QPoint(100, 0));
+        QVERIFY(graph->bottomAxis->min() > zoomedMin);
+        QVERIFY(graph->SlumpSeries->points().constLast().x() >= graph->bottomAxis->max());
+
+        // A rectangle drawn towards the upper left zooms back out.
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, to);
+        QTest::mouseMove(view->viewport(), from);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, from);
+        QCOMPARE(graph->bottomAxis->min(), 1.0);
+        QCOMPARE(graph->bottomAxis->max(), 20000.0);
     }
 
     void HiddenSetting()
