@@ -70,7 +70,8 @@ void RunAndDisplay(benchmark::State& state)
         // The first paint of every view after the pass belongs to it.
         form.repaint();
     }
-    if (form.StatusText() != QStringLiteral("シミュレーション完了")) state.SkipWithError("the run did not complete");
+    if (form.StatusText() != QStringLiteral("シミュレーション完了"))
+        state.SkipWithError("the run did not complete");
     state.counters["rows"] = static_cast<double>(form.playSeries.Size());
     state.counters["peak_MB"] = PeakMegabytes();
 }

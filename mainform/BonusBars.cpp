@@ -75,7 +75,8 @@ BonusBars::BonusBars(QChartView* view, QBarSet* values) : QObject(view), chart(n
 
     bigOutline = new QLineSeries(this);
     regOutline = new QLineSeries(this);
-    for (QAreaSeries* area : {AddOutline(chart, bigOutline, QColor(255, 0, 0)), AddOutline(chart, regOutline, Qt::black)}) {
+    for (QAreaSeries* area :
+         {AddOutline(chart, bigOutline, QColor(255, 0, 0)), AddOutline(chart, regOutline, Qt::black)}) {
         area->attachAxis(bonusAxis);
         area->attachAxis(playAxis);
     }
@@ -94,9 +95,8 @@ BonusBars::BonusBars(QChartView* view, QBarSet* values) : QObject(view), chart(n
     connect(bonusAxis, &QValueAxis::rangeChanged, this, &BonusBars::Refresh);
     // A tick per bonus of the whole run would be thousands of labels.
     if (auto* zoomView = qobject_cast<ZoomChartView*>(view))
-        connect(zoomView, &ZoomChartView::AboutToZoom, this, [this] {
-            bonusAxis->setTickInterval(NiceTickInterval(TotalRangeEnd() - 0.5, 10));
-        });
+        connect(zoomView, &ZoomChartView::AboutToZoom, this,
+                [this] { bonusAxis->setTickInterval(NiceTickInterval(TotalRangeEnd() - 0.5, 10)); });
     view->setChart(chart);
     Clear();
 }
@@ -176,7 +176,8 @@ void BonusBars::Refresh()
         for (std::size_t i = first; i < last; ++i) {
             const double x = static_cast<double>(i + 1);
             const double height = static_cast<double>(bars[i].y);
-            AppendRectangle(bars[i].color == BAR_REG_COLOR ? reg : big, x - BAR_HALF_WIDTH, x + BAR_HALF_WIDTH, height);
+            AppendRectangle(bars[i].color == BAR_REG_COLOR ? reg : big, x - BAR_HALF_WIDTH,
+                            x + BAR_HALF_WIDTH, height);
             if (visible <= static_cast<std::size_t>(MAX_LABELLED_BARS)) labels.append({x, height});
         }
     } else {
@@ -187,7 +188,8 @@ void BonusBars::Refresh()
             const auto column = static_cast<long long>((static_cast<double>(i + 1) - xMin) / width);
             double tallestBig = -1;
             double tallestReg = -1;
-            for (; i < last && static_cast<long long>((static_cast<double>(i + 1) - xMin) / width) == column; ++i) {
+            for (; i < last && static_cast<long long>((static_cast<double>(i + 1) - xMin) / width) == column;
+                 ++i) {
                 double& tallest = bars[i].color == BAR_REG_COLOR ? tallestReg : tallestBig;
                 tallest = std::max(tallest, static_cast<double>(bars[i].y));
             }

@@ -22,7 +22,8 @@ void ShowSummary(QLabel* label, const QString& summary)
 {
     QString html;
     for (const QString& line : summary.split(QLatin1Char('\n')))
-        html += QStringLiteral("<p style=\"margin:0; line-height:75%; white-space:pre\">%1</p>").arg(line.toHtmlEscaped());
+        html += QStringLiteral("<p style=\"margin:0; line-height:75%; white-space:pre\">%1</p>")
+                    .arg(line.toHtmlEscaped());
     label->setTextFormat(Qt::RichText);
     label->setText(html);
 }
@@ -31,9 +32,9 @@ void FillStatTab(QTreeWidget* list, QPieSeries* pie, const StatTab& tab)
 {
     QList<QTreeWidgetItem*> items;
     for (const StatLine& line : tab.lines)
-        items.append(new QTreeWidgetItem(QStringList{QString::fromStdString(line.name), QString::fromStdString(line.count),
-                                                     QString::fromStdString(line.rate),
-                                                     QString::fromStdString(line.inverse)}));
+        items.append(new QTreeWidgetItem(
+            QStringList{QString::fromStdString(line.name), QString::fromStdString(line.count),
+                        QString::fromStdString(line.rate), QString::fromStdString(line.inverse)}));
     list->addTopLevelItems(items);
     for (const PieSlice& slice : tab.slices) {
         QPieSlice* added = pie->append(QString::fromStdString(slice.label), static_cast<qreal>(slice.y));

@@ -17,9 +17,9 @@
 
 #include <ctime>
 
+#include "BonusBars.h"
 #include "ChartOps.h"
 #include "Clock.h"
-#include "BonusBars.h"
 #include "ResultListModel.h"
 #include "SlumpGraph.h"
 #include "Unit1.h"
@@ -100,7 +100,8 @@ void TMainForm::BuildWindow()
     int separator = 0;
     for (QMenu* menu : {ui->FileMenu, ui->HelpMenu})
         for (QAction* action : menu->actions())
-            if (action->isSeparator()) action->setObjectName(separator++ == 0 ? QStringLiteral("N1") : QStringLiteral("N2"));
+            if (action->isSeparator())
+                action->setObjectName(separator++ == 0 ? QStringLiteral("N1") : QStringLiteral("N2"));
 
     resultListModel = new ResultListModel(playSeries, this);
     ui->ResultListView->setModel(resultListModel);
@@ -110,15 +111,16 @@ void TMainForm::BuildWindow()
     QHeaderView* columns = ui->ResultListView->horizontalHeader();
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     const int playListWidths[] = {60, 60, 70, 70, 70, 70, 150};
-    for (int column = 0; column < PLAY_LIST_COLUMNS; ++column) columns->resizeSection(column, playListWidths[column]);
+    for (int column = 0; column < PLAY_LIST_COLUMNS; ++column)
+        columns->resizeSection(column, playListWidths[column]);
     SetColumnWidths(ui->BListView, {60, 60, 80, 80, 90, 60, 70});
     SetColumnWidths(ui->RenListView, {70, 70, 70, 80});
     SetColumnWidths(ui->KoyakuListView, {70, 70, 70, 80});
     SetColumnWidths(ui->ModeStayListView, {70, 70, 70, 80});
     SetColumnWidths(ui->RTCancelListView, {80, 70, 70, 80});
 
-    for (QCheckBox* box : {ui->BIGCheckBox, ui->REGCheckBox, ui->CherryCheckBox, ui->TawaraCheckBox, ui->MatuCheckBox,
-                           ui->ChanceCheckBox, ui->HazureCheckBox})
+    for (QCheckBox* box : {ui->BIGCheckBox, ui->REGCheckBox, ui->CherryCheckBox, ui->TawaraCheckBox,
+                           ui->MatuCheckBox, ui->ChanceCheckBox, ui->HazureCheckBox})
         box->raise();
 
     for (int panel = 0; panel < 2; ++panel) {
@@ -173,11 +175,15 @@ void TMainForm::ConnectHandlers()
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
     connect(ui->BIGCheckBox, &QCheckBox::clicked, this, [this] { BIGCheckBoxClick(ui->BIGCheckBox); });
     connect(ui->REGCheckBox, &QCheckBox::clicked, this, [this] { REGCheckBoxClick(ui->REGCheckBox); });
-    connect(ui->CherryCheckBox, &QCheckBox::clicked, this, [this] { CherryCheckBoxClick(ui->CherryCheckBox); });
-    connect(ui->TawaraCheckBox, &QCheckBox::clicked, this, [this] { TawaraCheckBoxClick(ui->TawaraCheckBox); });
+    connect(ui->CherryCheckBox, &QCheckBox::clicked, this,
+            [this] { CherryCheckBoxClick(ui->CherryCheckBox); });
+    connect(ui->TawaraCheckBox, &QCheckBox::clicked, this,
+            [this] { TawaraCheckBoxClick(ui->TawaraCheckBox); });
     connect(ui->MatuCheckBox, &QCheckBox::clicked, this, [this] { MatuCheckBoxClick(ui->MatuCheckBox); });
-    connect(ui->HazureCheckBox, &QCheckBox::clicked, this, [this] { HazureCheckBoxClick(ui->HazureCheckBox); });
-    connect(ui->ChanceCheckBox, &QCheckBox::clicked, this, [this] { ChanceCheckBoxClick(ui->ChanceCheckBox); });
+    connect(ui->HazureCheckBox, &QCheckBox::clicked, this,
+            [this] { HazureCheckBoxClick(ui->HazureCheckBox); });
+    connect(ui->ChanceCheckBox, &QCheckBox::clicked, this,
+            [this] { ChanceCheckBoxClick(ui->ChanceCheckBox); });
 }
 
 void TMainForm::SetStatusText(const QString& text, int panel)

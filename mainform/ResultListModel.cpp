@@ -37,7 +37,8 @@ int ResultListModel::columnCount(const QModelIndex& parent) const
 
 QVariant ResultListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (role != Qt::DisplayRole ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const auto row = static_cast<std::size_t>(index.row());
     if (row >= series.Size()) return {};
@@ -46,7 +47,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const
 
 QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= PLAY_LIST_COLUMNS)
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
+        section >= PLAY_LIST_COLUMNS)
         return {};
     return QString::fromUtf8(COLUMN_CAPTIONS[section]);
 }

@@ -30,7 +30,8 @@ public:
 SettingChoice ParseSettingField(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    const auto choice = ParseSettingText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const auto choice =
+        ParseSettingText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (!choice) throw ConversionError(text);
     return *choice;
 }
@@ -63,9 +64,11 @@ void TMainForm::StartCommand()
     const SettingChoice setting = ParseSettingField(ui->FlevelComboBox->currentText());
     if (!setting.hidden && !IsValidSetting(setting.value)) throw Refusal(SETTING_RANGE_TEXT);
     if (const std::int64_t most = MaxPlaysForMemory(); most > 0 && plays > most)
-        throw Refusal(QStringLiteral("Play数が大きすぎます。このコンピュータのメモリでは、Play数は%1までにしてください。")
-                          .arg(most)
-                          .toStdString());
+        throw Refusal(
+            QStringLiteral(
+                "Play数が大きすぎます。このコンピュータのメモリでは、Play数は%1までにしてください。")
+                .arg(most)
+                .toStdString());
 
     BusyGuard guard(*this);
     SetStatusText(RUNNING_TEXT);
@@ -77,8 +80,10 @@ void TMainForm::StartCommand()
             // A batch that stopped on its file error leaves its own text.
             if (!RunBatch()) return;
         }
-        if (finished) SetStatusText(DONE_TEXT);
-        else if (StatusText() == RUNNING_TEXT) SetStatusText(QString());
+        if (finished)
+            SetStatusText(DONE_TEXT);
+        else if (StatusText() == RUNNING_TEXT)
+            SetStatusText(QString());
     } catch (...) {
         // Nothing runs any more, whatever the error.
         SetStatusText(QString());
@@ -102,9 +107,11 @@ bool TMainForm::RunSingle()
             return !closing;
         });
     } catch (const std::bad_alloc&) {
-        // Give the memory back at once; the rows so far show nothing useful.
+        // Give the memory back at once; the rows so far show nothing useful,
+        // and there is no longer a shown simulation to save.
         playSeries.Clear();
         playSeries.ShrinkToFit();
+        saveAllowed = false;
         throw;
     }
 }

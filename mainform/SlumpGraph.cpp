@@ -128,9 +128,8 @@ SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new 
 
     connect(bottomAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
     if (auto* zoomView = qobject_cast<ZoomChartView*>(view))
-        connect(zoomView, &ZoomChartView::AboutToZoom, this, [this] {
-            bottomAxis->setTickInterval(NiceTickInterval(fullPlayRange, PLAY_TICKS));
-        });
+        connect(zoomView, &ZoomChartView::AboutToZoom, this,
+                [this] { bottomAxis->setTickInterval(NiceTickInterval(fullPlayRange, PLAY_TICKS)); });
     connect(leftAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
 
     view->setChart(chart);

@@ -37,7 +37,10 @@ public:
     // The full data, in the order the analysis lists it.
     const std::vector<QPointF>& SlumpPoints() const { return slumpPoints; }
     const std::vector<QPointF>& ModePoints() const { return modePoints; }
-    const std::vector<QPointF>& MarkerPoints(int marker) const { return markerPoints[static_cast<std::size_t>(marker)]; }
+    const std::vector<QPointF>& MarkerPoints(int marker) const
+    {
+        return markerPoints[static_cast<std::size_t>(marker)];
+    }
 
     QChart* Chart() const { return chart; }
     QLineSeries* ModeSeries = nullptr;

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QScreen>
 
 #include "AppSetup.h"
 #include "Unit1.h"
@@ -11,6 +12,8 @@ int main(int argc, char** argv)
     TMainForm mainForm;
     TAboutBox aboutBox(&mainForm);
     mainForm.SetAboutBox(&aboutBox);
+    const QRect desktop = mainForm.screen()->availableGeometry();
+    mainForm.move(desktop.center() - QPoint(mainForm.width() / 2, mainForm.height() / 2));
     mainForm.show();
     QApplication::exec();
     // Errors are shown where they happen; the program always ends normally.

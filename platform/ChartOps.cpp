@@ -13,10 +13,12 @@ namespace {
 std::pair<std::size_t, std::size_t> VisibleSpan(std::span<const QPointF> points, double xMin, double xMax)
 {
     const auto byX = [](const QPointF& p, double x) { return p.x() < x; };
-    std::size_t first = static_cast<std::size_t>(std::lower_bound(points.begin(), points.end(), xMin, byX) - points.begin());
-    std::size_t last = static_cast<std::size_t>(
-        std::upper_bound(points.begin(), points.end(), xMax, [](double x, const QPointF& p) { return x < p.x(); }) -
-        points.begin());
+    std::size_t first =
+        static_cast<std::size_t>(std::lower_bound(points.begin(), points.end(), xMin, byX) - points.begin());
+    std::size_t last =
+        static_cast<std::size_t>(std::upper_bound(points.begin(), points.end(), xMax,
+                                                  [](double x, const QPointF& p) { return x < p.x(); }) -
+                                 points.begin());
     return {first, last};
 }
 }  // namespace

@@ -10,7 +10,8 @@ ConversionError::ConversionError(const QString& text)
 int StrToInt(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    const auto value = ParseWholeNumber(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const auto value =
+        ParseWholeNumber(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (!value) throw ConversionError(text);
     return *value;
 }

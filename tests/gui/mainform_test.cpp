@@ -25,8 +25,11 @@
 
 #include <memory>
 
+#include <sys/resource.h>
+
 #include "AppSetup.h"
 #include "BonusBars.h"
+#include "ErrorDisplay.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
 #include "ResultAnalysis.h"
@@ -66,7 +69,8 @@ private:
     std::unique_ptr<TMainForm> form;
     Ui::TMainForm* ui = nullptr;
 
-    void Start(const QString& plays, const QString& setting = QStringLiteral("1"), const QString& sims = QStringLiteral("1"))
+    void Start(const QString& plays, const QString& setting = QStringLiteral("1"),
+               const QString& sims = QStringLiteral("1"))
     {
         ui->PlayNumEdit->setText(plays);
         ui->FlevelComboBox->setCurrentText(setting);
@@ -113,14 +117,16 @@ private slots:
         QCOMPARE(ui->ProgressBar1->maximum(), 100);
         QCOMPARE(ui->PageControl1->currentWidget(), ui->TabSheet1);
         QCOMPARE(form->ResultListViewModel()->rowCount(), 0);
-        for (QTreeWidget* list : {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->ModeStayListView, ui->RTCancelListView})
+        for (QTreeWidget* list :
+             {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->ModeStayListView, ui->RTCancelListView})
             QCOMPARE(list->topLevelItemCount(), 0);
-        for (QPieSeries* pie : {form->RenSeries, form->KoyakuSeries, form->ModeStaySeries, form->RTCancelSeries})
+        for (QPieSeries* pie :
+             {form->RenSeries, form->KoyakuSeries, form->ModeStaySeries, form->RTCancelSeries})
             QCOMPARE(pie->count(), 0);
         QCOMPARE(form->SlumpGraphView()->SlumpSeries->count(), 0);
         QCOMPARE(form->SlumpBSet->count(), 0);
-        for (QCheckBox* box : {ui->BIGCheckBox, ui->REGCheckBox, ui->CherryCheckBox, ui->TawaraCheckBox, ui->MatuCheckBox,
-                               ui->ChanceCheckBox, ui->HazureCheckBox})
+        for (QCheckBox* box : {ui->BIGCheckBox, ui->REGCheckBox, ui->CherryCheckBox, ui->TawaraCheckBox,
+                               ui->MatuCheckBox, ui->ChanceCheckBox, ui->HazureCheckBox})
             QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
         QVERIFY(!ui->FileSaveMenu->isEnabled());
         QVERIFY(ui->FileStartMenu->isEnabled());
@@ -182,20 +188,52 @@ private slots:
         const QString playsLow = QStringLiteral("Play数は、1以上にしてください。");
         const QString simsLow = QStringLiteral("Sim回数は、1以上にしてください。");
         const QString settingRange = QStringLiteral("設定は、1～6または?にしてください。");
-        QTest::newRow("plays 0") << "0" << "1" << "1" << playsLow << true;
-        QTest::newRow("plays negative") << "-5" << "1" << "1" << playsLow << true;
-        QTest::newRow("both 0: plays first") << "0" << "1" << "0" << playsLow << true;
-        QTest::newRow("sims 0") << "100" << "1" << "0" << simsLow << true;
-        QTest::newRow("setting 7") << "100" << "7" << "1" << settingRange << true;
-        QTest::newRow("setting 0") << "100" << "0" << "1" << settingRange << true;
-        QTest::newRow("letters") << "abc" << "1" << "1" << QStringLiteral("'abc' は有効な整数値ではありません。") << false;
-        QTest::newRow("empty plays") << "" << "1" << "1" << QStringLiteral("'' は有効な整数値ではありません。") << false;
-        QTest::newRow("full-width digit") << "１００" << "1" << "1" << QStringLiteral("'１００' は有効な整数値ではありません。") << false;
-        QTest::newRow("decimal") << "1.5" << "1" << "1" << QStringLiteral("'1.5' は有効な整数値ではありません。") << false;
-        QTest::newRow("overflow") << "4294967296" << "1" << "1" << QStringLiteral("'4294967296' は有効な整数値ではありません。") << false;
-        QTest::newRow("sims letters") << "100" << "1" << "x" << QStringLiteral("'x' は有効な整数値ではありません。") << false;
-        QTest::newRow("full-width ?") << "100" << "？" << "1" << QStringLiteral("'？' は有効な整数値ではありません。") << false;
-        QTest::newRow("blank before ?") << "100" << " ?" << "1" << QStringLiteral("' ?' は有効な整数値ではありません。") << false;
+        QTest::newRow("plays 0") << "0"
+                                 << "1"
+                                 << "1" << playsLow << true;
+        QTest::newRow("plays negative") << "-5"
+                                        << "1"
+                                        << "1" << playsLow << true;
+        QTest::newRow("both 0: plays first") << "0"
+                                             << "1"
+                                             << "0" << playsLow << true;
+        QTest::newRow("sims 0") << "100"
+                                << "1"
+                                << "0" << simsLow << true;
+        QTest::newRow("setting 7") << "100"
+                                   << "7"
+                                   << "1" << settingRange << true;
+        QTest::newRow("setting 0") << "100"
+                                   << "0"
+                                   << "1" << settingRange << true;
+        QTest::newRow("letters") << "abc"
+                                 << "1"
+                                 << "1" << QStringLiteral("'abc' は有効な整数値ではありません。") << false;
+        QTest::newRow("empty plays") << ""
+                                     << "1"
+                                     << "1" << QStringLiteral("'' は有効な整数値ではありません。") << false;
+        QTest::newRow("full-width digit")
+            << "１００"
+            << "1"
+            << "1" << QStringLiteral("'１００' は有効な整数値ではありません。") << false;
+        QTest::newRow("decimal") << "1.5"
+                                 << "1"
+                                 << "1" << QStringLiteral("'1.5' は有効な整数値ではありません。") << false;
+        QTest::newRow("overflow") << "4294967296"
+                                  << "1"
+                                  << "1" << QStringLiteral("'4294967296' は有効な整数値ではありません。")
+                                  << false;
+        QTest::newRow("sims letters") << "100"
+                                      << "1"
+                                      << "x" << QStringLiteral("'x' は有効な整数値ではありません。") << false;
+        QTest::newRow("full-width ?")
+            << "100"
+            << "？"
+            << "1" << QStringLiteral("'？' は有効な整数値ではありません。") << false;
+        QTest::newRow("blank before ?")
+            << "100"
+            << " ?"
+            << "1" << QStringLiteral("' ?' は有効な整数値ではありません。") << false;
     }
 
     void Refusals()
@@ -232,7 +270,8 @@ private slots:
     // Every view shows exactly what the analysis of the run's series says.
     void RunShowsItsAnalysis()
     {
-        QAbstractItemModelTester tester(form->ResultListViewModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(form->ResultListViewModel(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         Start(QStringLiteral("600"), QStringLiteral("6"));
         QVERIFY(MessageBox::Shown().empty());
         QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
@@ -256,14 +295,17 @@ private slots:
         for (int row = 0; row < model->rowCount(); ++row)
             for (int column = 0; column < PLAY_LIST_COLUMNS; ++column)
                 QCOMPARE(model->data(model->index(row, column)).toString(),
-                         QString::fromStdString(PlayListCell(form->playSeries[static_cast<std::size_t>(row)], column)));
+                         QString::fromStdString(
+                             PlayListCell(form->playSeries[static_cast<std::size_t>(row)], column)));
 
         // Bonus list.
         QCOMPARE(ui->BListView->topLevelItemCount(), static_cast<int>(expected.bonusLines.size()));
         for (int i = 0; i < ui->BListView->topLevelItemCount(); ++i) {
-            const auto cells = BonusListCells(form->playSeries, expected.bonusLines[static_cast<std::size_t>(i)]);
+            const auto cells =
+                BonusListCells(form->playSeries, expected.bonusLines[static_cast<std::size_t>(i)]);
             for (int c = 0; c < BONUS_LIST_COLUMNS; ++c)
-                QCOMPARE(ui->BListView->topLevelItem(i)->text(c), QString::fromStdString(cells[static_cast<std::size_t>(c)]));
+                QCOMPARE(ui->BListView->topLevelItem(i)->text(c),
+                         QString::fromStdString(cells[static_cast<std::size_t>(c)]));
         }
 
         // Four statistics tabs and their pies.
@@ -271,14 +313,16 @@ private slots:
                                                              {ui->KoyakuListView, form->KoyakuSeries},
                                                              {ui->ModeStayListView, form->ModeStaySeries},
                                                              {ui->RTCancelListView, form->RTCancelSeries}};
-        const StatTab* expectedTabs[] = {&expected.ren, &expected.koyaku, &expected.modeStay, &expected.rtCancel};
+        const StatTab* expectedTabs[] = {&expected.ren, &expected.koyaku, &expected.modeStay,
+                                         &expected.rtCancel};
         for (int t = 0; t < 4; ++t) {
             const StatTab& tab = *expectedTabs[t];
             QTreeWidget* list = tabs[t].first;
             QCOMPARE(list->topLevelItemCount(), static_cast<int>(tab.lines.size()));
             for (int i = 0; i < list->topLevelItemCount(); ++i) {
                 const StatLine& line = tab.lines[static_cast<std::size_t>(i)];
-                QCOMPARE(LineTexts(list->topLevelItem(i)), ToStrings({line.name, line.count, line.rate, line.inverse}));
+                QCOMPARE(LineTexts(list->topLevelItem(i)),
+                         ToStrings({line.name, line.count, line.rate, line.inverse}));
             }
             QPieSeries* pie = tabs[t].second;
             QCOMPARE(pie->count(), static_cast<int>(tab.slices.size()));
@@ -359,14 +403,17 @@ private slots:
         QCOMPARE(graph->SlumpSeries->points().constLast(), graph->SlumpPoints().back());
 
         const QRectF plot = graph->Chart()->plotArea();
-        const QPoint from = view->mapFromScene(graph->Chart()->mapToScene(QPointF(plot.left() + plot.width() / 4, plot.top() + 5)));
-        const QPoint to = view->mapFromScene(graph->Chart()->mapToScene(QPointF(plot.left() + plot.width() / 2, plot.bottom() - 5)));
+        const QPoint from = view->mapFromScene(
+            graph->Chart()->mapToScene(QPointF(plot.left() + plot.width() / 4, plot.top() + 5)));
+        const QPoint to = view->mapFromScene(
+            graph->Chart()->mapToScene(QPointF(plot.left() + plot.width() / 2, plot.bottom() - 5)));
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, from);
         QTest::mouseMove(view->viewport(), to);
         QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, to);
         const double zoomedMin = graph->bottomAxis->min();
         const double zoomedMax = graph->bottomAxis->max();
-        QVERIFY2(zoomedMin > 4000 && zoomedMax < 11000, qPrintable(QStringLiteral("%1..%2").arg(zoomedMin).arg(zoomedMax)));
+        QVERIFY2(zoomedMin > 4000 && zoomedMax < 11000,
+                 qPrintable(QStringLiteral("%1..%2").arg(zoomedMin).arg(zoomedMax)));
         // Within the zoomed range, plus one neighbour beyond each end.
         const QList<QPointF> shown = graph->SlumpSeries->points();
         QVERIFY(shown.size() >= 2);
@@ -436,13 +483,27 @@ private slots:
         check->setCheckState(Qt::PartiallyChecked);
         form->findChild<QCheckBox*>(box);
         switch (marker) {
-        case MARKER_BIG: form->BIGCheckBoxClick(check); break;
-        case MARKER_REG: form->REGCheckBoxClick(check); break;
-        case MARKER_CHERRY: form->CherryCheckBoxClick(check); break;
-        case MARKER_BELL: form->TawaraCheckBoxClick(check); break;
-        case MARKER_BENTOU: form->MatuCheckBoxClick(check); break;
-        case MARKER_CHANCE: form->ChanceCheckBoxClick(check); break;
-        default: form->HazureCheckBoxClick(check); break;
+            case MARKER_BIG:
+                form->BIGCheckBoxClick(check);
+                break;
+            case MARKER_REG:
+                form->REGCheckBoxClick(check);
+                break;
+            case MARKER_CHERRY:
+                form->CherryCheckBoxClick(check);
+                break;
+            case MARKER_BELL:
+                form->TawaraCheckBoxClick(check);
+                break;
+            case MARKER_BENTOU:
+                form->MatuCheckBoxClick(check);
+                break;
+            case MARKER_CHANCE:
+                form->ChanceCheckBoxClick(check);
+                break;
+            default:
+                form->HazureCheckBoxClick(check);
+                break;
         }
         QVERIFY(!series->isVisible());
     }
@@ -456,8 +517,8 @@ private slots:
             checked = true;
             QVERIFY(form->IsBusy());
             QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション実行中・・・"));
-            for (QWidget* control : std::initializer_list<QWidget*>{ui->StartButton, ui->FlevelButton, ui->PlayNumEdit,
-                                                                    ui->FlevelComboBox, ui->SimNumEdit})
+            for (QWidget* control : std::initializer_list<QWidget*>{
+                     ui->StartButton, ui->FlevelButton, ui->PlayNumEdit, ui->FlevelComboBox, ui->SimNumEdit})
                 QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
             for (QAction* action : {ui->FileStartMenu, ui->FileOpenMenu, ui->FileSaveMenu})
                 QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
@@ -502,6 +563,33 @@ private slots:
         QVERIFY(form->StatusText(0) != QStringLiteral("シミュレーション実行中・・・"));
         QVERIFY(form->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 5000);
+    }
+
+    // Memory running out in the middle of a run ends it with an error box;
+    // the window stays usable and frees what the run had taken.
+    void OutOfMemoryDuringRun()
+    {
+        Start(QStringLiteral("100"));
+        QVERIFY(ui->FileSaveMenu->isEnabled());
+        rlimit original{};
+        QCOMPARE(getrlimit(RLIMIT_AS, &original), 0);
+        rlimit tight = original;
+        // Far below what 30 million plays need, well above the window's own use.
+        tight.rlim_cur = 1536ull << 20;
+        QCOMPARE(setrlimit(RLIMIT_AS, &tight), 0);
+        Start(QStringLiteral("30000000"));
+        QCOMPARE(setrlimit(RLIMIT_AS, &original), 0);
+
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+        QCOMPARE(MessageBox::Shown().front().text, OutOfMemoryText());
+        QVERIFY(form->StatusText(0).isEmpty());
+        QVERIFY(ui->StartButton->isEnabled());
+        QVERIFY(!form->IsBusy());
+        QVERIFY(form->playSeries.Empty());
+        QVERIFY(!ui->FileSaveMenu->isEnabled());
+
+        Start(QStringLiteral("100"));
+        QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
     }
 
     void ClosingWhenIdle()

@@ -40,7 +40,8 @@ private slots:
             QCOMPARE(parsed, value);
         } catch (const ConversionError& error) {
             QVERIFY2(!valid, error.what());
-            QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("'%1' は有効な整数値ではありません。").arg(text));
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("'%1' は有効な整数値ではありません。").arg(text));
         }
     }
 
@@ -52,9 +53,11 @@ private slots:
         for (long long i = 1; i <= 1000000; ++i) points.emplace_back(i, (i * 7919) % 2001 - 1000);
         const QList<QPointF> reduced = DecimateMinMax(points, 1, 1000000, 500);
         QVERIFY(reduced.size() <= 500 * 4 + 2);
-        QVERIFY(std::is_sorted(reduced.cbegin(), reduced.cend(), [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
-        const auto [low, high] = std::minmax_element(reduced.cbegin(), reduced.cend(),
-                                                     [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+        QVERIFY(std::is_sorted(reduced.cbegin(), reduced.cend(),
+                               [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
+        const auto [low, high] =
+            std::minmax_element(reduced.cbegin(), reduced.cend(),
+                                [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
         QCOMPARE(low->y(), -1000.0);
         QCOMPARE(high->y(), 1000.0);
         QCOMPARE(reduced.constFirst().x(), 1.0);
@@ -69,13 +72,13 @@ private slots:
         QTest::addColumn<QList<QPointF>>("expected");
         // Points (1,10) (2,20) ... (10,100).
         QTest::newRow("few points pass unchanged")
-            << 1.0 << 10.0 << 100
-            << QList<QPointF>{{1, 10}, {2, 20}, {3, 30}, {4, 40}, {5, 50}, {6, 60}, {7, 70}, {8, 80}, {9, 90}, {10, 100}};
+            << 1.0 << 10.0 << 100 << QList<QPointF>{{1, 10}, {2, 20}, {3, 30}, {4, 40}, {5, 50},
+                                                    {6, 60}, {7, 70}, {8, 80}, {9, 90}, {10, 100}};
         QTest::newRow("zoomed: one neighbour beyond each end")
             << 4.0 << 6.0 << 100 << QList<QPointF>{{3, 30}, {4, 40}, {5, 50}, {6, 60}, {7, 70}};
         QTest::newRow("range past the data") << 20.0 << 30.0 << 100 << QList<QPointF>{{10, 100}};
-        QTest::newRow("one column: first, extremes, last") << 1.0 << 10.0 << 1
-                                                           << QList<QPointF>{{1, 10}, {10, 100}};
+        QTest::newRow("one column: first, extremes, last")
+            << 1.0 << 10.0 << 1 << QList<QPointF>{{1, 10}, {10, 100}};
     }
 
     void DecimateRanges()
