@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "BonusBars.h"
+#include "ChartOps.h"
 #include "MessagePump.h"
 #include "ResultListModel.h"
 #include "SlumpGraph.h"
@@ -16,6 +17,8 @@
 #include "ui_MainForm.h"
 
 namespace {
+constexpr qreal PIE_LEGEND_LEFT = 148;
+
 // Four lines in the group box's height: the CJK font's own line spacing is
 // too tall for it, so the lines are set 14 pixels apart.
 void ShowSummary(QLabel* label, const QString& summary)
@@ -42,6 +45,16 @@ void FillStatTab(QTreeWidget* list, QPieSeries* pie, const StatTab& tab)
         added->setBorderColor(Qt::black);
         added->setLabelVisible(false);
     }
+    QList<LegendEntry> legend;
+    for (const PieSlice& slice : tab.slices)
+        legend.append(
+            {QString::fromStdString(slice.label), QColor(slice.color.r, slice.color.g, slice.color.b)});
+    QChart* chart = pie->chart();
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    const QSizeF size = chart->size();
+    SetCompactLegend(chart, legend,
+                     QRectF(PIE_LEGEND_LEFT, 4, size.width() - PIE_LEGEND_LEFT - 4, size.height() - 8), font);
 }
 }  // namespace
 
@@ -56,7 +69,10 @@ void TMainForm::ClearResultViews()
     for (QTreeWidget* list :
          {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->RTCancelListView, ui->ModeStayListView})
         list->clear();
-    for (QPieSeries* pie : {RenSeries, KoyakuSeries, ModeStaySeries, RTCancelSeries}) pie->clear();
+    for (QPieSeries* pie : {RenSeries, KoyakuSeries, ModeStaySeries, RTCancelSeries}) {
+        pie->clear();
+        SetCompactLegend(pie->chart(), {}, {}, font());
+    }
     bonusBars->Clear();
     slumpGraph->Clear();
     ui->ResultLabel->clear();

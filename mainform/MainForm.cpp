@@ -43,18 +43,12 @@ QPieSeries* BuildPieChart(QChartView* view)
     chart->setBackgroundRoundness(0);
     chart->setMargins(QMargins(2, 2, 2, 2));
     chart->setAnimationOptions(QChart::NoAnimation);
-    QLegend* legend = chart->legend();
-    legend->setAlignment(Qt::AlignRight);
-    legend->setBackgroundVisible(true);
-    legend->setBrush(Qt::white);
-    legend->setPen(QPen(Qt::black));
-    legend->setMarkerShape(QLegend::MarkerShapeRectangle);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    legend->setFont(font);
+    // The slices are named by a compact legend (see FillStatTab).
+    chart->legend()->hide();
     auto* series = new QPieSeries;
     series->setName(QStringLiteral("円"));
-    series->setPieSize(0.9);
+    series->setPieSize(0.85);
+    series->setHorizontalPosition(0.29);
     chart->addSeries(series);
     view->setChart(chart);
     view->setRenderHint(QPainter::Antialiasing);

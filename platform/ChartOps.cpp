@@ -3,7 +3,9 @@
 #include <QChart>
 #include <QFont>
 #include <QFontMetrics>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
+#include <QPen>
 #include <QXYSeries>
 
 #include <algorithm>
@@ -129,4 +131,32 @@ double NiceTickInterval(double span, int ticks)
         step *= 10;
     }
     return step;
+}
+
+void SetCompactLegend(QChart* chart, const QList<LegendEntry>& entries, const QRectF& area, const QFont& font)
+{
+    constexpr int TAG_KEY = 0;
+    const QString tag = QStringLiteral("CompactLegend");
+    for (QGraphicsItem* child : chart->childItems())
+        if (child->data(TAG_KEY).toString() == tag) delete child;
+    if (entries.isEmpty()) return;
+
+    const QFontMetricsF metrics(font);
+    const qreal line = std::min<qreal>(metrics.height(), (area.height() - 4) / entries.size());
+    const qreal box = std::max<qreal>(6, line - 6);
+    auto* frame = new QGraphicsRectItem(area, chart);
+    frame->setData(TAG_KEY, tag);
+    frame->setBrush(Qt::white);
+    frame->setPen(QPen(Qt::black));
+    frame->setZValue(20);
+    qreal y = area.top() + (area.height() - line * entries.size()) / 2;
+    for (const LegendEntry& entry : entries) {
+        auto* swatch = new QGraphicsRectItem(area.left() + 6, y + (line - box) / 2, box, box, frame);
+        swatch->setBrush(entry.color);
+        swatch->setPen(QPen(Qt::black));
+        auto* text = new QGraphicsSimpleTextItem(entry.name, frame);
+        text->setFont(font);
+        text->setPos(area.left() + 10 + box, y + (line - metrics.height()) / 2);
+        y += line;
+    }
 }

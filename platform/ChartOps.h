@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QList>
 #include <QPointF>
+#include <QRectF>
+#include <QString>
 
 #include <span>
 
@@ -25,7 +28,6 @@ void ReplacePoints(QXYSeries* series, const QList<QPointF>& points);
 
 class QChart;
 class QFont;
-class QString;
 
 // A chart title at the chart's upper left (the component centres its own
 // title); the chart's top margin grows to make room for it.
@@ -34,3 +36,13 @@ void SetLeftAlignedTitle(QChart* chart, const QString& text, const QFont& font);
 // Tick interval for about `ticks` ticks over `span`: 1, 2 or 5 times a power
 // of ten, never below 1 (the axes count games and bonuses).
 double NiceTickInterval(double span, int ticks);
+
+// A legend of colour boxes and names drawn into `area` of the chart, with
+// tighter lines than the component's own legend (which cannot fit seven
+// entries beside a small pie). Replaces the legend this function drew before.
+struct LegendEntry {
+    QString name;
+    QColor color;
+};
+void SetCompactLegend(QChart* chart, const QList<LegendEntry>& entries, const QRectF& area,
+                      const QFont& font);

@@ -1,10 +1,11 @@
 // Saves a picture of the main window after a run, for the README:
-//   window_shot <plays> <setting> <out.png>
+//   window_shot <plays> <setting> <out.png> [tab]
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -17,8 +18,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc != 4) {
-        std::fputs("usage: window_shot <plays> <setting> <out.png>\n", stderr);
+    if (argc != 4 && argc != 5) {
+        std::fputs("usage: window_shot <plays> <setting> <out.png> [tab]\n", stderr);
         return 2;
     }
     SetUpApplication(app);
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
     int status = 1;
     QTimer::singleShot(300, &form, [&] {
         form.ui->StartButton->click();
+        if (argc == 5) form.ui->PageControl1->setCurrentIndex(QString::fromLocal8Bit(argv[4]).toInt());
         // Let the clock tick and every chart paint before the picture.
         QTimer::singleShot(600, &form, [&] {
             QPixmap picture = form.screen()->grabWindow(form.winId(), 0, 0, -1, -1);
