@@ -113,9 +113,17 @@ void TMainForm::BuildWindow()
     SetColumnWidths(ui->ModeStayListView, {70, 70, 70, 80});
     SetColumnWidths(ui->RTCancelListView, {80, 70, 70, 80});
 
-    for (QCheckBox* box : {ui->BIGCheckBox, ui->REGCheckBox, ui->CherryCheckBox, ui->TawaraCheckBox,
-                           ui->MatuCheckBox, ui->ChanceCheckBox, ui->HazureCheckBox})
-        box->raise();
+    const std::initializer_list<QCheckBox*> checkBoxes{
+        ui->BIGCheckBox,  ui->REGCheckBox,    ui->CherryCheckBox, ui->TawaraCheckBox,
+        ui->MatuCheckBox, ui->ChanceCheckBox, ui->HazureCheckBox};
+    for (QCheckBox* box : checkBoxes) box->raise();
+    // The check boxes take the group box's place in the tab order.
+    QWidget* previous = ui->FlevelButton;
+    for (QCheckBox* box : checkBoxes) {
+        QWidget::setTabOrder(previous, box);
+        previous = box;
+    }
+    QWidget::setTabOrder(previous, ui->SlumpChart2);
 
     for (int panel = 0; panel < 2; ++panel) {
         statusPanel[panel] = new QLabel(this);

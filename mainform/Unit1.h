@@ -42,8 +42,9 @@ class TAboutBox;
 // - Dialogs and message boxes only through platform's FileDialog (OpenDialog,
 //   SaveDialog) and MessageBox, which tests answer without showing anything.
 // - Before changing playSeries call DetachPlayList(); ShowResult shows it.
-// - No exception may leave a handler: catch and show it with
-//   ShowApplicationError (platform/ErrorDisplay.h).
+// - No exception may leave a handler: run its body in RunHandler
+//   (platform/ErrorDisplay.h), which shows any error in the application's
+//   error display.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
@@ -51,8 +52,8 @@ public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // The About box lives as long as the application and outlives no window
-    // that shows it; not owned.
+    // The About box is created after the window and lives as long as the
+    // application; not owned.
     void SetAboutBox(TAboutBox* box) { aboutBox = box; }
     TAboutBox* AboutBox() const { return aboutBox; }
 

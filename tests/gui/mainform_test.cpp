@@ -151,6 +151,27 @@ private slots:
         for (int m = 0; m < MARKER_COUNT; ++m) QVERIFY(!form->SlumpGraphView()->markerSeries[m]->isVisible());
     }
 
+    // Tab leaves the setting field for the result area and the check boxes
+    // before it reaches "Sim回数" and "開始".
+    void TabOrder()
+    {
+        const QStringList expected{"PlayNumEdit", "FlevelComboBox", "PageControl1",
+                                   "SlumpChart",  "FlevelButton",   "BIGCheckBox",
+                                   "SlumpChart2", "SimNumEdit",     "StartButton"};
+        QStringList seen;
+        QWidget* widget = ui->PlayNumEdit;
+        for (int step = 0; step < 200 && seen.size() < expected.size();
+             ++step, widget = widget->nextInFocusChain()) {
+            for (QWidget* at = widget; at && at != form.get(); at = at->parentWidget()) {
+                if (expected.contains(at->objectName())) {
+                    if (!seen.contains(at->objectName())) seen.append(at->objectName());
+                    break;
+                }
+            }
+        }
+        QCOMPARE(seen, expected);
+    }
+
     void Geometry_data()
     {
         QTest::addColumn<QString>("name");
