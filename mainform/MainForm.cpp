@@ -71,7 +71,11 @@ TMainForm::TMainForm(QWidget* parent)
     ConnectHandlers();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The play list's model outlives playSeries among the window's children.
+    DetachPlayList();
+}
 
 void TMainForm::BuildWindow()
 {
