@@ -20,7 +20,7 @@ namespace {
 constexpr qreal PIE_LEGEND_LEFT = 148;
 
 // Four lines in the group box's height: the CJK font's own line spacing is
-// too tall for it, so the lines are set 14 pixels apart.
+// too tall for it, so the lines are set closer.
 void ShowSummary(QLabel* label, const QString& summary)
 {
     QString html;
@@ -109,9 +109,7 @@ void TMainForm::FillBonusList()
     for (const BonusLine& line : analysis.bonusLines) {
         const auto cells = BonusListCells(playSeries, line);
         QStringList texts;
-        // An open line has no texts in its last cells yet.
         for (const std::string& cell : cells) texts.append(QString::fromStdString(cell));
-        while (!texts.isEmpty() && texts.constLast().isEmpty()) texts.removeLast();
         items.append(new QTreeWidgetItem(texts));
     }
     ui->BListView->addTopLevelItems(items);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <utility>
+
 namespace {
 bool headlessBoxes = false;
 std::vector<MessageBox::Record> shownBoxes;
