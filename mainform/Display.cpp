@@ -84,8 +84,13 @@ bool TMainForm::ShowResult()
     BusyGuard guard(*this);
     ClearResultViews();
     MessagePump pump;
+    // The bar counts rows against the plays asked for, so the bonus games'
+    // rows fill it before the last rows are done.
+    const double rowsPerPlay = playSeries.Empty() ? 1.0
+                                                  : static_cast<double>(playSeries.Size()) /
+                                                        std::max(playSeries.Back().playCount, 1);
     AnalysisOutcome outcome = AnalyzeSeries(playSeries, [&](int percent) {
-        SetProgress(percent);
+        SetProgress(static_cast<int>(std::min(percent * rowsPerPlay, 100.0)));
         pump.Poll();
         return !closing;
     });

@@ -613,6 +613,24 @@ private slots:
         QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
     }
 
+    // The bar counts rows against the plays asked for: with bonus rows it is
+    // full before the last rows are done.
+    void ProgressFullBeforeLastRows()
+    {
+        QList<int> positions;
+        connect(ui->ProgressBar1, &QProgressBar::valueChanged, this,
+                [&](int value) { positions.append(value); });
+        Start(QStringLiteral("3000"));
+        const double rowsPerPlay = static_cast<double>(form->playSeries.Size()) / 3000;
+        QVERIFY(rowsPerPlay > 1.01);
+        QVERIFY(!positions.isEmpty());
+        QCOMPARE(positions.constLast(), 100);
+        QVERIFY(std::is_sorted(positions.cbegin(), positions.cend()));
+        // 100 is reached by the row share 100 / rowsPerPlay, not at the end.
+        QVERIFY(positions.count(100) == 1);
+        QVERIFY(positions.size() < 100);
+    }
+
     void ClosingWhenIdle()
     {
         ui->FileExitMenu->trigger();
