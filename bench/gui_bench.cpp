@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QValueAxis>
@@ -105,6 +106,26 @@ void SlumpZoom(benchmark::State& state)
     state.SetLabel("zoom in + repaint + zoom out + repaint");
 }
 BENCHMARK(SlumpZoom)->Unit(benchmark::kMillisecond);
+
+void MarkersShown(benchmark::State& state)
+{
+    TMainForm form;
+    ShowAndSettle(form);
+    StartRun(form, 1000000);
+    QWidget* viewport = form.ui->SlumpChart->viewport();
+    const std::initializer_list<QCheckBox*> boxes{form.ui->BIGCheckBox,    form.ui->REGCheckBox,
+                                                  form.ui->CherryCheckBox, form.ui->TawaraCheckBox,
+                                                  form.ui->MatuCheckBox,   form.ui->ChanceCheckBox,
+                                                  form.ui->HazureCheckBox};
+    for (auto _ : state) {
+        for (QCheckBox* box : boxes) box->click();
+        viewport->repaint();
+        for (QCheckBox* box : boxes) box->click();
+        viewport->repaint();
+    }
+    state.SetLabel("all seven marker series on + repaint + off + repaint");
+}
+BENCHMARK(MarkersShown)->Unit(benchmark::kMillisecond);
 
 void TenMillionPlays(benchmark::State& state)
 {

@@ -20,6 +20,7 @@ constexpr int FALLBACK_COLUMNS = 520;
 constexpr int FALLBACK_ROWS = 160;
 constexpr double START_PLAY_AXIS_MAX = 24;
 constexpr int PLAY_TICKS = 6;
+constexpr int MARKER_CELL = 3;
 constexpr double HUGE_TICK_INTERVAL = 1e12;
 constexpr qreal LEGEND_WIDTH = 78;
 constexpr qreal LEGEND_LINE = 18;
@@ -264,7 +265,10 @@ void SlumpGraph::Refresh()
 
 void SlumpGraph::RefreshMarker(int marker, double yMin, double yMax, int columns, int rows)
 {
+    // One marker per cell of MARKER_CELL pixels: a marker is wider than that,
+    // so a finer grid only draws markers over each other.
     ReplacePoints(markerSeries[static_cast<std::size_t>(marker)],
                   DecimateScatter(markerPoints[static_cast<std::size_t>(marker)], bottomAxis->min(),
-                                  bottomAxis->max(), yMin, yMax, columns, rows));
+                                  bottomAxis->max(), yMin, yMax, std::max(columns / MARKER_CELL, 1),
+                                  std::max(rows / MARKER_CELL, 1)));
 }
