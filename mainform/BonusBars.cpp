@@ -4,6 +4,8 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
 #include <QLinearGradient>
 #include <QScatterSeries>
@@ -84,15 +86,13 @@ BonusBars::BonusBars(QChartView* view, QBarSet* values) : QObject(view), chart(n
     valueLabels->setMarkerSize(1);
     valueLabels->setColor(Qt::transparent);
     valueLabels->setBorderColor(Qt::transparent);
-    valueLabels->setPointLabelsFormat(QStringLiteral("@yPoint"));
-    valueLabels->setPointLabelsFont(axisFont);
-    valueLabels->setPointLabelsColor(Qt::black);
-    valueLabels->setPointLabelsVisible(true);
+    labelFont = axisFont;
     chart->addSeries(valueLabels);
     valueLabels->attachAxis(bonusAxis);
     valueLabels->attachAxis(playAxis);
 
     connect(bonusAxis, &QValueAxis::rangeChanged, this, &BonusBars::Refresh);
+    connect(chart, &QChart::plotAreaChanged, this, &BonusBars::PlaceValueLabels);
     // A tick per bonus of the whole run would be thousands of labels.
     if (auto* zoomView = qobject_cast<ZoomChartView*>(view))
         connect(zoomView, &ZoomChartView::AboutToZoom, this,
@@ -201,5 +201,28 @@ void BonusBars::Refresh()
     ReplacePoints(bigOutline, big);
     ReplacePoints(regOutline, reg);
     ReplacePoints(valueLabels, labels);
+    PlaceValueLabels();
     refreshing = false;
+}
+
+void BonusBars::PlaceValueLabels()
+{
+    // The component writes point labels without a background; these stand
+    // on white above their bars.
+    qDeleteAll(labelItems);
+    labelItems.clear();
+    for (const QPointF& point : valueLabels->points()) {
+        const QPointF top = chart->mapToPosition(point, valueLabels);
+        auto* back = new QGraphicsRectItem(chart);
+        auto* text = new QGraphicsSimpleTextItem(QString::number(point.y(), 'f', 0), back);
+        text->setFont(labelFont);
+        const QRectF size = text->boundingRect();
+        back->setRect(0, 0, size.width() + 2, size.height());
+        back->setPos(top.x() - size.width() / 2 - 1, top.y() - size.height() - 1);
+        text->setPos(1, 0);
+        back->setBrush(Qt::white);
+        back->setPen(Qt::NoPen);
+        back->setZValue(10);
+        labelItems.append(back);
+    }
 }

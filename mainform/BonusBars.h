@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+#include <QList>
 #include <QObject>
 
 #include <vector>
@@ -10,6 +12,7 @@ class QAreaSeries;
 class QBarSet;
 class QChart;
 class QChartView;
+class QGraphicsRectItem;
 class QLineSeries;
 class QScatterSeries;
 class QValueAxis;
@@ -40,9 +43,12 @@ public:
     QChart* Chart() const { return chart; }
     QValueAxis* bonusAxis = nullptr;
     QValueAxis* playAxis = nullptr;
+    // Where the values are written: one point per labelled bar, drawn as
+    // nothing itself.
     QScatterSeries* valueLabels = nullptr;
 
 private:
+    void PlaceValueLabels();
     double TotalRangeEnd() const;
     void SetBonusRange(double from, double to);
 
@@ -51,5 +57,7 @@ private:
     std::vector<ChartPoint> bars;
     QLineSeries* bigOutline = nullptr;
     QLineSeries* regOutline = nullptr;
+    QList<QGraphicsRectItem*> labelItems;
+    QFont labelFont;
     bool refreshing = false;
 };
