@@ -178,7 +178,7 @@ void BonusBars::Refresh()
             const double height = static_cast<double>(bars[i].y);
             AppendRectangle(bars[i].color == BAR_REG_COLOR ? reg : big, x - BAR_HALF_WIDTH,
                             x + BAR_HALF_WIDTH, height);
-            if (visible <= static_cast<std::size_t>(MAX_LABELLED_BARS)) labels.append({x, height});
+            if (visible * LABEL_SPACING <= static_cast<std::size_t>(columns)) labels.append({x, height});
         }
     } else {
         // Narrower than a pixel: the tallest bar of each colour per column.

@@ -24,12 +24,12 @@ class QValueAxis;
 // the bars are drawn as two filled outlines (BIG, REG) rebuilt for the
 // visible range whenever the bonus axis changes: one rectangle per bar while
 // bars are wider than two pixels, otherwise the tallest bar of each pixel
-// column. Values are written while at most MAX_LABELLED_BARS are visible.
+// column. Values are written while each bar has LABEL_SPACING pixels.
 class BonusBars : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int MAX_LABELLED_BARS = 60;
+    static constexpr int LABEL_SPACING = 24;
 
     // `values` receives the bar heights (bar i is bonus i + 1; REG bars are
     // selected), as a plain record of what is shown.
