@@ -156,11 +156,16 @@ void TMainForm::BuildCharts()
     KoyakuSeries = BuildPieChart(ui->KoyakuChart);
     ModeStaySeries = BuildPieChart(ui->ModeStayChart);
     RTCancelSeries = BuildPieChart(ui->RTCancelChart);
+    RenSeries->setObjectName(QStringLiteral("RenSeries"));
+    KoyakuSeries->setObjectName(QStringLiteral("KoyakuSeries"));
+    ModeStaySeries->setObjectName(QStringLiteral("ModeStaySeries"));
+    RTCancelSeries->setObjectName(QStringLiteral("RTCancelSeries"));
 
     slumpGraph = new SlumpGraph(ui->SlumpChart);
 
     // Bar i of SlumpBSet is bonus i + 1, REG bars selected.
     SlumpBSet = new QBarSet(QStringLiteral("棒"), this);
+    SlumpBSet->setObjectName(QStringLiteral("SlumpBSeries"));
     bonusBars = new BonusBars(ui->SlumpChart2, SlumpBSet);
     ui->Label5->raise();
 }

@@ -92,9 +92,11 @@ SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new 
 
     ModeSeries = new QLineSeries;
     ModeSeries->setName(QStringLiteral("ModeSeries"));
+    ModeSeries->setObjectName(ModeSeries->name());
     ModeSeries->setPen(QPen(QColor(0, 128, 255), 1));
     SlumpSeries = new QLineSeries;
     SlumpSeries->setName(QStringLiteral("SlumpSeries"));
+    SlumpSeries->setObjectName(SlumpSeries->name());
     SlumpSeries->setPen(QPen(QColor(255, 0, 0), 2));
     chart->addSeries(ModeSeries);
     ModeSeries->attachAxis(bottomAxis);
@@ -105,6 +107,7 @@ SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new 
     for (const MarkerLook& look : MARKER_LOOKS) {
         auto* series = new QScatterSeries;
         series->setName(QString::fromUtf8(MARKER_SERIES_NAMES[look.marker]));
+        series->setObjectName(series->name());
         series->setMarkerShape(look.shape);
         series->setMarkerSize(7);
         series->setColor(ToColor(MARKER_COLORS[look.marker]));
