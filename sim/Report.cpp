@@ -157,7 +157,10 @@ void PutCharts(TextOut& out, const PlaySeries& series, const ResultAnalysis& ana
     PointSection(out, "[ModeSeries]", analysis.normalRows, series, ModePoint);
     for (std::size_t k = 0; k < MARKER_COUNT; ++k) {
         const Rgb color = MARKER_COLORS[k];
-        PointSection(out, "[" + std::string(MARKER_SERIES_NAMES[k]) + "]", analysis.markerRows[k], series,
+        std::string caption = "[";  // built in steps: GCC 12 misreports "[" + name + "]" at -O3
+        caption += MARKER_SERIES_NAMES[k];
+        caption += ']';
+        PointSection(out, caption, analysis.markerRows[k], series,
                      [color](const PlayRow& row) {
                          return ChartPoint{row.playCount, row.medals, color};
                      });

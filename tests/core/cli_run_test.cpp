@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "BatchName.h"
 #include "RandomSource.h"
 #include "SimFile.h"
 #include "SingleRun.h"
@@ -76,7 +77,7 @@ TEST(CliRun, BatchPrintsEveryTaggedName)
     std::string expected;
     for (int i = 1; i <= 3; ++i) {
         RunSingle(slot, random, 200, {true, 0}, series);
-        const std::string name = dir.File("b" + std::to_string(slot.GetSetting()) + "_200_" + std::to_string(i) + ".sim");
+        const std::string name = BatchFileName(dir.File("b.sim"), slot.GetSetting(), 200, i);
         expected += name + "\n";
         EXPECT_EQ(ReadBytes(name), EncodeSimFile(slot.GetSetting(), 200, series));
     }
