@@ -11,6 +11,7 @@
 #include "ErrorDisplay.h"
 #include "MessageBox.h"
 #include "MessagePump.h"
+#include "ResultListModel.h"
 #include "SimFile.h"
 #include "Unit1.h"
 #include "ui_MainForm.h"
@@ -139,8 +140,9 @@ bool TMainForm::RunBatch()
     const std::optional<SettingChoice> setting = ParseSettingText(settingText.toStdString());
     if (!setting) throw ConversionError(settingText);
     ui->Label3->setText(setting->hidden ? QStringLiteral("終了時に設定が確認できます") : QString());
-    // The play list reads the series, which the batch replaces under it.
-    DetachPlayList();
+    // The views keep showing the last result: the play list takes its rows
+    // with it, as the batch refills the series.
+    resultListModel->KeepShownRows(playSeries);
 
     const auto onStep = [this](const BatchStep& step) {
         switch (step.phase) {
@@ -165,9 +167,11 @@ bool TMainForm::RunBatch()
         result = ::RunBatch(slot, random, plays, *setting, sims, LocalPath(SaveDialog.FileName()), playSeries,
                             onStep);
     } catch (const std::bad_alloc&) {
-        // Give the memory back at once; the rows so far show nothing useful.
+        // Give the memory back at once; the rows so far show nothing useful,
+        // and a Save would write none of the batch.
         playSeries.Clear();
         playSeries.ShrinkToFit();
+        saveAllowed = false;
         throw;
     }
 

@@ -13,16 +13,25 @@ const char* const COLUMN_CAPTIONS[PLAY_LIST_COLUMNS] = {
 }  // namespace
 
 ResultListModel::ResultListModel(const PlaySeries& series, QObject* parent)
-    : QAbstractTableModel(parent), series(series)
+    : QAbstractTableModel(parent), windowSeries(series), series(&series)
 {
 }
 
 void ResultListModel::SetRowCount(std::size_t count)
 {
     beginResetModel();
+    series = &windowSeries;
+    keptRows = PlaySeries();
     // A view counts rows in int; longer runs are refused before they start.
-    rows = static_cast<int>(std::min<std::size_t>({count, series.Size(), static_cast<std::size_t>(INT_MAX)}));
+    rows = static_cast<int>(std::min<std::size_t>({count, series->Size(), static_cast<std::size_t>(INT_MAX)}));
     endResetModel();
+}
+
+void ResultListModel::KeepShownRows(PlaySeries& windowSeriesToEmpty)
+{
+    keptRows = std::move(windowSeriesToEmpty);
+    windowSeriesToEmpty = PlaySeries();
+    series = &keptRows;
 }
 
 int ResultListModel::rowCount(const QModelIndex& parent) const
@@ -41,8 +50,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const auto row = static_cast<std::size_t>(index.row());
-    if (row >= series.Size()) return {};
-    return QString::fromStdString(PlayListCell(series[row], index.column()));
+    if (row >= series->Size()) return {};
+    return QString::fromStdString(PlayListCell((*series)[row], index.column()));
 }
 
 QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, int role) const

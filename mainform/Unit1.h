@@ -88,12 +88,15 @@ public:
     // The display pass over playSeries into every result view. Returns false
     // when there was nothing to show or the window is closing.
     bool ShowResult();
-    // The batch run (files work). False only when it stopped on its file error,
-    // whose text it leaves in panel 0.
+    // The batch run: one file per simulation, no display; the views keep the
+    // run shown before. False when it wrote nothing because its dialog was
+    // cancelled (panel 0 emptied) or when it stopped on its file error (its
+    // text left in panel 0).
     bool RunBatch();
 
     // Empties the play list, which reads playSeries row by row: call it
-    // before changing the series (RunSingle and ShowResult do).
+    // before changing the series (RunSingle and ShowResult do; the batch
+    // hands the shown rows to the list instead).
     void DetachPlayList();
 
     // Status bar: panel 0 the commands' texts, panel 1 the clock.
