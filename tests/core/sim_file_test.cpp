@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 
+#include "FileSizeLimit.h"
 #include "RandomSource.h"
 #include "SimFile.h"
 #include "SingleRun.h"
@@ -132,28 +130,6 @@ TEST(SimFile, FullDeviceIsAFailedWriteNotASuccess)
     EXPECT_NE(result.message.find("/dev/full"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
-
-// Limits the size of files this process may write, like a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit saved{};
-    void (*previousHandler)(int) = nullptr;
-};
 
 TEST(SimFile, FailedWriteKeepsTheOlderFileAndLeavesNoDebris)
 {

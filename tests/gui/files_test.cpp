@@ -14,14 +14,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <memory>
 
 #include "AppSetup.h"
 #include "BatchName.h"
 #include "FileDialog.h"
+#include "FileSizeLimit.h"
 #include "MessageBox.h"
 #include "ResultListModel.h"
 #include "Shell.h"
@@ -128,30 +126,6 @@ std::vector<ReferenceFile> ReferenceBatch(std::uint32_t seed, int plays, Setting
     }
     return files;
 }
-
-// Makes writes beyond `bytes` fail in this process, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved{};
-    void (*previousHandler)(int) = SIG_DFL;
-};
 
 }  // namespace
 
