@@ -111,7 +111,7 @@ void BonusBars::Clear()
     bonusAxis->setTickInterval(HUGE_TICK_INTERVAL);
     chart->zoomReset();
     SetBonusRange(0.5, 1.5);
-    playAxis->setRange(0, 1);
+    playAxis->setRange(0, 4);  // whole-number ticks while empty
     refreshing = false;
     Refresh();
 }

@@ -153,7 +153,7 @@ void SlumpGraph::Clear()
     }
     refreshing = true;
     SetPlayRange(0, START_PLAY_AXIS_MAX);
-    leftAxis->setRange(0, 1);
+    leftAxis->setRange(0, 4);  // whole-number ticks while empty
     refreshing = false;
     Refresh();
 }
