@@ -86,6 +86,12 @@ void TMainForm::FileOpenMenuClick(QObject*)
         if (!read.Ok() || !HasPlays(playSeries)) {
             // A refused file leaves the series on screen, so a later Save
             // still writes what the user sees rather than an empty simulation.
+            // A file that failed while being read has taken them already: show
+            // nothing rather than a run that is no longer held.
+            if (check == FileCheck::Readable) {
+                ClearResultViews();
+                saveAllowed = false;
+            }
             const bool failed = read.status == SimReadResult::Status::ReadError ||
                                 read.status == SimReadResult::Status::CannotOpen;
             MessageBox::ShowError(
