@@ -5,14 +5,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "MillionPlays.h"
 #include "RandomSource.h"
 #include "SimFile.h"
 #include "SingleRun.h"
 #include "Slot.h"
 
 namespace {
-
-constexpr int MILLION = 1000000;
 
 void BM_SlotPlay(benchmark::State& state)
 {
@@ -40,25 +39,12 @@ void BM_SingleRunMillion(benchmark::State& state)
         PlaySeries fresh;  // a new run allocates its series afresh, as after a program start
         series = std::move(fresh);
         state.ResumeTiming();
-        RunSingle(slot, random, MILLION, {false, 1}, series);
+        RunSingle(slot, random, MILLION_PLAYS, {false, 1}, series);
         benchmark::DoNotOptimize(series.Size());
     }
     state.counters["rows"] = static_cast<double>(series.Size());
 }
 BENCHMARK(BM_SingleRunMillion)->Unit(benchmark::kMillisecond);
-
-const PlaySeries& MillionPlaySeries()
-{
-    static const PlaySeries series = [] {
-        RandomSource random;
-        random.Seed(3);
-        Slot slot(random);
-        PlaySeries s;
-        RunSingle(slot, random, MILLION, {false, 1}, s);
-        return s;
-    }();
-    return series;
-}
 
 std::string BenchFile()
 {
@@ -68,14 +54,14 @@ std::string BenchFile()
 
 void BM_WriteFileMillion(benchmark::State& state)
 {
-    const PlaySeries& series = MillionPlaySeries();
+    const PlaySeries& series = MillionPlays();
     const std::string file = BenchFile();
     for (auto _ : state) {
         // Replacing a file makes some file systems flush it first; measure the write.
         state.PauseTiming();
         ::unlink(file.c_str());
         state.ResumeTiming();
-        const SimWriteResult result = WriteSimFile(file, 1, MILLION, series);
+        const SimWriteResult result = WriteSimFile(file, 1, MILLION_PLAYS, series);
         if (!result.Ok()) state.SkipWithError(result.message.c_str());
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(12 + 44 * series.Size()));
@@ -85,9 +71,9 @@ BENCHMARK(BM_WriteFileMillion)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReadFileMillion(benchmark::State& state)
 {
-    const PlaySeries& series = MillionPlaySeries();
+    const PlaySeries& series = MillionPlays();
     const std::string file = BenchFile();
-    WriteSimFile(file, 1, MILLION, series);
+    WriteSimFile(file, 1, MILLION_PLAYS, series);
     PlaySeries back;
     for (auto _ : state) {
         const SimReadResult result = ReadSimFile(file, back);
