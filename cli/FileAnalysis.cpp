@@ -6,22 +6,21 @@
 #include <stdexcept>
 
 #include "Commands.h"
+#include "Options.h"
 #include "SimFile.h"
 
 int PrintFileAnalysis(const char* command, const std::vector<std::string>& args, AnalysisWriter write)
 {
-    const std::string usage = std::string("usage: mirvosim-cli ") + command + " FILE";
-    if (args.size() != 1) return Fail(2, usage);
-    const std::string& path = args.front();
-    if (path.size() > 1 && path[0] == '-') return Fail(2, "unknown option '" + path + "' (" + usage + ")");
+    const Options options(command, args, {});
+    if (options.Operands().size() != 1)
+        return Fail(2, std::string("usage: mirvosim-cli ") + command + " FILE");
+    const std::string& path = options.Operands().front();
 
     try {
         PlaySeries series;
         const SimReadResult read = ReadSimFile(path, series);
         if (read.status == SimReadResult::Status::NotSimFile) {
-            // The window's own words, without the "error:" prefix.
-            std::fputs("このファイルは、Mirvosimファイルではありません。\n", stderr);
-            return 1;
+            return Fail(1, "'" + path + "': " + read.message);
         }
         if (!read.Ok()) return Fail(1, read.message);
 

@@ -3,42 +3,38 @@
 
 #include "Commands.h"
 
-const char* const USAGE =
-    "usage: mirvosim-cli run --setting X --plays N [--sims K] [--seed S] --out PATH\n"
-    "       mirvosim-cli report FILE\n"
-    "       mirvosim-cli charts FILE\n"
-    "       mirvosim-cli --help\n"
-    "\n"
-    "run      plays simulations exactly as the window does and writes each to a\n"
-    "         simulation file.\n"
-    "  --setting X  machine setting: 1 to 6, or ? for a setting drawn anew for\n"
-    "               each simulation (write it as '?' in the shell)\n"
-    "  --plays N    normal games per simulation (Play数), at least 1\n"
-    "  --sims K     number of simulations (Sim回数), at least 1; default 1\n"
-    "  --seed S     seed of the random source, 0 to 4294967295; default: the\n"
-    "               calendar time in seconds, printed on stderr as 'seed: S' so\n"
-    "               the run can be repeated\n"
-    "  --out PATH   file to write. With K = 1 PATH is written as given; with\n"
-    "               K > 1 simulation i goes to PATH with the tag\n"
-    "               <setting>_<plays>_<i> put before the first '.' of the file\n"
-    "               name (runs/test.sim -> runs/test3_800_12.sim), or at its end\n"
-    "               when the name has no '.'.\n"
-    "         The random source is seeded once; all K simulations continue one\n"
-    "         sequence, as in one start of the window. Every written file name is\n"
-    "         printed on stdout, one a line. On a terminal, long batches show\n"
-    "         their progress on stderr.\n"
-    "\n"
+const CommandHelp RUN_HELP = {"run", "--setting X --plays N [--sims K] [--seed S] --out PATH",
+                              "run      plays simulations exactly as the window does and writes each to a\n"
+                              "         simulation file.\n"
+                              "  --setting X  machine setting: 1 to 6, or ? for a setting drawn anew for\n"
+                              "               each simulation (write it as '?' in the shell)\n"
+                              "  --plays N    normal games per simulation (Play数), at least 1\n"
+                              "  --sims K     number of simulations (Sim回数), at least 1; default 1\n"
+                              "  --seed S     seed of the random source, 0 to 4294967295; default: the\n"
+                              "               calendar time in seconds, printed on stderr as 'seed: S' so\n"
+                              "               the run can be repeated\n"
+                              "  --out PATH   file to write. With K = 1 PATH is written as given; with\n"
+                              "               K > 1 simulation i goes to PATH with the tag\n"
+                              "               <setting>_<plays>_<i> put before the first '.' of the file\n"
+                              "               name (runs/test.sim -> runs/test3_800_12.sim), or at its end\n"
+                              "               when the name has no '.'.\n"
+                              "         The random source is seeded once; all K simulations continue one\n"
+                              "         sequence, as in one start of the window. Every written file name is\n"
+                              "         printed on stdout, one a line (on stderr when the file itself goes\n"
+                              "         to stdout). On a terminal, long batches show their progress on\n"
+                              "         stderr.\n"};
+
+const CommandHelp REPORT_HELP = {
+    "report", "FILE",
     "report   prints the analysis of a simulation file as UTF-8 text: the play\n"
     "         list, the bonus list, the four rate tables and the summary, each\n"
-    "         section a caption in [brackets], a header row and TAB-separated rows.\n"
-    "\n"
+    "         section a caption in [brackets], a header row and TAB-separated rows.\n"};
+
+const CommandHelp CHARTS_HELP = {
+    "charts", "FILE",
     "charts   prints the chart data of a simulation file: the play axis, the\n"
     "         slump, mode, marker and bonus-bar points (x, y, r,g,b) and the pie\n"
-    "         slices (x, y, label, r,g,b).\n"
-    "\n"
-    "Exit status: 0 done; 1 a file could not be read or written, or holds no\n"
-    "plays; 2 bad arguments (nothing is written). Errors are one line\n"
-    "'error: ...' on stderr.\n";
+    "         slices (x, y, label, r,g,b).\n"};
 
 int Fail(int status, const std::string& message)
 {

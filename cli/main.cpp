@@ -3,22 +3,69 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Options.h"
+
+namespace {
+
+struct Command {
+    const CommandHelp& help;
+    int (*run)(const std::vector<std::string>& args);
+};
+
+const Command COMMANDS[] = {
+    {RUN_HELP, RunCommand},
+    {REPORT_HELP, ReportCommand},
+    {CHARTS_HELP, ChartsCommand},
+};
+
+const char* const EXIT_STATUS_TEXT =
+    "Exit status: 0 done; 1 a file could not be read or written, or holds no\n"
+    "plays; 2 bad arguments (nothing is written). Errors are one line\n"
+    "'error: ...' on stderr.\n";
+
+std::string Usage()
+{
+    std::string text;
+    for (const Command& command : COMMANDS)
+        text += std::string(text.empty() ? "usage: " : "       ") + "mirvosim-cli " + command.help.name +
+                " " + command.help.synopsis + "\n";
+    text += "       mirvosim-cli --help\n       mirvosim-cli COMMAND --help\n";
+    for (const Command& command : COMMANDS) text += std::string("\n") + command.help.text;
+    return text + "\n" + EXIT_STATUS_TEXT;
+}
+
+std::string CommandUsage(const CommandHelp& help)
+{
+    return std::string("usage: mirvosim-cli ") + help.name + " " + help.synopsis + "\n\n" + help.text + "\n" +
+           EXIT_STATUS_TEXT;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::fputs(USAGE, stderr);
+        std::fputs(Usage().c_str(), stderr);
         return 2;
     }
-    const std::string command = args.front();
+    const std::string name = args.front();
     args.erase(args.begin());
-    if (command == "--help" || command == "-h" || command == "help") {
-        std::fputs(USAGE, stdout);
-        return 0;
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::fputs(Usage().c_str(), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }
-    if (command == "run") return RunCommand(args);
-    if (command == "report") return ReportCommand(args);
-    if (command == "charts") return ChartsCommand(args);
-    return Fail(2, "unknown command '" + command + "' (see mirvosim-cli --help)");
+    for (const Command& command : COMMANDS) {
+        if (name != command.help.name) continue;
+        if (WantsHelp(args)) {
+            std::fputs(CommandUsage(command.help).c_str(), stdout);
+            return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+        }
+        try {
+            return command.run(args);
+        } catch (const UsageError& error) {
+            return Fail(2, error.what());
+        }
+    }
+    return Fail(2, "unknown command '" + name + "' (see mirvosim-cli --help)");
 }

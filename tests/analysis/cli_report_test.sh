@@ -63,7 +63,8 @@ grep -qx $'6\t0\tパンク\t0,255,255' "$dir/out" || fail "zero-sized slice"
 # Errors.
 printf 'not a simulation\n' > "$dir/text.sim"
 for command in report charts; do
-    expect "$command of a text file" 1 "このファイルは、Mirvosimファイルではありません。" -- "$cli" $command "$dir/text.sim"
+    expect "$command of a text file" 1 "error: '$dir/text.sim': このファイルは、Mirvosimファイルではありません。" -- \
+        "$cli" $command "$dir/text.sim"
     expect "$command of a missing file" 1 "" -- "$cli" $command "$dir/missing.sim"
     grep -q "^error: cannot open '.*missing.sim'" "$dir/err" || fail "$command of a missing file: $(cat "$dir/err")"
     sim "$dir/empty.sim" 5 1 0

@@ -67,7 +67,8 @@ TEST(CliRun, SingleRunWritesTheSameFileAsTheLibrary)
 TEST(CliRun, BatchPrintsEveryTaggedName)
 {
     TempDir dir;
-    const CliResult result = Cli("run --setting '?' --plays 200 --sims 3 --seed 7 --out " + Quote(dir.File("b.sim")), dir);
+    const CliResult result =
+        Cli("run --setting '?' --plays 200 --sims 3 --seed 7 --out " + Quote(dir.File("b.sim")), dir);
     ASSERT_EQ(result.status, 0) << result.err;
 
     RandomSource random;
@@ -112,6 +113,8 @@ TEST(CliRun, BadArgumentsWriteNothing)
         "run --setting 1 --plays 10 --out X --colour red",
         "run --setting 1 --plays",
         "run --setting 1 --plays 2147483647 --out X",
+        "run --setting 1 --plays 10 --plays 10 --out X",
+        "run --setting 1 --plays 10 --out X extra",
         "frobnicate",
     };
     for (const char* args : cases) {
@@ -125,16 +128,54 @@ TEST(CliRun, BadArgumentsWriteNothing)
     }
 }
 
+TEST(CliRun, ArgumentMessagesNameTheRealCause)
+{
+    const struct {
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {"run --setting 1 --plays 2147483648 --out X",
+         "--plays must be from 1 to 2147483647, not '2147483648'"},
+        {"run --setting 1 --plays 1x --out X", "--plays must be a whole number, not '1x'"},
+        {"run --setting 1 --plays --out a.sim", "--plays needs a value"},
+        {"run --setting 1 --plays 5 --out X --setting 2", "--setting is given more than once"},
+        {"run --setting=1 --plays 5 --out X --setting 1", "--setting is given more than once"},
+        {"run --setting 1 --plays 5 --seed 4294967296 --out X",
+         "--seed must be from 0 to 4294967295, not '4294967296'"},
+        {"run --setting 1 --plays 5 --out X --colour red",
+         "unknown option '--colour' (see mirvosim-cli run --help)"},
+        {"report --verbose", "unknown option '--verbose' (see mirvosim-cli report --help)"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const CliResult result = Cli(c.args, dir);
+        EXPECT_EQ(result.status, 2) << c.args;
+        EXPECT_EQ(result.err, std::string("error: ") + c.message + "\n") << c.args;
+    }
+}
+
+TEST(CliRun, LeadingZerosAndSignsAreWholeNumbers)
+{
+    TempDir dir;
+    const CliResult padded =
+        Cli("run --setting 2 --plays 0100 --seed 00000000007 --out " + Quote(dir.File("a.sim")), dir);
+    ASSERT_EQ(padded.status, 0) << padded.err;
+    ASSERT_EQ(Cli("run --setting 2 --plays +100 --seed 7 --out " + Quote(dir.File("b.sim")), dir).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("a.sim")), ReadBytes(dir.File("b.sim")));
+}
+
 TEST(CliRun, UnwritableFileIsAnErrorAfterTheFilesBeforeIt)
 {
     TempDir dir;
-    const CliResult missing = Cli("run --setting 1 --plays 10 --seed 1 --out " + Quote(dir.File("no/x.sim")), dir);
+    const CliResult missing =
+        Cli("run --setting 1 --plays 10 --seed 1 --out " + Quote(dir.File("no/x.sim")), dir);
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("x.sim"), std::string::npos);
 
     // Simulation 2's name is a folder, so the batch stops there.
     std::filesystem::create_directory(dir.File("r1_10_2.sim"));
-    const CliResult batch = Cli("run --setting 1 --plays 10 --sims 3 --seed 1 --out " + Quote(dir.File("r.sim")), dir);
+    const CliResult batch =
+        Cli("run --setting 1 --plays 10 --sims 3 --seed 1 --out " + Quote(dir.File("r.sim")), dir);
     EXPECT_EQ(batch.status, 1);
     EXPECT_EQ(batch.out, dir.File("r1_10_1.sim") + "\n");
     EXPECT_NE(batch.err.find("r1_10_2.sim"), std::string::npos);
@@ -149,6 +190,17 @@ TEST(CliRun, HelpDescribesTheCommands)
     EXPECT_EQ(result.status, 0);
     for (const char* word : {"run", "--setting", "--plays", "--sims", "--seed", "--out", "report", "charts"})
         EXPECT_NE(result.out.find(word), std::string::npos) << word;
+
+    // Every command answers --help on stdout with its own usage, whatever else is given.
+    for (const char* command : {"run", "report", "charts"}) {
+        for (const char* args : {" --help", " -h", " --plays --help", " x.sim --help"}) {
+            const CliResult help = Cli(command + std::string(args), dir);
+            EXPECT_EQ(help.status, 0) << command << args;
+            EXPECT_EQ(help.out.rfind(std::string("usage: mirvosim-cli ") + command, 0), 0u)
+                << command << args;
+            EXPECT_EQ(help.err, "") << command << args;
+        }
+    }
 }
 
 }  // namespace
