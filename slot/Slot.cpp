@@ -293,6 +293,18 @@ int Slot::RtLottery(int s, int m)
     return RT_CLASS_BASE[rtClass] + v % RT_CLASS_SPAN[rtClass];
 }
 
+int Slot::RtClassBase(int rtClass) noexcept
+{
+    assert(rtClass >= 0 && rtClass < 28);
+    return RT_CLASS_BASE[rtClass];
+}
+
+int Slot::RtClassSpan(int rtClass) noexcept
+{
+    assert(rtClass >= 0 && rtClass < 28);
+    return RT_CLASS_SPAN[rtClass];
+}
+
 int Slot::BigRoleLottery()
 {
     const int r = Draw16();

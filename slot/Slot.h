@@ -87,6 +87,9 @@ public:
     int BonusKindLottery(int s, int m);
     int BigColorLottery(int m);
     int RtLottery(int s, int m);
+    // Game count of RT class c (0..27): RtClassBase(c) + v mod RtClassSpan(c).
+    static int RtClassBase(int rtClass) noexcept;
+    static int RtClassSpan(int rtClass) noexcept;
     int BigRoleLottery();
     int JacLottery();
     int ChainLottery(int role, int colour);

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "slot/Slot.h"
+#include "theory/Theory.h"
+
+namespace {
+
+const std::array<SettingTheory, 6>& All()
+{
+    static const auto all = ComputeAllTheory();
+    return all;
+}
+
+double Rate(const SettingTheory& t, int table, int line)
+{
+    return t.tables[table].lines[line].rate.value();
+}
+
+// Relative 1e-12: the figures are sums of a few thousand positive terms and
+// one 9×9 solve, reproducible to far better than that on any IEEE machine;
+// a changed weight moves them by 1e-6 or more. The values agree with an exact
+// rational computation to at least 12 digits.
+TEST(TheoryPinned, FiguresPerSetting)
+{
+    struct Row {
+        int setting;
+        double payout, bigOdds, medalsPerBig, sd, offset;
+    };
+    static const Row rows[] = {
+        {1, 99.503654442840713, 317.60759237279649, 437.64806185999947, 42.195663111522876,
+         -154.43239178208421},
+        {2, 103.82912044981165, 295.85539406538635, 437.64806185999964, 47.433842464269809,
+         -198.65714745049542},
+        {3, 106.08047817127877, 279.6586590420066, 437.64806185999953, 47.124858949143771,
+         -186.91457126594901},
+        {4, 109.42745447467448, 269.88646312883532, 437.64806185999953, 47.562833421577068,
+         -167.37304743452734},
+        {5, 110.7960517280995, 258.56552486288729, 437.64806185999953, 51.443419983606148,
+         -215.7945680112972},
+        {6, 112.67761761844075, 257.24228988653891, 437.6480618599997, 48.054337183371324,
+         -150.06120252082013},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.setting);
+        const SettingTheory& t = All()[r.setting - 1];
+        EXPECT_EQ(t.setting, r.setting);
+        EXPECT_NEAR(t.payoutPercent, r.payout, 1e-12 * r.payout);
+        EXPECT_NEAR(t.bigOdds, r.bigOdds, 1e-12 * r.bigOdds);
+        EXPECT_NEAR(t.medalsPerBig, r.medalsPerBig, 1e-12 * r.medalsPerBig);
+        EXPECT_NEAR(t.balanceSdPerGame, r.sd, 1e-12 * r.sd);
+        EXPECT_NEAR(t.freshStartOffset, r.offset, 1e-12 * std::fabs(r.offset));
+    }
+}
+
+// Identities between figures gathered by separate accumulators; tolerance
+// 1e-12 relative, rounding only.
+TEST(TheoryIdentities, HoldForEverySetting)
+{
+    for (const SettingTheory& t : All()) {
+        SCOPED_TRACE(t.setting);
+        double shares = 0;
+        for (const auto& line : t.tables[3].lines) shares += line.shareOfReleases.value();
+        EXPECT_NEAR(shares, 1.0, 1e-12);
+
+        double stay = 0;
+        for (const auto& line : t.tables[2].lines) stay += line.rate.value();
+        EXPECT_NEAR(stay, 1.0, 1e-12);
+
+        // Balance per game from the role rates (replays give the next bet
+        // back) and the bonuses' medals, which include the release game's 15.
+        const double cherry = Rate(t, 1, 0), bell = Rate(t, 1, 1), bento = Rate(t, 1, 2),
+                     replay = Rate(t, 1, 3);
+        const double assembled = -3 + 3 * replay + 4 * cherry + 10 * bell + 5 * bento +
+                                 t.medalsPerBig / t.bigOdds + t.medalsPerReg / t.regOdds;
+        EXPECT_NEAR((assembled + 3) / 3 * 100, t.payoutPercent, 1e-12 * t.payoutPercent);
+        EXPECT_NEAR(1 / t.bonusOdds, 1 / t.bigOdds + 1 / t.regOdds, 1e-12 / t.bonusOdds);
+
+        // Lines fixed by single weights: a cherry chains one time in two, a
+        // bento box 649 in 65536, and a JAC miss always.
+        EXPECT_NEAR(Rate(t, 0, 0), 0.5, 1e-15);
+        EXPECT_NEAR(Rate(t, 0, 1), 649.0 / 65536, 1e-15);
+        EXPECT_EQ(Rate(t, 0, 5), 1.0);
+        EXPECT_FALSE(t.tables[3].lines[0].rate.has_value());
+    }
+}
+
+TEST(TheoryErrors, SettingOutOfRangeThrows)
+{
+    EXPECT_THROW(ComputeTheory(0), std::invalid_argument);
+    EXPECT_THROW(ComputeTheory(7), std::invalid_argument);
+}
+
+// The band against the machine: fresh runs of 8,000 games. Their mean final
+// balance lies within 4 standard errors of Nμ + c, and the 95 % payout band
+// holds 95 % of them within 4 binomial standard errors (1.95 points at 500
+// runs).
+TEST(TheoryBand, HoldsSimulatedRuns)
+{
+    constexpr int RUNS = 500, N = 8000;
+    for (int setting : {1, 6}) {
+        SCOPED_TRACE(setting);
+        const SettingTheory& t = All()[setting - 1];
+        RandomSource random;
+        random.Seed(20261210u + setting);
+        Slot slot(random);
+        const TheoryBand band = t.PayoutBand(N);
+        double sum = 0, sum2 = 0;
+        int inside = 0;
+        for (int run = 0; run < RUNS; ++run) {
+            slot.SetSetting(setting);
+            slot.Reset();
+            slot.outcome = 0;  // a fresh machine: no replay carried over from the run before
+            slot.preSignBlue = 0;
+            while (slot.playCount < N) slot.Play();
+            const double payout = (slot.medals + 3.0 * N) / (3.0 * N) * 100;
+            inside += payout >= band.low && payout <= band.high;
+            sum += slot.medals;
+            sum2 += static_cast<double>(slot.medals) * slot.medals;
+        }
+        const double mean = sum / RUNS;
+        const double se = std::sqrt((sum2 / RUNS - mean * mean) / RUNS);
+        EXPECT_NEAR(mean, t.ExpectedBalance(N), 4 * se);
+        const double share = static_cast<double>(inside) / RUNS;
+        EXPECT_NEAR(share, 0.95, 4 * std::sqrt(0.95 * 0.05 / RUNS));
+        // The band narrows as 1/√N around the long-run payout.
+        const TheoryBand wide = t.PayoutBand(N / 4);
+        EXPECT_NEAR((wide.high - wide.low) / (band.high - band.low), 2.0, 1e-12);
+    }
+}
+
+}  // namespace

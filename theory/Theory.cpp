@@ -1,0 +1,692 @@
+#include "theory/Theory.h"
+
+#include <cassert>
+#include <cmath>
+#include <stdexcept>
+
+#include "slot/Slot.h"
+
+// Between two bonus ends the machine is a renewal cycle: a normal phase that
+// starts in a mode with or without a decided 1G連, its release game, and the
+// bonus. The cycle-start states (mode × pending 1G連 colour) form a nine-state
+// embedded chain. Within a normal phase the RT count runs down, so a backward
+// recursion over the count gives the exact moments of the phase; the bonus is
+// a short forward chain. Renewal-reward gives the long-run figures, the
+// embedded chain's Poisson equation the variance and the fresh-start offset.
+//
+// Balances are accumulated as z = medals − μ per game so that the second
+// moments never subtract two large numbers. A replay's waived next bet is
+// booked on the replay game itself (the next game is always in the same
+// phase); only the partial cycle at the end of a run sees the difference.
+
+namespace {
+
+// Medals as the machine pays them.
+constexpr int BET = 3;
+constexpr int JAC_BET = 1;
+constexpr int PAYOUT_CHERRY = 4;
+constexpr int PAYOUT_BELL = 10;
+constexpr int PAYOUT_BENTO = 5;
+constexpr int PAYOUT_RELEASE = 15;
+constexpr int PAYOUT_JAC = 15;
+constexpr int REPLAY = 4;
+
+constexpr double W16 = 65536.0;
+constexpr double W8 = 256.0;
+constexpr double V31 = 2147483648.0;  // values of one RandomSource::Next
+
+constexpr int MODES = 3;
+constexpr int CHAINS = 3;  // pending 1G連: none, red, blue
+constexpr int NONE = 0, RED = 1, BLUE = 2;
+constexpr int STATES = MODES * CHAINS;
+constexpr int ROLES = 7;  // 0 no role, 1..6 the small roles
+
+// Release classes of a normal phase. FIRST_GAME is a release by an RT count
+// of 1: the display classes it as 1G連 although no 1G連 was decided.
+constexpr int REGULAR = 0, FIRST_GAME = 1, CHAINED = 2, PRE_SIGN_0 = 3;
+constexpr int CLASSES = PRE_SIGN_0 + 8;  // pre-sign kind 1..4 × blue mark 0/1
+int PreSignClass(int kind, int blue)
+{
+    return PRE_SIGN_0 + (kind - 1) * 2 + blue;
+}
+
+using Table = Rate_TBL<int>;
+
+double Weight(const Table& t, std::size_t i)
+{
+    return i < t.size() ? t[i] : 0.0;
+}
+double Sum(const Table& t)
+{
+    double s = 0;
+    for (int w : t) s += w;
+    return s;
+}
+
+// Moments of a normal phase's rest (from a game to the release), split by the
+// release class: probability, E[τ], E[Z], E[Z²], E[τZ] and
+// Q = E[Σ_t z_t · (games from t to the end)], each on the event of the class.
+struct Acc {
+    double p = 0, t1 = 0, z1 = 0, z2 = 0, tz = 0, q = 0;
+};
+using ClassAcc = std::array<Acc, CLASSES>;
+
+// A game with reward moments (a0 = its probability, a1 = E[z;·], a2 = E[z²;·])
+// followed by the rest `next`.
+void AddGame(Acc& out, double a0, double a1, double a2, const Acc& n)
+{
+    out.p += a0 * n.p;
+    out.t1 += a0 * (n.p + n.t1);
+    out.z1 += a1 * n.p + a0 * n.z1;
+    out.z2 += a2 * n.p + 2 * a1 * n.z1 + a0 * n.z2;
+    out.tz += a1 * n.p + a0 * n.z1 + a1 * n.t1 + a0 * n.tz;
+    out.q += a1 * n.p + a1 * n.t1 + a0 * n.q;
+}
+
+void AddRelease(Acc& out, double p, double z)
+{
+    out.p += p;
+    out.t1 += p;
+    out.z1 += p * z;
+    out.z2 += p * z * z;
+    out.tz += p * z;
+    out.q += p * z;
+}
+
+// Probability, E[B;·] and E[B²;·] of a bonus's medals B on one ending.
+struct Mom {
+    double p = 0, m1 = 0, m2 = 0;
+    void Add(const Mom& from, double prob, double reward)
+    {
+        p += prob * from.p;
+        m1 += prob * (from.m1 + reward * from.p);
+        m2 += prob * (from.m2 + 2 * reward * from.m1 + reward * reward * from.p);
+    }
+};
+
+// What one bonus gives, by the pending 1G連 at its end.
+struct BonusResult {
+    std::array<Mom, CHAINS> end;
+    // Expected counts per bonus: outcome codes 1, 2, 3, 5, 12 of small-role
+    // games, and chain triggers 1..6.
+    std::array<double, 13> outcome{};
+    std::array<double, 7> trigger{};
+};
+
+int NewChain(int current, int decided)
+{
+    return current == BLUE ? BLUE : decided;
+}
+
+struct Machine {
+    const Slot& slot;
+    int setting;
+
+    double role[ROLES]{};                 // P(role) of a normal game
+    double noFlag = 0;                    // P(no bonus flag)
+    double preSignStart[MODES][ROLES]{};  // P(role and the pre-sign starts) in an eligible game
+    double rtCount[MODES][1281]{};        // P(RT count = n) at the end of a bonus in each mode
+    double bigKind[MODES]{};              // P(BIG) at a release without 1G連
+    double red[MODES]{};                  // P(red) of the colour lottery
+    double nextMode[MODES][MODES]{};
+    double nextModeAfterPreSign[MODES][MODES]{};
+    BonusResult bonus[MODES][3];  // BIG red, BIG blue, REG
+    // Pre-sign length classes by length kind: P(class), its length and mark.
+    struct Length {
+        double p;
+        int games;
+        bool blue;
+    };
+    std::vector<Length> lengths[2];
+
+    Machine(const Slot& s, int set) : slot(s), setting(set) { Read(); }
+
+    void Read();
+    void Bonuses();
+    BonusResult Big(int mode, int colour) const;
+    BonusResult Reg(int mode) const;
+    void JacSet(std::array<Mom, CHAINS>& m, BonusResult& r, int mode) const;
+};
+
+void Machine::Read()
+{
+    const int s = setting - 1;
+    const Table& roles = slot.roleRate[s];
+    double sum = 0;
+    for (int j = 1; j < ROLES; ++j) sum += role[j] = Weight(roles, j - 1) / W16;
+    role[0] = 1 - sum;
+    noFlag = 1 - Sum(slot.bonusFlagRate[s]) / W16;
+
+    for (int m = 0; m < MODES; ++m) {
+        const int block = m < 2 ? 0 : 1;
+        preSignStart[m][1] = role[1] * noFlag * Weight(slot.cherryPreSignRate[block], 0) / W16;
+        preSignStart[m][3] = role[3] * noFlag * Weight(slot.bentoPreSignRate[block], 0) / W16;
+        preSignStart[m][5] = role[5] * noFlag * Weight(slot.chancePreSignRate[block][s], 0) / W16;
+        preSignStart[m][6] = role[6] * noFlag * Weight(slot.pureMissPreSignRate[block], 0) / W16;
+
+        const Table& rt = m == 0   ? slot.rtRate[setting <= 3 ? 0 : 1]
+                          : m == 1 ? slot.rtRate[2]
+                                   : slot.rtRate[3];
+        double covered = 0;
+        for (std::size_t c = 0; c <= rt.size(); ++c) {
+            // A draw beyond the table counts as the last class, as the lottery does.
+            const double pc = c < rt.size() ? rt[c] / W16 : 1 - covered / W16;
+            if (c < rt.size()) covered += rt[c];
+            if (pc <= 0) continue;
+            const int cls = c > 27 ? 27 : static_cast<int>(c);
+            const int base = Slot::RtClassBase(cls);
+            const int span = Slot::RtClassSpan(cls);
+            // v is uniform on 0..2^31−1, so v mod span is uneven unless span divides 2^31.
+            for (int k = 0; k < span; ++k) {
+                const double count = std::floor((V31 - 1 - k) / span) + 1;
+                rtCount[m][base + k] += pc * count / V31;
+            }
+        }
+
+        const Table& kind = m == 0   ? slot.bonusKindRateMode0[s]
+                            : m == 1 ? slot.bonusKindRateMode1
+                                     : slot.bonusKindRateMode2[s];
+        bigKind[m] = Weight(kind, 0) / W16;  // the rest, beyond the table too, is REG
+        red[m] = Weight(slot.bigColorRate[m], 0) / W16;
+
+        const Table& next = m == 0   ? slot.modeRateFrom0[s]
+                            : m == 1 ? slot.modeRateFrom1
+                                     : slot.modeRateFrom2[s];
+        const Table& after = m == 0   ? slot.modeAfterPreSignRateFrom0[s]
+                             : m == 1 ? slot.modeAfterPreSignRateFrom1
+                                      : slot.modeAfterPreSignRateFrom2;
+        for (int to = 0; to < MODES; ++to) {
+            nextMode[m][to] = Weight(next, to) / W8;
+            nextModeAfterPreSign[m][to] = Weight(after, to) / W8;
+        }
+    }
+    for (int kind = 0; kind < 2; ++kind) {
+        const Table& t = slot.preSignLengthRate[kind];
+        for (std::size_t c = 0; c < t.size(); ++c)
+            if (t[c] > 0)
+                lengths[kind].push_back({t[c] / W16, Slot::PreSignLength(static_cast<int>(c)), c >= 4});
+    }
+    Bonuses();
+}
+
+void Machine::JacSet(std::array<Mom, CHAINS>& m, BonusResult& r, int mode) const
+{
+    const double won = Weight(slot.jacRate, 0) / W16;
+    const double missed = 1 - won;
+    for (int game = 0; game < 8; ++game) {
+        std::array<Mom, CHAINS> next{};
+        for (int c = 0; c < CHAINS; ++c) {
+            next[c].Add(m[c], won, PAYOUT_JAC - JAC_BET);
+            // A missed JAC game always decides a 1G連, coloured by the colour lottery.
+            next[NewChain(c, RED)].Add(m[c], missed * red[mode], -JAC_BET);
+            next[NewChain(c, BLUE)].Add(m[c], missed * (1 - red[mode]), -JAC_BET);
+            r.trigger[6] += m[c].p * missed;
+        }
+        m = next;
+    }
+}
+
+BonusResult Machine::Reg(int mode) const
+{
+    BonusResult r;
+    std::array<Mom, CHAINS> m{};
+    m[NONE].p = 1;
+    JacSet(m, r, mode);
+    r.end = m;
+    return r;
+}
+
+BonusResult Machine::Big(int mode, int colour) const
+{
+    BonusResult r;
+    // Chain decisions per small-role role: P(no chain), P(blue), P(colour lottery).
+    double blue[6]{}, lottery[6]{};
+    lottery[2] = Weight(slot.chainCherryRate, 0) / W16;
+    blue[4] = Weight(slot.chainBentoRate, 0) / W16;
+    if (colour == 0) {
+        const Table& t = slot.chainBellRateRed;
+        blue[3] = Weight(t, 1) / W16;
+        lottery[3] = (Weight(t, 0) + Weight(t, 2)) / W16;
+    } else {
+        const Table& t = slot.chainBellRateBlue;
+        blue[3] = Weight(t, 2) / W16;
+        lottery[3] = (Weight(t, 0) + Weight(t, 1) + Weight(t, 3)) / W16;
+    }
+    blue[1] = Weight(slot.chainJacInRate, 1) / W16;
+    lottery[1] = Weight(slot.chainJacInRate, 0) / W16;
+    double draw[6]{};
+    double drawn = 0;
+    for (int s = 1; s <= 5; ++s) drawn += draw[s] = Weight(slot.bigRoleRate, s - 1) / W16;
+    draw[0] = 1 - drawn;
+    const int pay[6] = {0, PAYOUT_JAC, PAYOUT_CHERRY, PAYOUT_BELL, 0, 0};
+
+    // State before a small-role game: game count b (1..30), JAC-ins j, chain c.
+    static constexpr int GAMES = 30;
+    std::array<std::array<std::array<Mom, CHAINS>, GAMES + 1>, 4> state{};
+    state[0][1][NONE].p = 1;
+    std::array<Mom, CHAINS> ended{};
+    for (int j = 0; j < 3; ++j) {
+        std::array<Mom, CHAINS> afterSet{};  // JAC-in taken, before its set
+        for (int b = 1; b <= GAMES; ++b) {
+            for (int c = 0; c < CHAINS; ++c) {
+                const Mom& from = state[j][b][c];
+                if (from.p == 0) continue;
+                for (int s = 0; s <= 5; ++s) {
+                    if (draw[s] == 0) continue;
+                    const bool taken = s == 1 && !(j == 2 && b < 20);
+                    const int reward = -BET + (s == 1 && !taken ? 0 : pay[s]);
+                    const double none = 1 - blue[s] - lottery[s];
+                    const double outcomes[CHAINS] = {none, lottery[s] * red[mode],
+                                                     blue[s] + lottery[s] * (1 - red[mode])};
+                    r.outcome[s == 1   ? (taken ? 12 : 0)
+                              : s == 2 ? 1
+                              : s == 3 ? 2
+                              : s == 4 ? 3
+                              : s == 5 ? 5
+                                       : 0] += from.p * draw[s];
+                    r.trigger[s] += from.p * draw[s] * (1 - none);
+                    for (int d = 0; d < CHAINS; ++d) {
+                        if (outcomes[d] == 0) continue;
+                        const int to = d == NONE ? c : NewChain(c, d);
+                        const double p = draw[s] * outcomes[d];
+                        if (b == GAMES)
+                            ended[to].Add(from, p, reward);  // ends even after a JAC-in
+                        else if (taken)
+                            afterSet[to].Add(from, p, reward);
+                        else
+                            state[j][b + 1][to].Add(from, p, reward);
+                    }
+                }
+            }
+            if (b == GAMES) break;
+        }
+        JacSet(afterSet, r, mode);
+        // After a set the count restarts: the next small-role game counts 2.
+        for (int c = 0; c < CHAINS; ++c) {
+            if (j + 1 == 3)
+                ended[c].Add(afterSet[c], 1, 0);
+            else
+                state[j + 1][2][c].Add(afterSet[c], 1, 0);
+        }
+    }
+    r.outcome[0] = 0;
+    r.trigger[0] = 0;
+    r.end = ended;
+    return r;
+}
+
+void Machine::Bonuses()
+{
+    for (int m = 0; m < MODES; ++m) {
+        bonus[m][0] = Big(m, 0);
+        bonus[m][1] = Big(m, 1);
+        bonus[m][2] = Reg(m);
+    }
+}
+
+// Per cycle-start state, the expectations over one cycle.
+struct Cycle {
+    double games = 0, y = 0, y2 = 0, ty = 0, q = 0, replays = 0;
+    std::array<double, STATES> next{}, yNext{}, tNext{};
+    std::array<double, ROLES> roles{};
+    double big = 0, reg = 0, firstBig = 0, bigMedals = 0, regMedals = 0;
+    std::array<double, CLASSES> releases{};
+    std::array<double, 13> bonusOutcome{};
+    std::array<double, 7> trigger{};
+};
+
+// Moments of the rest of a phase from each RT count (before its decrement).
+Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
+{
+    Cycle cy;
+    ClassAcc phase{};
+    std::array<double, ROLES> roleCount{};
+    double z[ROLES];
+    for (int j = 0; j < ROLES; ++j) {
+        const int pay = j == 1 ? PAYOUT_CHERRY : j == 2 ? PAYOUT_BELL : j == 3 ? PAYOUT_BENTO : 0;
+        z[j] = pay - BET + (j == REPLAY ? BET : 0) - mu;
+    }
+    const double zRelease = PAYOUT_RELEASE - BET - mu;
+
+    if (chain != NONE) {
+        AddRelease(phase[CHAINED], 1, zRelease);
+    } else {
+        // Rest of a pre-sign once started: its length − 1 role games, then the release.
+        double g0 = 0, g1 = 0, g2 = 0;
+        for (int j = 0; j < ROLES; ++j) {
+            g0 += mc.role[j];
+            g1 += mc.role[j] * z[j];
+            g2 += mc.role[j] * z[j] * z[j];
+        }
+        auto preSignRest = [&](int games) {
+            Acc a;
+            AddRelease(a, 1, zRelease);
+            for (int i = 1; i < games; ++i) {
+                Acc b;
+                AddGame(b, g0, g1, g2, a);
+                a = b;
+            }
+            return a;
+        };
+        const Acc rest2 = preSignRest(2), rest4 = preSignRest(4);
+        static constexpr int PRE_SIGN_KIND[ROLES] = {0, 1, 0, 2, 0, 3, 4};  // by role
+        static constexpr int LENGTH_KIND[ROLES] = {0, 0, 0, 1, 0, 1, 1};
+
+        // countdown[n]: rest from a game played with RT count n.
+        std::vector<ClassAcc> countdown(1281);
+        std::vector<std::array<double, ROLES>> counts(1281);
+        AddRelease(countdown[1][REGULAR], 1, zRelease);
+        for (int n = 2; n <= 1280; ++n) {
+            const bool eligible = n - 1 >= 32;
+            double a0 = 0, a1 = 0, a2 = 0;
+            std::array<double, ROLES> cnt{};
+            for (int j = 0; j < ROLES; ++j) {
+                const double p = mc.role[j] - (eligible ? mc.preSignStart[mode][j] : 0);
+                a0 += p;
+                a1 += p * z[j];
+                a2 += p * z[j] * z[j];
+                cnt[j] += p;
+            }
+            ClassAcc& out = countdown[n];
+            for (int c = 0; c < CLASSES; ++c) AddGame(out[c], a0, a1, a2, countdown[n - 1][c]);
+            for (int j = 0; j < ROLES; ++j) cnt[j] += a0 * counts[n - 1][j];
+            if (eligible) {
+                for (int j = 1; j < ROLES; ++j) {
+                    const double start = mc.preSignStart[mode][j];
+                    if (start == 0) continue;
+                    for (const auto& len : mc.lengths[LENGTH_KIND[j]]) {
+                        const double p = start * len.p;
+                        const Acc& rest = len.games == 2 ? rest2 : rest4;
+                        AddGame(out[PreSignClass(PRE_SIGN_KIND[j], len.blue ? 1 : 0)], p, p * z[j],
+                                p * z[j] * z[j], rest);
+                        cnt[j] += p;
+                        for (int k = 0; k < ROLES; ++k) cnt[k] += p * (len.games - 1) * mc.role[k];
+                    }
+                }
+            }
+            counts[n] = cnt;
+        }
+        for (int n = 1; n <= 1280; ++n) {
+            const double p = mc.rtCount[mode][n];
+            if (p == 0) continue;
+            for (int c = 0; c < CLASSES; ++c) {
+                const Acc& a = countdown[n][c];
+                Acc& o = phase[n == 1 ? FIRST_GAME : c];
+                o.p += p * a.p;
+                o.t1 += p * a.t1;
+                o.z1 += p * a.z1;
+                o.z2 += p * a.z2;
+                o.tz += p * a.tz;
+                o.q += p * a.q;
+            }
+            for (int j = 0; j < ROLES; ++j) roleCount[j] += p * counts[n][j];
+        }
+    }
+
+    cy.roles = roleCount;
+    cy.replays = roleCount[REPLAY];
+    for (int cls = 0; cls < CLASSES; ++cls) {
+        const Acc& a = phase[cls];
+        if (a.p == 0) continue;
+        const bool preSign = cls >= PRE_SIGN_0;
+        const bool blueMark = preSign && (cls - PRE_SIGN_0) % 2 == 1;
+        // Bonus kinds after this class: BIG red, BIG blue, REG.
+        double kind[3];
+        if (cls == CHAINED) {
+            kind[0] = chain == RED ? 1 : 0;
+            kind[1] = chain == BLUE ? 1 : 0;
+            kind[2] = 0;
+        } else {
+            const double big = mc.bigKind[mode];
+            kind[0] = blueMark ? 0 : big * mc.red[mode];
+            kind[1] = blueMark ? big : big * (1 - mc.red[mode]);
+            kind[2] = 1 - big;
+        }
+        const auto& modes = preSign ? mc.nextModeAfterPreSign[mode] : mc.nextMode[mode];
+        double eb = 0, eb2 = 0;
+        for (int k = 0; k < 3; ++k) {
+            if (kind[k] == 0) continue;
+            const BonusResult& br = mc.bonus[mode][k];
+            for (int c = 0; c < CHAINS; ++c) {
+                const Mom& e = br.end[c];
+                eb += kind[k] * e.m1;
+                eb2 += kind[k] * e.m2;
+                if (c != NONE) {
+                    const int x = mode * CHAINS + c;
+                    cy.next[x] += a.p * kind[k] * e.p;
+                    cy.yNext[x] += a.z1 * kind[k] * e.p + a.p * kind[k] * e.m1;
+                    cy.tNext[x] += a.t1 * kind[k] * e.p;
+                } else {
+                    for (int to = 0; to < MODES; ++to) {
+                        const int x = to * CHAINS + NONE;
+                        const double pm = modes[to];
+                        cy.next[x] += a.p * kind[k] * e.p * pm;
+                        cy.yNext[x] += (a.z1 * kind[k] * e.p + a.p * kind[k] * e.m1) * pm;
+                        cy.tNext[x] += a.t1 * kind[k] * e.p * pm;
+                    }
+                }
+                const double medals = kind[k] * (e.m1 + PAYOUT_RELEASE * e.p);
+                if (k < 2)
+                    cy.bigMedals += a.p * medals;
+                else
+                    cy.regMedals += a.p * medals;
+            }
+            for (int o = 0; o < 13; ++o) cy.bonusOutcome[o] += a.p * kind[k] * br.outcome[o];
+            for (int t = 0; t < 7; ++t) cy.trigger[t] += a.p * kind[k] * br.trigger[t];
+        }
+        const double big = a.p * (kind[0] + kind[1]);
+        cy.big += big;
+        cy.reg += a.p * kind[2];
+        if (cls != FIRST_GAME && cls != CHAINED) cy.firstBig += big;
+        cy.releases[cls] += a.p;
+        cy.games += a.t1;
+        cy.y += a.z1 + a.p * eb;
+        cy.y2 += a.z2 + 2 * a.z1 * eb + a.p * eb2;
+        cy.ty += a.tz + a.t1 * eb;
+        cy.q += a.q;
+    }
+    return cy;
+}
+
+// Solves A x = b by Gaussian elimination with partial pivoting (n ≤ 9).
+std::array<double, STATES> Solve(std::array<std::array<double, STATES>, STATES> a,
+                                 std::array<double, STATES> b)
+{
+    for (int col = 0; col < STATES; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < STATES; ++r)
+            if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
+        std::swap(a[col], a[pivot]);
+        std::swap(b[col], b[pivot]);
+        for (int r = col + 1; r < STATES; ++r) {
+            const double f = a[r][col] / a[col][col];
+            if (f == 0) continue;
+            for (int k = col; k < STATES; ++k) a[r][k] -= f * a[col][k];
+            b[r] -= f * b[col];
+        }
+    }
+    std::array<double, STATES> x{};
+    for (int r = STATES - 1; r >= 0; --r) {
+        double s = b[r];
+        for (int k = r + 1; k < STATES; ++k) s -= a[r][k] * x[k];
+        x[r] = s / a[r][r];
+    }
+    return x;
+}
+
+std::array<Cycle, STATES> Cycles(const Machine& mc, double mu)
+{
+    std::array<Cycle, STATES> cycles;
+    for (int m = 0; m < MODES; ++m)
+        for (int c = 0; c < CHAINS; ++c) cycles[m * CHAINS + c] = CycleFrom(mc, m, c, mu);
+    return cycles;
+}
+
+// Stationary law of the embedded chain: π(I − P) = 0, Σπ = 1. States that
+// cannot be reached get 0. The sum row replaces the first equation.
+std::array<double, STATES> Stationary(const std::array<Cycle, STATES>& cy)
+{
+    std::array<std::array<double, STATES>, STATES> a{};
+    std::array<double, STATES> b{};
+    for (int i = 0; i < STATES; ++i)
+        for (int j = 0; j < STATES; ++j) a[j][i] = (i == j ? 1.0 : 0.0) - cy[i].next[j];
+    for (int i = 0; i < STATES; ++i) a[0][i] = 1;
+    b[0] = 1;
+    return Solve(a, b);
+}
+
+double Ratio(double count, double base)
+{
+    return base == 0 ? 0 : count / base;
+}
+
+}  // namespace
+
+SettingTheory ComputeTheory(const Slot& tables, int setting)
+{
+    if (setting < 1 || setting > 6) throw std::invalid_argument("setting must be 1 to 6");
+    const Machine mc(tables, setting);
+
+    // First pass for μ; the second centres every reward on it.
+    const auto first = Cycles(mc, 0);
+    const auto pi = Stationary(first);
+    double games = 0, medals = 0;
+    for (int x = 0; x < STATES; ++x) {
+        games += pi[x] * first[x].games;
+        medals += pi[x] * first[x].y;
+    }
+    const double mu = medals / games;
+    const auto cy = Cycles(mc, mu);
+
+    auto mean = [&](auto field) {
+        double s = 0;
+        for (int x = 0; x < STATES; ++x) s += pi[x] * field(cy[x]);
+        return s;
+    };
+
+    // Poisson equation (I − P + 1π) g = ȳ, so that πg = 0.
+    std::array<std::array<double, STATES>, STATES> a{};
+    std::array<double, STATES> ybar{};
+    for (int i = 0; i < STATES; ++i) {
+        ybar[i] = cy[i].y;
+        for (int j = 0; j < STATES; ++j) a[i][j] = (i == j ? 1.0 : 0.0) - cy[i].next[j] + pi[j];
+    }
+    const auto g = Solve(a, ybar);
+    double v = 0, tg = 0, rest = 0;
+    for (int x = 0; x < STATES; ++x) {
+        double yg = 0, tgx = 0;
+        for (int to = 0; to < STATES; ++to) {
+            yg += cy[x].yNext[to] * g[to];
+            tgx += cy[x].tNext[to] * g[to];
+        }
+        v += pi[x] * (cy[x].y2 + 2 * yg);
+        tg += pi[x] * tgx;
+        // Σ over the games u of a cycle of what is still to come after u.
+        rest += pi[x] * (cy[x].ty - cy[x].q + BET * cy[x].replays);
+    }
+
+    SettingTheory t;
+    t.setting = setting;
+    t.balancePerGame = mu;
+    t.payoutPercent = (mu + BET) / BET * 100;
+    t.balanceSdPerGame = std::sqrt(v / games);
+    const int fresh = 0 * CHAINS + NONE;  // mode 0, nothing pending
+    t.freshStartOffset = g[fresh] - (tg + rest) / games;
+
+    const double big = mean([](const Cycle& c) { return c.big; });
+    const double reg = mean([](const Cycle& c) { return c.reg; });
+    t.bigOdds = games / big;
+    t.regOdds = games / reg;
+    t.bonusOdds = games / (big + reg);
+    t.firstBigOdds = games / mean([](const Cycle& c) { return c.firstBig; });
+    t.medalsPerBig = mean([](const Cycle& c) { return c.bigMedals; }) / big;
+    t.medalsPerReg = mean([](const Cycle& c) { return c.regMedals; }) / reg;
+
+    std::array<double, 13> bonusOutcome{};
+    std::array<double, 7> trigger{};
+    std::array<double, ROLES> roles{};
+    std::array<double, CLASSES> releases{};
+    std::array<double, MODES> stay{};
+    for (int x = 0; x < STATES; ++x) {
+        for (int o = 0; o < 13; ++o) bonusOutcome[o] += pi[x] * cy[x].bonusOutcome[o];
+        for (int k = 0; k < 7; ++k) trigger[k] += pi[x] * cy[x].trigger[k];
+        for (int j = 0; j < ROLES; ++j) roles[j] += pi[x] * cy[x].roles[j];
+        for (int c = 0; c < CLASSES; ++c) releases[c] += pi[x] * cy[x].releases[c];
+        stay[x / CHAINS] += pi[x] * cy[x].games;
+    }
+
+    const auto certain = [](double count) { return count > 0 ? 1.0 : 0.0; };
+    t.tables[0] = {"1G連情報",
+                   {{"チェリー", Ratio(trigger[2], bonusOutcome[1]), {}},
+                    {"弁当箱", Ratio(trigger[4], bonusOutcome[3]), {}},
+                    {"ベル", Ratio(trigger[3], bonusOutcome[2]), {}},
+                    {"JACIN", Ratio(trigger[1], bonusOutcome[12]), {}},
+                    {"純ハズレ", Ratio(trigger[5], bonusOutcome[6]), {}},
+                    {"JACハズレ", certain(trigger[6]), {}},
+                    {"パンク", 0.0, {}}}};
+    t.tables[1] = {"小役出現率",
+                   {{"チェリー", roles[1] / games, {}},
+                    {"ベル", roles[2] / games, {}},
+                    {"弁当箱", roles[3] / games, {}},
+                    {"リプレイ", roles[4] / games, {}},
+                    {"純ハズレ", roles[6] / games, {}},
+                    {"チャンス目", roles[5] / games, {}}}};
+    t.tables[2] = {"モード別滞在率",
+                   {{"モード1", stay[0] / games, {}},
+                    {"モード2", stay[1] / games, {}},
+                    {"モード3", stay[2] / games, {}}}};
+    auto kindReleases = [&](int kind) {
+        return releases[PreSignClass(kind, 0)] + releases[PreSignClass(kind, 1)];
+    };
+    const double all = big + reg;
+    const double chained = releases[FIRST_GAME] + releases[CHAINED];
+    t.tables[3] = {"RT解除情報",
+                   {{"規定RT消化", std::nullopt, releases[REGULAR] / all},
+                    {"チェリー解除", Ratio(kindReleases(1), roles[1]), kindReleases(1) / all},
+                    {"弁当箱解除", Ratio(kindReleases(2), roles[3]), kindReleases(2) / all},
+                    {"純ハズレ解除", Ratio(kindReleases(4), roles[6]), kindReleases(4) / all},
+                    {"チャンス目解除", Ratio(kindReleases(3), roles[5]), kindReleases(3) / all},
+                    {"1G連", Ratio(chained, big), chained / all}}};
+    return t;
+}
+
+SettingTheory ComputeTheory(int setting)
+{
+    RandomSource unused;  // the tables are filled at construction; nothing is drawn
+    const Slot slot(unused);
+    return ComputeTheory(slot, setting);
+}
+
+std::array<SettingTheory, 6> ComputeAllTheory()
+{
+    RandomSource unused;
+    const Slot slot(unused);
+    std::array<SettingTheory, 6> all;
+    for (int s = 1; s <= 6; ++s) all[s - 1] = ComputeTheory(slot, s);
+    return all;
+}
+
+double SettingTheory::ExpectedBalance(std::int64_t n) const noexcept
+{
+    return static_cast<double>(n) * balancePerGame + freshStartOffset;
+}
+
+TheoryBand SettingTheory::BalanceBand(std::int64_t n, double z) const noexcept
+{
+    const double centre = ExpectedBalance(n);
+    const double half = z * balanceSdPerGame * std::sqrt(static_cast<double>(n));
+    return {centre - half, centre + half};
+}
+
+double SettingTheory::ExpectedPayout(std::int64_t n) const noexcept
+{
+    const double in = BET * static_cast<double>(n);
+    return (ExpectedBalance(n) + in) / in * 100;
+}
+
+TheoryBand SettingTheory::PayoutBand(std::int64_t n, double z) const noexcept
+{
+    const TheoryBand b = BalanceBand(n, z);
+    const double in = BET * static_cast<double>(n);
+    return {(b.low + in) / in * 100, (b.high + in) / in * 100};
+}
