@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 #include "Options.h"
+#include "Version.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ std::string Usage()
     for (const Command& command : COMMANDS)
         text += std::string(text.empty() ? "usage: " : "       ") + "mirvosim-cli " + command.help.name +
                 " " + command.help.synopsis + "\n";
-    text += "       mirvosim-cli --help\n       mirvosim-cli COMMAND --help\n";
+    text += "       mirvosim-cli --help\n       mirvosim-cli COMMAND --help\n       mirvosim-cli --version\n";
     for (const Command& command : COMMANDS) text += std::string("\n") + command.help.text;
     return text + "\n" + EXIT_STATUS_TEXT;
 }
@@ -53,6 +54,10 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(Usage().c_str(), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
+    if (name == "--version") {
+        std::printf("mirvosim-cli %s\n", MIRVOSIM_VERSION);
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }
     for (const Command& command : COMMANDS) {

@@ -61,51 +61,67 @@ void TMainForm::FileOpenMenuClick(QObject*)
     if (IsBusy()) return;
     RunHandler([this] {
         if (!OpenDialog.Execute(this)) return;
-        const QString path = OpenDialog.FileName();
-        const FileCheck check = CheckSimFile(path);
-        if (check == FileCheck::CannotOpen) return;
+        OpenSimFile(OpenDialog.FileName(), false);
+    });
+}
 
-        BusyGuard guard(*this);
-        SetStatusText(QStringLiteral("シミュレーションファイルを読み込み中・・・"));
-        SimReadResult read;
-        read.status = SimReadResult::Status::NotSimFile;
-        if (check == FileCheck::Readable) {
-            DetachPlayList();
+void TMainForm::OpenFile(const QString& path)
+{
+    if (IsBusy()) return;
+    RunHandler([this, &path] { OpenSimFile(path, true); });
+}
+
+void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
+{
+    const FileCheck check = CheckSimFile(path);
+    if (check == FileCheck::CannotOpen) {
+        // A name chosen in the dialog existed a moment ago; a name given
+        // from outside may not, and the user would otherwise see nothing.
+        if (reportCannotOpen)
+            MessageBox::ShowError(
+                this, QStringLiteral("シミュレーションファイルを開けませんでした。\n%1").arg(path));
+        return;
+    }
+
+    BusyGuard guard(*this);
+    SetStatusText(QStringLiteral("シミュレーションファイルを読み込み中・・・"));
+    SimReadResult read;
+    read.status = SimReadResult::Status::NotSimFile;
+    if (check == FileCheck::Readable) {
+        DetachPlayList();
+        playSeries.Clear();
+        playSeries.ShrinkToFit();
+        try {
+            read = ReadSimFile(LocalPath(path), playSeries);
+        } catch (const std::bad_alloc&) {
+            // Give the memory back at once; a part of a file shows nothing.
             playSeries.Clear();
             playSeries.ShrinkToFit();
-            try {
-                read = ReadSimFile(LocalPath(path), playSeries);
-            } catch (const std::bad_alloc&) {
-                // Give the memory back at once; a part of a file shows nothing.
-                playSeries.Clear();
-                playSeries.ShrinkToFit();
-                SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
-                throw;
-            }
-        }
-        if (!read.Ok() || !HasPlays(playSeries)) {
-            // A refused file leaves the series on screen, so a later Save
-            // still writes what the user sees rather than an empty simulation.
-            // A file that failed while being read has taken them already: show
-            // nothing rather than a run that is no longer held.
-            if (check == FileCheck::Readable) {
-                ClearResultViews();
-                saveAllowed = false;
-            }
-            const bool failed = read.status == SimReadResult::Status::ReadError ||
-                                read.status == SimReadResult::Status::CannotOpen;
-            MessageBox::ShowError(
-                this, failed
-                          ? QStringLiteral("シミュレーションファイルを読み込めませんでした。\n%1").arg(path)
-                          : NOT_SIM_FILE_TEXT);
             SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
-            return;
+            throw;
         }
-        ui->FlevelComboBox->setEditText(QString::number(read.setting));
-        ui->PlayNumEdit->setText(QString::number(read.playCount));
-        if (!ShowResult()) return;
-        SetStatusText(QStringLiteral("シミュレーションファイルの読み込み完了"));
-    });
+    }
+    if (!read.Ok() || !HasPlays(playSeries)) {
+        // A refused file leaves the series on screen, so a later Save
+        // still writes what the user sees rather than an empty simulation.
+        // A file that failed while being read has taken them already: show
+        // nothing rather than a run that is no longer held.
+        if (check == FileCheck::Readable) {
+            ClearResultViews();
+            saveAllowed = false;
+        }
+        const bool failed = read.status == SimReadResult::Status::ReadError ||
+                            read.status == SimReadResult::Status::CannotOpen;
+        MessageBox::ShowError(
+            this, failed ? QStringLiteral("シミュレーションファイルを読み込めませんでした。\n%1").arg(path)
+                         : NOT_SIM_FILE_TEXT);
+        SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
+        return;
+    }
+    ui->FlevelComboBox->setEditText(QString::number(read.setting));
+    ui->PlayNumEdit->setText(QString::number(read.playCount));
+    if (!ShowResult()) return;
+    SetStatusText(QStringLiteral("シミュレーションファイルの読み込み完了"));
 }
 
 void TMainForm::FileSaveMenuClick(QObject*)

@@ -94,6 +94,11 @@ public:
     // text left in panel 0).
     bool RunBatch();
 
+    // Shows the simulation file at `path` as 開く(&O) does once its dialog
+    // is answered, for a file named from outside (the command line): a file
+    // that cannot be opened is reported too, since nobody chose it here.
+    void OpenFile(const QString& path);
+
     // Empties the play list, which reads playSeries row by row: call it
     // before changing the series (RunSingle and ShowResult do; the batch
     // hands the shown rows to the list instead).
@@ -156,6 +161,7 @@ private:
     void FillStatTabs();
     void FillBonusList();
     void MarkerCheckBoxClick(QObject* sender, int marker);
+    void OpenSimFile(const QString& path, bool reportCannotOpen);
 
     TAboutBox* aboutBox = nullptr;
     BonusBars* bonusBars = nullptr;
