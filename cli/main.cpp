@@ -17,6 +17,7 @@ const Command COMMANDS[] = {
     {RUN_HELP, RunCommand},
     {REPORT_HELP, ReportCommand},
     {CHARTS_HELP, ChartsCommand},
+    {THEORY_HELP, TheoryCommand},
 };
 
 const char* const EXIT_STATUS_TEXT =

@@ -6,12 +6,12 @@ set -euo pipefail
 RUN_PACKAGES=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-  fonts-noto-cjk xdg-utils
+  fonts-noto-cjk xdg-utils nlohmann-json3-dev
 )
 TEST_PACKAGES=(
   "${RUN_PACKAGES[@]}"
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev python3
 )
 
 case "${1:-}" in

@@ -542,6 +542,18 @@ double Ratio(double count, double base)
 
 }  // namespace
 
+const std::array<SummaryFigure, 9> SUMMARY_FIGURES = {{
+    {"payout_percent", "機械割(%)", &SettingTheory::payoutPercent},
+    {"big_odds", "BIG確率(1/X)", &SettingTheory::bigOdds},
+    {"reg_odds", "REG確率(1/X)", &SettingTheory::regOdds},
+    {"bonus_odds", "ボーナス合算(1/X)", &SettingTheory::bonusOdds},
+    {"first_big_odds", "BIG初当り(1/X)", &SettingTheory::firstBigOdds},
+    {"medals_per_big", "BIG獲得メダル", &SettingTheory::medalsPerBig},
+    {"medals_per_reg", "REG獲得メダル", &SettingTheory::medalsPerReg},
+    {"balance_sd_per_game", "収支σ(1ゲーム)", &SettingTheory::balanceSdPerGame},
+    {"fresh_start_offset", "初期補正c(メダル)", &SettingTheory::freshStartOffset},
+}};
+
 SettingTheory ComputeTheory(const Slot& tables, int setting)
 {
     if (setting < 1 || setting > 6) throw std::invalid_argument("setting must be 1 to 6");

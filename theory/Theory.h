@@ -59,6 +59,15 @@ struct SettingTheory {
     double ExpectedPayout(std::int64_t n) const noexcept;
 };
 
+// The summary's figures in the order every theory view lists them: the key
+// of the JSON output and the label of the tables.
+struct SummaryFigure {
+    const char* key;
+    const char* label;
+    double SettingTheory::*value;
+};
+extern const std::array<SummaryFigure, 9> SUMMARY_FIGURES;
+
 // Theory of one setting (1..6) from the tables of `tables` (any Slot; its
 // state is not read, only its weight tables). Throws std::invalid_argument
 // for a setting outside 1..6.
