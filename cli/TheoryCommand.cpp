@@ -33,6 +33,20 @@ nlohmann::ordered_json Json(const SettingTheory& t)
     return out;
 }
 
+// Strings are appended piece by piece: GCC 12 misreports "a" + b + "c" at -O3.
+void Put(std::string& out, const std::string& text)
+{
+    out += '\t';
+    out += text;
+}
+
+void Caption(std::string& out, const std::string& caption)
+{
+    out += '[';
+    out += caption;
+    out += "]\n";
+}
+
 std::string Cell(const std::optional<double>& value)
 {
     return value ? FormatGeneral(*value) : "-";
@@ -41,26 +55,26 @@ std::string Cell(const std::optional<double>& value)
 std::string Text(const std::vector<SettingTheory>& settings)
 {
     std::string out = "[理論値]\n項目";
-    for (const SettingTheory& t : settings) out += "\t設定" + std::to_string(t.setting);
+    for (const SettingTheory& t : settings) Put(out, "設定" + std::to_string(t.setting));
     out += "\n";
     for (const SummaryFigure& figure : SUMMARY_FIGURES) {
         out += figure.label;
-        for (const SettingTheory& t : settings) out += "\t" + FormatGeneral(t.*figure.value);
+        for (const SettingTheory& t : settings) Put(out, FormatGeneral(t.*figure.value));
         out += "\n";
     }
     const auto& first = settings.front();
     for (std::size_t k = 0; k < first.tables.size(); ++k) {
-        out += "[" + first.tables[k].caption + "]\n";
+        Caption(out, first.tables[k].caption);
         for (std::size_t i = 0; i < first.tables[k].lines.size(); ++i) {
             out += first.tables[k].lines[i].name;
-            for (const SettingTheory& t : settings) out += "\t" + Cell(t.tables[k].lines[i].rate);
+            for (const SettingTheory& t : settings) Put(out, Cell(t.tables[k].lines[i].rate));
             out += "\n";
         }
     }
-    out += "[RT解除割合]\n";
+    Caption(out, "RT解除割合");
     for (std::size_t i = 0; i < first.tables[3].lines.size(); ++i) {
         out += first.tables[3].lines[i].name;
-        for (const SettingTheory& t : settings) out += "\t" + Cell(t.tables[3].lines[i].shareOfReleases);
+        for (const SettingTheory& t : settings) Put(out, Cell(t.tables[3].lines[i].shareOfReleases));
         out += "\n";
     }
     return out;
@@ -82,9 +96,12 @@ const CommandHelp THEORY_HELP = {
 int TheoryCommand(const std::vector<std::string>& args)
 {
     const Options given("theory", args, {{"--setting"}, {"--json", false}});
-    if (!given.Operands().empty())
-        throw UsageError("unexpected argument '" + given.Operands().front() +
-                         "' (see mirvosim-cli theory --help)");
+    if (!given.Operands().empty()) {
+        std::string message = "unexpected argument '";
+        message += given.Operands().front();
+        message += "' (see mirvosim-cli theory --help)";
+        throw UsageError(message);
+    }
     const auto setting = given.OptionalInteger("--setting", 1, 6);
 
     std::vector<SettingTheory> settings;
