@@ -1,0 +1,457 @@
+#pragma once
+
+// The probability of a short series by brute force: the machine is stepped
+// game by game exactly as Slot::Play does it, branching on every result of
+// every lottery with the share of draws that give it (counted over the whole
+// draw range through Rate_TBL::Lookup), and paths are dropped as soon as a
+// game shows something else than the series. Paths that reach the same machine
+// state are merged (their probabilities add), which keeps it tractable without
+// changing the sum. Independent of the estimator's phase algebra.
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "estimate/SettingEstimate.h"
+#include "sim/PlaySeries.h"
+#include "slot/Slot.h"
+
+class PathOracle {
+public:
+    explicit PathOracle(int setting) : setting(setting), slot(random) {}
+
+    // Probability that a fresh machine plays `rows` (linear, not log).
+    double Probability(const std::vector<PlayRow>& rows, Evidence evidence)
+    {
+        std::map<State, double> frontier;
+        // The run's second reset draws the count with mode 0.
+        for (const auto& [count, p] : RtCounts(0)) {
+            State st{};
+            st[RT] = count;
+            frontier[st] += p;
+        }
+        for (const PlayRow& row : rows) {
+            std::map<State, double> next;
+            for (const auto& [st, p] : frontier)
+                Play(st, row, [&](const State& after, double q) {
+                    if (Shows(after, row, evidence)) next[after] += p * q;
+                });
+            frontier.swap(next);
+        }
+        double sum = 0;
+        for (const auto& [st, p] : frontier) sum += p;
+        return sum;
+    }
+
+private:
+    enum Field {
+        RT,
+        PRE_SIGN,
+        MODE,
+        CHAIN_FLAG,
+        CHAIN_COLOR,
+        BONUS,
+        BONUS_END,
+        BONUS_GAME,
+        JAC_GAMES,
+        JAC_IN_COUNT,
+        IN_JAC,
+        BIG_COLOR,
+        PRE_SIGN_BLUE,
+        GAMES_SINCE,
+        PLAY_COUNT,
+        OUTCOME,
+        CHAIN_TRIGGER,
+        FIELDS
+    };
+    using State = std::array<int, FIELDS>;
+    using Emit = std::function<void(const State&, double)>;
+
+    static bool Shows(const State& st, const PlayRow& row, Evidence evidence)
+    {
+        if ((st[BONUS_GAME] == 0) != (row.bonusGame == 0)) return false;
+        if (st[OUTCOME] != row.outcome) return false;
+        if (st[OUTCOME] == 7 && st[BIG_COLOR] != row.bigColor) return false;
+        if (evidence == Evidence::Hall) return true;
+        return st[MODE] == row.mode && st[PRE_SIGN] == row.preSign && st[PRE_SIGN_BLUE] == row.preSignBlue &&
+               st[CHAIN_TRIGGER] == row.chainTrigger && st[BONUS] == row.bonus &&
+               st[BONUS_GAME] == row.bonusGame;
+    }
+
+    // Share of the width's draws giving each Lookup result 0..n.
+    const std::vector<double>& Shares(const Rate_TBL<int>& table, int width)
+    {
+        std::vector<double>& shares = sharesCache[&table];
+        if (shares.empty()) {
+            shares.assign(table.size() + 1, 0.0);
+            for (int r = 0; r < width; ++r) shares[Rate_TBL<int>::Lookup(table, r)] += 1.0 / width;
+        }
+        return shares;
+    }
+
+    const std::vector<std::pair<int, double>>& RtCounts(int mode)
+    {
+        auto& cached = rtCache[mode];
+        if (cached.empty()) cached = RtCountsOf(mode);
+        return cached;
+    }
+
+    std::vector<std::pair<int, double>> RtCountsOf(int mode)
+    {
+        const Rate_TBL<int>& table = mode == 0   ? slot.rtRate[setting <= 3 ? 0 : 1]
+                                     : mode == 1 ? slot.rtRate[2]
+                                                 : slot.rtRate[3];
+        std::map<int, double> counts;
+        const auto shares = Shares(table, 65536);
+        const double range = 2147483648.0;
+        for (std::size_t i = 0; i < shares.size(); ++i) {
+            if (shares[i] == 0) continue;
+            const int c = std::min<int>(static_cast<int>(i), 27);
+            const long long span = Slot::RtClassSpan(c);
+            for (long long v = 0; v < span; ++v) {
+                const long long ways =
+                    (2147483648LL - 1 - v) / span + 1;  // draws in 0..2^31-1 with this remainder
+                counts[Slot::RtClassBase(c) + static_cast<int>(v)] +=
+                    shares[i] * static_cast<double>(ways) / range;
+            }
+        }
+        return {counts.begin(), counts.end()};
+    }
+
+    void Colour(State st, int mode, const std::function<void(State, int, double)>& then)
+    {
+        const auto shares = Shares(slot.bigColorRate[mode], 65536);
+        for (std::size_t c = 0; c < shares.size(); ++c)
+            if (shares[c] > 0) then(st, static_cast<int>(c), shares[c]);
+    }
+
+    void Play(State st, const PlayRow& row, const Emit& emit)
+    {
+        if (st[BONUS_END]) {
+            st[BONUS_GAME] = 0;
+            st[JAC_GAMES] = 0;
+            st[GAMES_SINCE] = 0;
+            st[BONUS] = 0;
+            st[BONUS_END] = 0;
+            st[CHAIN_TRIGGER] = 0;
+            st[PRE_SIGN] = 0;
+        }
+        if (st[BONUS] == 0) {
+            ++st[GAMES_SINCE];
+            ++st[PLAY_COUNT];
+            NormalGame(st, row, emit);
+            return;
+        }
+        if (st[BONUS_GAME] == 0) {
+            st[JAC_GAMES] = 0;
+            st[JAC_IN_COUNT] = 0;
+            st[CHAIN_FLAG] = 0;
+            st[PRE_SIGN_BLUE] = 0;
+            st[CHAIN_COLOR] = 2;
+            st[IN_JAC] = st[BONUS] == 1 ? 0 : 1;
+        }
+        if (st[IN_JAC]) {
+            st[BONUS_GAME] = 1;
+            ++st[JAC_GAMES];
+        } else {
+            ++st[BONUS_GAME];
+        }
+        BonusGame(st, emit);
+    }
+
+    void NormalGame(State st, const PlayRow& row, const Emit& emit)
+    {
+        --st[RT];
+        st[OUTCOME] = 0;
+        std::vector<std::pair<int, double>> flags = {{3, 1.0}};
+        if (st[PRE_SIGN] == 0) {
+            flags.clear();
+            const auto shares = Shares(slot.bonusFlagRate[setting - 1], 65536);
+            for (std::size_t i = 0; i < shares.size(); ++i)
+                flags.push_back({static_cast<int>(i) + 1, shares[i]});
+        }
+        const auto roles = Shares(slot.roleRate[setting - 1], 65536);
+        const int block = st[MODE] < 2 ? 0 : 1;
+        for (const auto& [flag, pFlag] : flags) {
+            if (pFlag == 0) continue;
+            for (std::size_t ri = 0; ri < roles.size(); ++ri) {
+                const int role = ri < 6 ? static_cast<int>(ri) + 1 : 0;
+                if (roles[ri] == 0) continue;
+                // A game that does not release shows its role: other roles cannot be this path.
+                if (st[RT] != 0 && role != row.outcome) continue;
+                const double p = pFlag * roles[ri];
+                const Rate_TBL<int>* table = nullptr;
+                int kind = 0, lengthKind = 1, mark = 0;
+                if (st[PRE_SIGN] == 0 && st[RT] >= 32 && flag == 3) {
+                    switch (role) {
+                        case 1:
+                            table = &slot.cherryPreSignRate[block];
+                            kind = 1;
+                            lengthKind = 0;
+                            mark = 0;
+                            break;
+                        case 3:
+                            table = &slot.bentoPreSignRate[block];
+                            kind = 2;
+                            mark = 1;
+                            break;
+                        case 5:
+                            table = &slot.chancePreSignRate[block][setting - 1];
+                            kind = 3;
+                            mark = 2;
+                            break;
+                        case 6:
+                            table = &slot.pureMissPreSignRate[block];
+                            kind = 4;
+                            mark = 3;
+                            break;
+                        default:
+                            break;
+                    }
+                }
+                if (!table) {
+                    Release(st, role, p, emit);
+                    continue;
+                }
+                const auto hit = Shares(*table, 65536);
+                for (std::size_t h = 0; h < hit.size(); ++h) {
+                    if (hit[h] == 0) continue;
+                    if (h != 0) {
+                        Release(st, role, p * hit[h], emit);
+                        continue;
+                    }
+                    const auto lengths = Shares(slot.preSignLengthRate[lengthKind], 65536);
+                    for (std::size_t c = 0; c < lengths.size(); ++c) {
+                        if (lengths[c] == 0) continue;
+                        State pre = st;
+                        pre[PRE_SIGN] = kind;
+                        pre[RT] = Slot::PreSignLength(static_cast<int>(c));
+                        if (c >= 4) pre[PRE_SIGN_BLUE] = mark;
+                        Release(pre, role, p * hit[h] * lengths[c], emit);
+                    }
+                }
+            }
+        }
+    }
+
+    void Release(State st, int role, double p, const Emit& emit)
+    {
+        if (st[RT] != 0) {
+            st[OUTCOME] = role;
+            emit(st, p);
+            return;
+        }
+        if (st[CHAIN_FLAG]) {
+            st[BONUS] = 1;
+            st[BIG_COLOR] = st[CHAIN_COLOR];
+            st[OUTCOME] = 7;
+            emit(st, p);
+            return;
+        }
+        const int m = st[MODE];
+        const Rate_TBL<int>& table = m == 0   ? slot.bonusKindRateMode0[setting - 1]
+                                     : m == 1 ? slot.bonusKindRateMode1
+                                              : slot.bonusKindRateMode2[setting - 1];
+        const auto kinds = Shares(table, 65536);
+        for (std::size_t k = 0; k < kinds.size(); ++k) {
+            if (kinds[k] == 0) continue;
+            State rel = st;
+            rel[BONUS] = (k > 1 ? 1 : static_cast<int>(k)) + 1;
+            rel[OUTCOME] = rel[BONUS] + 6;
+            if (rel[BONUS] == 2 || rel[PRE_SIGN_BLUE] != 0) {
+                if (rel[BONUS] == 1) rel[BIG_COLOR] = 1;
+                emit(rel, p * kinds[k]);
+                continue;
+            }
+            Colour(rel, m, [&](State c, int colour, double q) {
+                c[BIG_COLOR] = colour;
+                emit(c, p * kinds[k] * q);
+            });
+        }
+    }
+
+    void Chain(State st, int role, double p, const Emit& emit)
+    {
+        const Rate_TBL<int>* table = nullptr;
+        switch (role) {
+            case 2:
+                table = &slot.chainCherryRate;
+                break;
+            case 4:
+                table = &slot.chainBentoRate;
+                break;
+            case 3:
+                table = st[BIG_COLOR] == 0 ? &slot.chainBellRateRed : &slot.chainBellRateBlue;
+                break;
+            case 1:
+                table = &slot.chainJacInRate;
+                break;
+            default:
+                break;
+        }
+        auto decide = [&](State d, int t, double q) {
+            if (t != 2) {
+                if (d[CHAIN_COLOR] != 1) d[CHAIN_COLOR] = t;
+                d[CHAIN_FLAG] = 1;
+                d[CHAIN_TRIGGER] = role;
+            }
+            AfterSmallRole(d, p * q, emit);
+        };
+        if (!table) {
+            decide(st, 2, 1.0);
+            return;
+        }
+        const auto shares = Shares(*table, 65536);
+        for (std::size_t i = 0; i < shares.size(); ++i) {
+            if (shares[i] == 0) continue;
+            const int index = static_cast<int>(i);
+            int direct = 2;
+            bool lottery = false;
+            switch (role) {
+                case 2:
+                    lottery = index == 0;
+                    break;
+                case 4:
+                    direct = index == 0 ? 1 : 2;
+                    break;
+                case 3:
+                    if (st[BIG_COLOR] == 0) {
+                        if (index == 1)
+                            direct = 1;
+                        else
+                            lottery = index == 0 || index == 2;
+                    } else {
+                        if (index == 2)
+                            direct = 1;
+                        else
+                            lottery = index <= 3;
+                    }
+                    break;
+                case 1:
+                    if (index == 1)
+                        direct = 1;
+                    else
+                        lottery = index == 0;
+                    break;
+                default:
+                    break;
+            }
+            if (lottery)
+                Colour(st, st[MODE],
+                       [&](State c, int colour, double q) { decide(c, colour, shares[i] * q); });
+            else
+                decide(st, direct, shares[i]);
+        }
+    }
+
+    void AfterSmallRole(State st, double p, const Emit& emit)
+    {
+        if (st[BONUS_GAME] == 30) st[BONUS_END] = 1;
+        Finish(st, p, emit);
+    }
+
+    void BonusGame(State st, const Emit& emit)
+    {
+        st[OUTCOME] = 0;
+        st[CHAIN_TRIGGER] = 0;
+        if (st[BONUS] == 1 && !st[IN_JAC]) {
+            const auto roles = Shares(slot.bigRoleRate, 65536);
+            for (std::size_t i = 0; i < roles.size(); ++i) {
+                if (roles[i] == 0) continue;
+                State g = st;
+                const int role = i < 5 ? static_cast<int>(i) + 1 : 0;
+                switch (role) {
+                    case 1:
+                        if (!(g[JAC_IN_COUNT] == 2 && g[BONUS_GAME] < 20)) {
+                            g[OUTCOME] = 12;
+                            ++g[JAC_IN_COUNT];
+                            g[IN_JAC] = 1;
+                        }
+                        break;
+                    case 2:
+                        g[OUTCOME] = 1;
+                        break;
+                    case 3:
+                        g[OUTCOME] = 2;
+                        break;
+                    case 4:
+                        g[OUTCOME] = 3;
+                        break;
+                    case 5:
+                        g[OUTCOME] = 5;
+                        break;
+                    default:
+                        break;
+                }
+                Chain(g, role, roles[i], emit);
+            }
+            return;
+        }
+        const auto jac = Shares(slot.jacRate, 65536);
+        for (std::size_t j = 0; j < jac.size(); ++j) {
+            if (jac[j] == 0) continue;
+            auto after = [&](State g, double q) {
+                if (g[BONUS] == 1) {
+                    if (g[JAC_GAMES] == 8 || g[JAC_GAMES] == 16 || g[JAC_GAMES] == 24) g[IN_JAC] = 0;
+                    if (g[JAC_GAMES] == 24) g[BONUS_END] = 1;
+                } else if (g[JAC_GAMES] == 8) {
+                    g[IN_JAC] = 0;
+                    g[BONUS_END] = 1;
+                }
+                Finish(g, q, emit);
+            };
+            State g = st;
+            if (j == 0) {
+                g[OUTCOME] = 10;
+                after(g, jac[j]);
+                continue;
+            }
+            g[CHAIN_FLAG] = 1;
+            g[OUTCOME] = 11;
+            g[CHAIN_TRIGGER] = 6;
+            Colour(g, g[MODE], [&](State c, int colour, double q) {
+                if (c[CHAIN_COLOR] != 1) c[CHAIN_COLOR] = colour;
+                after(c, jac[j] * q);
+            });
+        }
+    }
+
+    void Finish(State st, double p, const Emit& emit)
+    {
+        if (!st[BONUS_END]) {
+            emit(st, p);
+            return;
+        }
+        if (st[CHAIN_FLAG]) {
+            st[RT] = 1;
+            emit(st, p);
+            return;
+        }
+        const int m = st[MODE];
+        const Rate_TBL<int>& table = st[PRE_SIGN] != 0 ? (m == 0 ? slot.modeAfterPreSignRateFrom0[setting - 1]
+                                                          : m == 1 ? slot.modeAfterPreSignRateFrom1
+                                                                   : slot.modeAfterPreSignRateFrom2)
+                                                       : (m == 0   ? slot.modeRateFrom0[setting - 1]
+                                                          : m == 1 ? slot.modeRateFrom1
+                                                                   : slot.modeRateFrom2[setting - 1]);
+        const auto modes = Shares(table, 256);
+        for (std::size_t to = 0; to < modes.size(); ++to) {
+            if (modes[to] == 0) continue;
+            for (const auto& [count, q] : RtCounts(static_cast<int>(to))) {
+                State e = st;
+                e[MODE] = static_cast<int>(to);
+                e[RT] = count;
+                emit(e, p * modes[to] * q);
+            }
+        }
+    }
+
+    int setting;
+    std::map<const Rate_TBL<int>*, std::vector<double>> sharesCache;
+    std::array<std::vector<std::pair<int, double>>, 3> rtCache;
+    RandomSource random;
+    Slot slot;
+};
