@@ -10,6 +10,7 @@ int RunCommand(const std::vector<std::string>& args);
 int ReportCommand(const std::vector<std::string>& args);
 int ChartsCommand(const std::vector<std::string>& args);
 int TheoryCommand(const std::vector<std::string>& args);
+int EstimateCommand(const std::vector<std::string>& args);
 
 // What `mirvosim-cli --help` and `mirvosim-cli NAME --help` print of a command.
 struct CommandHelp {
@@ -21,6 +22,7 @@ extern const CommandHelp RUN_HELP;
 extern const CommandHelp REPORT_HELP;
 extern const CommandHelp CHARTS_HELP;
 extern const CommandHelp THEORY_HELP;
+extern const CommandHelp ESTIMATE_HELP;
 
 // Writes "error: <message>" on stderr and returns `status`.
 int Fail(int status, const std::string& message);

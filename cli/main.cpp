@@ -14,10 +14,8 @@ struct Command {
 };
 
 const Command COMMANDS[] = {
-    {RUN_HELP, RunCommand},
-    {REPORT_HELP, ReportCommand},
-    {CHARTS_HELP, ChartsCommand},
-    {THEORY_HELP, TheoryCommand},
+    {RUN_HELP, RunCommand},       {REPORT_HELP, ReportCommand},     {CHARTS_HELP, ChartsCommand},
+    {THEORY_HELP, TheoryCommand}, {ESTIMATE_HELP, EstimateCommand},
 };
 
 const char* const EXIT_STATUS_TEXT =

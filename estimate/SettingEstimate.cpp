@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "estimate/MachineLaws.h"
+#include "theory/Theory.h"
 
 namespace {
 
@@ -570,6 +571,17 @@ std::optional<SettingValues> Posterior(const SettingValues& logLikelihood, const
     return posterior;
 }
 
+const SettingValues& TheoreticalPayoutPercent()
+{
+    static const SettingValues payout = [] {
+        SettingValues values{};
+        const auto theory = ComputeAllTheory();
+        for (int s = 0; s < SETTINGS; ++s) values[s] = theory[s].payoutPercent;
+        return values;
+    }();
+    return payout;
+}
+
 int MostLikelySetting(const SettingValues& posterior) noexcept
 {
     return static_cast<int>(std::max_element(posterior.begin(), posterior.end()) - posterior.begin()) + 1;
@@ -598,6 +610,8 @@ SettingEstimate EstimateSetting(std::span<const PlayRow> rows, Evidence evidence
     }
     estimate.posterior = *posterior;
     estimate.mostLikely = MostLikelySetting(*posterior);
+    const SettingValues& payout = TheoreticalPayoutPercent();
+    for (int s = 0; s < SETTINGS; ++s) estimate.expectedPayoutPercent += estimate.posterior[s] * payout[s];
     for (const LikelihoodPoint& point : likelihood.path)
         if (const auto p = Posterior(point.logLikelihood, prior))
             estimate.path.push_back(PosteriorPoint{point.playCount, *p});

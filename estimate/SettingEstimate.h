@@ -94,7 +94,8 @@ struct SettingEstimate {
     std::int64_t normalGames = 0;
     SettingValues logLikelihood{};
     SettingValues posterior{};
-    int mostLikely = 0;  // 1..6; the lowest setting on a tie
+    int mostLikely = 0;                // 1..6; the lowest setting on a tie
+    double expectedPayoutPercent = 0;  // Σ posterior × theoretical payout
     std::vector<PosteriorPoint> path;
     std::string error;  // non-empty: no posterior (the other figures but games are unset)
 
@@ -106,6 +107,10 @@ struct SettingEstimate {
 // setting that can, gives an error and no posterior.
 SettingEstimate EstimateSetting(std::span<const PlayRow> rows, Evidence evidence,
                                 const SettingValues& prior = FLAT_PRIOR, bool withPath = false);
+
+// The long-run payout rate 機械割 (percent) of each setting, from the theory of
+// the machine's tables; computed on first use.
+const SettingValues& TheoreticalPayoutPercent();
 
 // Index + 1 of the largest value; the lowest on a tie.
 int MostLikelySetting(const SettingValues& posterior) noexcept;
