@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 void SetUpApplication(QApplication& app)
 {
@@ -18,4 +21,14 @@ void SetUpApplication(QApplication& app)
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     app.setFont(font);
+
+    // A Japanese program whatever the desktop's language: Qt's own dialogs,
+    // buttons and messages in Japanese, and Japanese number and date texts.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTexts);
+    else
+        delete qtTexts;
 }

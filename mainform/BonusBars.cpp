@@ -21,6 +21,7 @@ namespace {
 constexpr double BAR_HALF_WIDTH = 0.4;
 constexpr int FALLBACK_COLUMNS = 540;
 constexpr double HUGE_TICK_INTERVAL = 1e12;
+constexpr int PLAY_TICKS = 4;
 
 QAreaSeries* AddOutline(QChart* chart, QLineSeries* outline, const QColor& color)
 {
@@ -91,12 +92,15 @@ BonusBars::BonusBars(QChartView* view, QBarSet* values) : QObject(view), chart(n
     valueLabels->attachAxis(bonusAxis);
     valueLabels->attachAxis(playAxis);
 
+    KeepRoundTicks(playAxis, PLAY_TICKS);
     connect(bonusAxis, &QValueAxis::rangeChanged, this, &BonusBars::Refresh);
     connect(chart, &QChart::plotAreaChanged, this, &BonusBars::PlaceValueLabels);
     // A tick per bonus of the whole run would be thousands of labels.
     if (auto* zoomView = qobject_cast<ZoomChartView*>(view))
-        connect(zoomView, &ZoomChartView::AboutToZoom, this,
-                [this] { bonusAxis->setTickInterval(NiceTickInterval(TotalRangeEnd() - 0.5, 10)); });
+        connect(zoomView, &ZoomChartView::AboutToZoom, this, [this] {
+            bonusAxis->setTickInterval(NiceTickInterval(TotalRangeEnd() - 0.5, 10));
+            playAxis->setTickInterval(NiceTickInterval(fullHeight, PLAY_TICKS));
+        });
     view->setChart(chart);
     Clear();
 }
@@ -109,9 +113,11 @@ void BonusBars::Clear()
     refreshing = true;
     // No tick per bonus while the zoom goes back to a range of old bars.
     bonusAxis->setTickInterval(HUGE_TICK_INTERVAL);
+    playAxis->setTickInterval(HUGE_TICK_INTERVAL);
     chart->zoomReset();
     SetBonusRange(0.5, 1.5);
-    playAxis->setRange(0, 4);  // whole-number ticks while empty
+    fullHeight = 4;
+    SetRangeRoundTicks(playAxis, 0, fullHeight, PLAY_TICKS);
     refreshing = false;
     Refresh();
 }
@@ -133,11 +139,13 @@ void BonusBars::Show(const std::vector<ChartPoint>& newBars)
     refreshing = true;
     // No tick per bonus while the zoom goes back to a range of old bars.
     bonusAxis->setTickInterval(HUGE_TICK_INTERVAL);
+    playAxis->setTickInterval(HUGE_TICK_INTERVAL);
     chart->zoomReset();
     SetBonusRange(0.5, TotalRangeEnd());
     // Room above the tallest bar for its value.
-    playAxis->setRange(0, std::max<qreal>(highest, 1) * 1.2);
-    playAxis->applyNiceNumbers();
+    const auto [low, high] = RoundOutRange(0, std::max<qreal>(highest, 1) * 1.2, PLAY_TICKS);
+    fullHeight = high - low;
+    SetRangeRoundTicks(playAxis, low, high, PLAY_TICKS);
     refreshing = false;
     Refresh();
 }

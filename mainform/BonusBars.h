@@ -60,4 +60,5 @@ private:
     QList<QGraphicsRectItem*> labelItems;
     QFont labelFont;
     bool refreshing = false;
+    double fullHeight = 4;
 };

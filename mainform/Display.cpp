@@ -18,26 +18,45 @@
 
 namespace {
 constexpr qreal PIE_LEGEND_LEFT = 148;
+constexpr int SUMMARY_PIXELS = 11;
+constexpr int SUMMARY_LINE_PERCENT = 80;
 
 // Four lines in the group box's height: the CJK font's own line spacing is
-// too tall for it, so the lines are set closer.
+// too tall for it, so the lines are set closer and a pixel smaller. A line
+// still too wide for the box (a payout rate with all its digits) is cut with
+// "…" and the whole summary is the label's tooltip.
 void ShowSummary(QLabel* label, const QString& summary)
 {
+    QFont font = label->font();
+    font.setPixelSize(SUMMARY_PIXELS);
+    label->setFont(font);
+    const QFontMetrics metrics(font);
+    const int width = label->contentsRect().width();
     QString html;
-    for (const QString& line : summary.split(QLatin1Char('\n')))
-        html += QStringLiteral("<p style=\"margin:0; line-height:75%; white-space:pre\">%1</p>")
-                    .arg(line.toHtmlEscaped());
+    bool cut = false;
+    for (const QString& line : summary.split(QLatin1Char('\n'))) {
+        const QString shown = metrics.elidedText(line, Qt::ElideRight, width);
+        cut = cut || shown != line;
+        html += QStringLiteral("<p style=\"margin:0; line-height:%1%; white-space:pre\">%2</p>")
+                    .arg(SUMMARY_LINE_PERCENT)
+                    .arg(shown.toHtmlEscaped());
+    }
     label->setTextFormat(Qt::RichText);
     label->setText(html);
+    label->setToolTip(cut ? summary : QString());
 }
 
 void FillStatTab(QTreeWidget* list, QPieSeries* pie, const StatTab& tab)
 {
     QList<QTreeWidgetItem*> items;
-    for (const StatLine& line : tab.lines)
-        items.append(new QTreeWidgetItem(
-            QStringList{QString::fromStdString(line.name), QString::fromStdString(line.count),
-                        QString::fromStdString(line.rate), QString::fromStdString(line.inverse)}));
+    for (const StatLine& line : tab.lines) {
+        const QStringList texts{QString::fromStdString(line.name), QString::fromStdString(line.count),
+                                QString::fromStdString(line.rate), QString::fromStdString(line.inverse)};
+        auto* item = new QTreeWidgetItem(texts);
+        // Rates keep all their digits, more than a column shows.
+        for (int column = 0; column < texts.size(); ++column) item->setToolTip(column, texts[column]);
+        items.append(item);
+    }
     list->addTopLevelItems(items);
     for (const PieSlice& slice : tab.slices) {
         QPieSlice* added = pie->append(QString::fromStdString(slice.label), static_cast<qreal>(slice.y));

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPieSeries>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -34,7 +35,11 @@ constexpr int STATUS_PANEL0_WIDTH = 450;
 void SetColumnWidths(QTreeWidget* list, std::initializer_list<int> widths)
 {
     int column = 0;
-    for (const int width : widths) list->header()->resizeSection(column++, width);
+    for (const int width : widths) {
+        // A caption wider than its column is cut with "…"; the tooltip has it whole.
+        list->headerItem()->setToolTip(column, list->headerItem()->text(column));
+        list->header()->resizeSection(column++, width);
+    }
 }
 
 QPieSeries* BuildPieChart(QChartView* view)
@@ -87,6 +92,19 @@ void TMainForm::BuildWindow()
     QPalette red = ui->Label3->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     ui->Label3->setPalette(red);
+    // The desktop's CJK font is wider than the one the layout was drawn for:
+    // one pixel less keeps the whole hint in the label's width.
+    QFont hint3Font = font;
+    hint3Font.setPixelSize(11);
+    ui->Label3->setFont(hint3Font);
+    // Captions on the frame line, as the layout was drawn: the desktop style
+    // sets them above it, where the boxes' contents already are.
+    const QString framed = QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 7px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 2px;"
+        " top: 0px; padding: 0px 1px; background-color: palette(window); }");
+    ui->GroupBox1->setStyleSheet(framed);
+    ui->GroupBox2->setStyleSheet(framed);
     QFont hintFont = font;
     hintFont.setPixelSize(11);
     ui->Label5->setFont(hintFont);
@@ -162,6 +180,14 @@ void TMainForm::BuildCharts()
     RTCancelSeries->setObjectName(QStringLiteral("RTCancelSeries"));
 
     slumpGraph = new SlumpGraph(ui->SlumpChart);
+    // The legend names a marker series as its check box does.
+    const std::pair<QCheckBox*, int> markerBoxes[] = {
+        {ui->BIGCheckBox, MARKER_BIG},       {ui->REGCheckBox, MARKER_REG},
+        {ui->CherryCheckBox, MARKER_CHERRY}, {ui->TawaraCheckBox, MARKER_BELL},
+        {ui->MatuCheckBox, MARKER_BENTOU},   {ui->ChanceCheckBox, MARKER_CHANCE},
+        {ui->HazureCheckBox, MARKER_HAZURE}};
+    for (const auto& [box, marker] : markerBoxes)
+        slumpGraph->markerSeries[static_cast<std::size_t>(marker)]->setName(box->text());
 
     // Bar i of SlumpBSet is bonus i + 1, REG bars selected.
     SlumpBSet = new QBarSet(QStringLiteral("棒"), this);

@@ -2,7 +2,10 @@
 
 #include <QChart>
 #include <QChartView>
-#include <QLegendMarker>
+#include <QGraphicsEllipseItem>
+#include <QGraphicsPolygonItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
 #include <QLinearGradient>
 #include <QScatterSeries>
@@ -10,6 +13,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "ChartOps.h"
 #include "ZoomChartView.h"
@@ -20,11 +24,14 @@ constexpr int FALLBACK_COLUMNS = 520;
 constexpr int FALLBACK_ROWS = 160;
 constexpr double START_PLAY_AXIS_MAX = 24;
 constexpr int PLAY_TICKS = 6;
+constexpr int MEDAL_TICKS = 5;
+constexpr double MODE_AXIS_MIN = 0.5;
+constexpr double MODE_AXIS_MAX = 3.5;
 constexpr int MARKER_CELL = 3;
 constexpr double HUGE_TICK_INTERVAL = 1e12;
-constexpr qreal LEGEND_WIDTH = 78;
-constexpr qreal LEGEND_LINE = 18;
-constexpr qreal LEGEND_PADDING = 12;
+constexpr qreal LEGEND_GAP = 4;
+constexpr qreal LEGEND_TOP = 1;
+constexpr qreal LEGEND_SYMBOL = 7;
 
 struct MarkerLook {
     MarkerSeries marker;
@@ -69,14 +76,12 @@ SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new 
     bottomAxis = new QValueAxis;
     bottomAxis->setTitleText(QStringLiteral("play"));
     bottomAxis->setLabelFormat(QStringLiteral("%.0f"));
-    bottomAxis->setTickType(QValueAxis::TicksDynamic);
-    bottomAxis->setTickAnchor(0);
     leftAxis = new QValueAxis;
     leftAxis->setTitleText(QStringLiteral("Medal"));
     leftAxis->setLabelFormat(QStringLiteral("%.0f"));
     rightAxis = new QValueAxis;
     rightAxis->setTitleText(QStringLiteral("滞在モード"));
-    rightAxis->setRange(0.5, 3.5);
+    rightAxis->setRange(MODE_AXIS_MIN, MODE_AXIS_MAX);
     rightAxis->setTickType(QValueAxis::TicksDynamic);
     rightAxis->setTickAnchor(1);
     rightAxis->setTickInterval(1);
@@ -119,22 +124,26 @@ SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new 
         markerSeries[look.marker] = series;
     }
 
-    QLegend* legend = chart->legend();
-    legend->setFont(mincho);
-    legend->setBackgroundVisible(true);
-    legend->setBrush(Qt::white);
-    legend->setPen(QPen(Qt::black));
-    legend->markers(ModeSeries).constFirst()->setVisible(false);
-    legend->markers(SlumpSeries).constFirst()->setVisible(false);
-    legend->detachFromChart();
-    legend->hide();
+    // The component's legend lays its entries out in a box of its own
+    // choosing that cuts entries off or covers the plot; this one is drawn.
+    chart->legend()->hide();
+    legendFont = mincho;
     connect(chart, &QChart::plotAreaChanged, this, &SlumpGraph::PlaceLegend);
 
+    KeepRoundTicks(bottomAxis, PLAY_TICKS);
+    KeepRoundTicks(leftAxis, MEDAL_TICKS);
     connect(bottomAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
     if (auto* zoomView = qobject_cast<ZoomChartView*>(view))
-        connect(zoomView, &ZoomChartView::AboutToZoom, this,
-                [this] { bottomAxis->setTickInterval(NiceTickInterval(fullPlayRange, PLAY_TICKS)); });
+        connect(zoomView, &ZoomChartView::AboutToZoom, this, [this] {
+            bottomAxis->setTickInterval(NiceTickInterval(fullPlayRange, PLAY_TICKS));
+            leftAxis->setTickInterval(NiceTickInterval(fullMedalRange, MEDAL_TICKS));
+        });
     connect(leftAxis, &QValueAxis::rangeChanged, this, &SlumpGraph::Refresh);
+    // Scrolling and zooming move every axis of the chart; the modes stay where
+    // their labels say.
+    connect(rightAxis, &QValueAxis::rangeChanged, this, [this](qreal min, qreal max) {
+        if (min != MODE_AXIS_MIN || max != MODE_AXIS_MAX) rightAxis->setRange(MODE_AXIS_MIN, MODE_AXIS_MAX);
+    });
 
     view->setChart(chart);
     view->setRenderHint(QPainter::Antialiasing, false);
@@ -153,7 +162,7 @@ void SlumpGraph::Clear()
     }
     refreshing = true;
     SetPlayRange(0, START_PLAY_AXIS_MAX);
-    leftAxis->setRange(0, 4);  // whole-number ticks while empty
+    SetMedalRange(0, 4);
     refreshing = false;
     Refresh();
 }
@@ -189,9 +198,16 @@ void SlumpGraph::Show(const PlaySeries& series, const ResultAnalysis& analysis)
         ++high;
     }
     refreshing = true;
-    SetPlayRange(static_cast<double>(analysis.axisMin), static_cast<double>(analysis.axisMax));
-    leftAxis->setRange(low, high);
-    leftAxis->applyNiceNumbers();
+    double from = static_cast<double>(analysis.axisMin);
+    double to = static_cast<double>(analysis.axisMax);
+    // A one-play run still spans its play, not the empty graph's range.
+    if (to <= from) {
+        from -= 0.5;
+        to += 0.5;
+    }
+    SetPlayRange(from, to);
+    const auto [medalMin, medalMax] = RoundOutRange(low, high, MEDAL_TICKS);
+    SetMedalRange(medalMin, medalMax);
     refreshing = false;
     Refresh();
 }
@@ -200,10 +216,16 @@ void SlumpGraph::SetPlayRange(double from, double to)
 {
     // Ticks are laid out as soon as a range changes: never one per game.
     bottomAxis->setTickInterval(HUGE_TICK_INTERVAL);
+    leftAxis->setTickInterval(HUGE_TICK_INTERVAL);
     chart->zoomReset();
     fullPlayRange = to - from;
-    bottomAxis->setTickInterval(NiceTickInterval(fullPlayRange, PLAY_TICKS));
-    bottomAxis->setRange(from, to);
+    SetRangeRoundTicks(bottomAxis, from, to, PLAY_TICKS);
+}
+
+void SlumpGraph::SetMedalRange(double from, double to)
+{
+    fullMedalRange = to - from;
+    SetRangeRoundTicks(leftAxis, from, to, MEDAL_TICKS);
 }
 
 void SlumpGraph::SetMarkerShown(int marker, bool shown)
@@ -222,16 +244,62 @@ bool SlumpGraph::MarkerShown(int marker) const
 
 void SlumpGraph::PlaceLegend()
 {
-    // The legend lists the markers shown, at the top right inside the plot,
-    // clear of the mode axis beside it.
-    const auto shown = std::count(markerShown.cbegin(), markerShown.cend(), true);
-    QLegend* legend = chart->legend();
-    legend->setVisible(shown > 0);
-    if (shown == 0) return;
+    // The markers shown, in one row at the top right: right of the title and
+    // above the plot, whose top is kept below the row so it covers no data.
+    delete legendFrame;
+    legendFrame = nullptr;
+    const QFontMetricsF metrics(legendFont);
+    const qreal row = std::ceil(metrics.height()) + 2;
     const QRectF plot = chart->plotArea();
-    const qreal right = plot.width() > 0 ? plot.right() : 520;
-    const qreal height = LEGEND_PADDING + LEGEND_LINE * static_cast<qreal>(shown);
-    legend->setGeometry(QRectF(right - LEGEND_WIDTH - 2, 5, LEGEND_WIDTH, height));
+    if (plot.height() > 0 && plot.top() < LEGEND_TOP + row + LEGEND_GAP) {
+        QMargins margins = chart->margins();
+        margins.setTop(margins.top() +
+                       static_cast<int>(std::ceil(LEGEND_TOP + row + LEGEND_GAP - plot.top())));
+        chart->setMargins(margins);  // plotAreaChanged places the legend again
+        return;
+    }
+    qreal width = LEGEND_GAP;
+    for (const MarkerLook& look : MARKER_LOOKS)
+        if (markerShown[look.marker])
+            width += LEGEND_SYMBOL + 3 + metrics.horizontalAdvance(markerSeries[look.marker]->name()) + 8;
+    if (width == LEGEND_GAP) return;
+    const qreal chartWidth = chart->size().width() > 0 ? chart->size().width() : view->width();
+    const qreal left = std::max<qreal>(0, chartWidth - width - LEGEND_GAP);
+    legendFrame = new QGraphicsRectItem(left, LEGEND_TOP, width, row, chart);
+    legendFrame->setBrush(Qt::white);
+    legendFrame->setPen(QPen(Qt::black));
+    legendFrame->setZValue(20);
+    qreal x = left + LEGEND_GAP;
+    const qreal middle = LEGEND_TOP + row / 2;
+    for (const MarkerLook& look : MARKER_LOOKS) {
+        if (!markerShown[look.marker]) continue;
+        const QScatterSeries* series = markerSeries[look.marker];
+        const QRectF symbol(x, middle - LEGEND_SYMBOL / 2, LEGEND_SYMBOL, LEGEND_SYMBOL);
+        QAbstractGraphicsShapeItem* shape = nullptr;
+        switch (look.shape) {
+            case QScatterSeries::MarkerShapeCircle:
+                shape = new QGraphicsEllipseItem(symbol, legendFrame);
+                break;
+            case QScatterSeries::MarkerShapeTriangle:
+                shape = new QGraphicsPolygonItem(QPolygonF({QPointF(symbol.center().x(), symbol.top()),
+                                                            symbol.bottomRight(), symbol.bottomLeft()}),
+                                                 legendFrame);
+                break;
+            default:
+                shape = new QGraphicsPolygonItem(QPolygonF({QPointF(symbol.center().x(), symbol.top()),
+                                                            QPointF(symbol.right(), symbol.center().y()),
+                                                            QPointF(symbol.center().x(), symbol.bottom()),
+                                                            QPointF(symbol.left(), symbol.center().y())}),
+                                                 legendFrame);
+                break;
+        }
+        shape->setBrush(series->color());
+        shape->setPen(QPen(series->borderColor()));
+        auto* text = new QGraphicsSimpleTextItem(series->name(), legendFrame);
+        text->setFont(legendFont);
+        text->setPos(x + LEGEND_SYMBOL + 3, middle - metrics.height() / 2);
+        x += LEGEND_SYMBOL + 3 + metrics.horizontalAdvance(series->name()) + 8;
+    }
 }
 
 int SlumpGraph::PlotColumns() const
@@ -252,7 +320,6 @@ void SlumpGraph::Refresh()
     refreshing = true;
     const double xMin = bottomAxis->min();
     const double xMax = bottomAxis->max();
-    bottomAxis->setTickInterval(NiceTickInterval(xMax - xMin, PLAY_TICKS));
     const int columns = PlotColumns();
     ReplacePoints(SlumpSeries, DecimateMinMax(slumpPoints, xMin, xMax, columns));
     ReplacePoints(ModeSeries, DecimateMinMax(modePoints, xMin, xMax, columns));
@@ -270,8 +337,8 @@ void SlumpGraph::RefreshMarker(int marker, double yMin, double yMax, int columns
 {
     // One marker per cell of MARKER_CELL pixels: a marker is wider than that,
     // so a finer grid only draws markers over each other.
-    ReplacePoints(markerSeries[static_cast<std::size_t>(marker)],
-                  DecimateScatter(markerPoints[static_cast<std::size_t>(marker)], bottomAxis->min(),
-                                  bottomAxis->max(), yMin, yMax, std::max(columns / MARKER_CELL, 1),
-                                  std::max(rows / MARKER_CELL, 1)));
+    ReplacePoints(
+        markerSeries[static_cast<std::size_t>(marker)],
+        DecimateScatter(markerPoints[static_cast<std::size_t>(marker)], bottomAxis->min(), bottomAxis->max(),
+                        yMin, yMax, std::max(columns / MARKER_CELL, 1), std::max(rows / MARKER_CELL, 1)));
 }

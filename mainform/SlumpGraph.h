@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QObject>
 #include <QPointF>
 
@@ -10,6 +11,7 @@
 
 class QChart;
 class QChartView;
+class QGraphicsRectItem;
 class QLineSeries;
 class QScatterSeries;
 class QValueAxis;
@@ -50,12 +52,17 @@ public:
     QValueAxis* leftAxis = nullptr;
     QValueAxis* rightAxis = nullptr;
 
+    // The legend of the markers shown (null while none is): a frame whose
+    // text items are the series' names.
+    const QGraphicsRectItem* Legend() const { return legendFrame; }
+
     // Rebuilds the chart's points for the visible range.
     void Refresh();
 
 private:
     void PlaceLegend();
     void SetPlayRange(double from, double to);
+    void SetMedalRange(double from, double to);
     void RefreshMarker(int marker, double yMin, double yMax, int columns, int rows);
     int PlotColumns() const;
     int PlotRows() const;
@@ -67,5 +74,8 @@ private:
     std::array<std::vector<QPointF>, MARKER_COUNT> markerPoints;
     std::array<bool, MARKER_COUNT> markerShown{};
     double fullPlayRange = 1;
+    double fullMedalRange = 1;
     bool refreshing = false;
+    QGraphicsRectItem* legendFrame = nullptr;
+    QFont legendFont;
 };

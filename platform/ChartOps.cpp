@@ -6,6 +6,7 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QPen>
+#include <QValueAxis>
 #include <QXYSeries>
 
 #include <algorithm>
@@ -131,6 +132,28 @@ double NiceTickInterval(double span, int ticks)
         step *= 10;
     }
     return step;
+}
+
+void KeepRoundTicks(QValueAxis* axis, int ticks)
+{
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(NiceTickInterval(axis->max() - axis->min(), ticks));
+    QObject::connect(axis, &QValueAxis::rangeChanged, axis, [axis, ticks](qreal min, qreal max) {
+        axis->setTickInterval(NiceTickInterval(max - min, ticks));
+    });
+}
+
+void SetRangeRoundTicks(QValueAxis* axis, double min, double max, int ticks)
+{
+    axis->setTickInterval(NiceTickInterval(max - min, ticks));
+    axis->setRange(min, max);
+}
+
+std::pair<double, double> RoundOutRange(double min, double max, int ticks)
+{
+    const double interval = NiceTickInterval(max - min, ticks);
+    return {std::floor(min / interval) * interval, std::ceil(max / interval) * interval};
 }
 
 void SetCompactLegend(QChart* chart, const QList<LegendEntry>& entries, const QRectF& area, const QFont& font)

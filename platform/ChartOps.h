@@ -7,7 +7,9 @@
 #include <QString>
 
 #include <span>
+#include <utility>
 
+class QValueAxis;
 class QXYSeries;
 
 // A line of many points drawn through a chart: at most the first, minimum,
@@ -36,6 +38,17 @@ void SetLeftAlignedTitle(QChart* chart, const QString& text, const QFont& font);
 // Tick interval for about `ticks` ticks over `span`: 1, 2 or 5 times a power
 // of ten, never below 1 (the axes count games and bonuses).
 double NiceTickInterval(double span, int ticks);
+
+// Keeps an axis's ticks at round whole values (NiceTickInterval apart,
+// anchored at 0) for about `ticks` ticks over whatever range it shows, so no
+// two labels repeat and zoom or scroll never gives odd ones.
+void KeepRoundTicks(QValueAxis* axis, int ticks);
+// Sets the range with the tick interval it needs: the component lays out the
+// ticks as soon as the range changes, and the old interval could mean
+// millions of them.
+void SetRangeRoundTicks(QValueAxis* axis, double min, double max, int ticks);
+// The range [min, max] widened to whole multiples of its round tick interval.
+std::pair<double, double> RoundOutRange(double min, double max, int ticks);
 
 // A legend of colour boxes and names drawn into `area` of the chart, with
 // tighter lines than the component's own legend (which cannot fit seven

@@ -5,7 +5,8 @@
 
 QString ClockText(const QDateTime& when)
 {
-    const QLocale locale;
+    // The user's own date and time format, whatever language the program speaks.
+    const QLocale locale = QLocale::system();
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     static const QRegularExpression ZONE(QStringLiteral("\\s*\\bt+\\b\\s*"));
     timeFormat.replace(ZONE, QString()).squeeze();

@@ -486,7 +486,10 @@ private slots:
         auto* check = form->findChild<QCheckBox*>(box);
         QVERIFY(check);
         QScatterSeries* series = form->SlumpGraphView()->markerSeries[static_cast<std::size_t>(marker)];
-        QCOMPARE(series->name(), QString::fromUtf8(MARKER_SERIES_NAMES[static_cast<std::size_t>(marker)]));
+        QCOMPARE(series->objectName(),
+                 QString::fromUtf8(MARKER_SERIES_NAMES[static_cast<std::size_t>(marker)]));
+        // The legend names it as the box does.
+        QCOMPARE(series->name(), check->text());
 
         // Ticked before a run: the run's markers show at once.
         QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(6, check->height() / 2));

@@ -1,7 +1,10 @@
 // Saves a picture of the main window after a run, for the README:
-//   window_shot <plays> <setting> <out.png> [tab]
+//   window_shot <plays> <setting> <out.png> [tab] [--markers] [--maximized]
+// --markers ticks every 役出現表示 box; --maximized shows the window maximized.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -18,21 +21,30 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc != 4 && argc != 5) {
-        std::fputs("usage: window_shot <plays> <setting> <out.png> [tab]\n", stderr);
+    QStringList args = QApplication::arguments().mid(1);
+    const bool markers = args.removeAll(QStringLiteral("--markers")) > 0;
+    const bool maximized = args.removeAll(QStringLiteral("--maximized")) > 0;
+    if (args.size() != 3 && args.size() != 4) {
+        std::fputs("usage: window_shot <plays> <setting> <out.png> [tab] [--markers] [--maximized]\n",
+                   stderr);
         return 2;
     }
     SetUpApplication(app);
     MessageBox::SetHeadless(true);
     TMainForm form;
-    form.show();
-    form.ui->PlayNumEdit->setText(QString::fromLocal8Bit(argv[1]));
-    form.ui->FlevelComboBox->setCurrentText(QString::fromLocal8Bit(argv[2]));
-    const QString out = QString::fromLocal8Bit(argv[3]);
+    if (maximized)
+        form.showMaximized();
+    else
+        form.show();
+    form.ui->PlayNumEdit->setText(args[0]);
+    form.ui->FlevelComboBox->setCurrentText(args[1]);
+    const QString out = args[2];
     int status = 1;
     QTimer::singleShot(300, &form, [&] {
+        if (markers)
+            for (QCheckBox* box : form.ui->GroupBox1->findChildren<QCheckBox*>()) box->click();
         form.ui->StartButton->click();
-        if (argc == 5) form.ui->PageControl1->setCurrentIndex(QString::fromLocal8Bit(argv[4]).toInt());
+        if (args.size() == 4) form.ui->PageControl1->setCurrentIndex(args[3].toInt());
         // Let the clock tick and every chart paint before the picture.
         QTimer::singleShot(600, &form, [&] {
             QPixmap picture = form.screen()->grabWindow(form.winId(), 0, 0, -1, -1);

@@ -1,0 +1,309 @@
+// The window as a desktop user meets it: whole texts, legend, axis ticks.
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QStyleOptionGroupBox>
+#include <QTest>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <QValueAxis>
+
+#include <cmath>
+#include <memory>
+
+#include "AppSetup.h"
+#include "BonusBars.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
+#include "SlumpGraph.h"
+#include "Unit1.h"
+#include "ui_MainForm.h"
+
+namespace {
+constexpr std::uint32_t SEED = 20261210;
+
+QString PlainText(const QLabel* label)
+{
+    if (label->textFormat() != Qt::RichText && !Qt::mightBeRichText(label->text())) return label->text();
+    QTextDocument document;
+    document.setHtml(label->text());
+    return document.toPlainText();
+}
+
+// The labels the axis draws, worked out as the chart component lays them out.
+QStringList TickLabels(const QValueAxis* axis)
+{
+    QStringList labels;
+    const double min = axis->min();
+    const double max = axis->max();
+    const QByteArray format = axis->labelFormat().toLatin1();
+    const auto text = [&](double value) { return QString::asprintf(format.constData(), value); };
+    if (axis->tickType() == QValueAxis::TicksDynamic) {
+        const double interval = axis->tickInterval();
+        double value = axis->tickAnchor() + std::ceil((min - axis->tickAnchor()) / interval) * interval;
+        for (; value <= max + interval * 1e-9 && labels.size() < 1000; value += interval)
+            labels.append(text(value));
+    } else {
+        const int count = axis->tickCount();
+        for (int i = 0; i < count; ++i) labels.append(text(min + (max - min) * i / (count - 1)));
+    }
+    return labels;
+}
+
+// Round ticks: whole values, never repeated, at least one on the axis.
+void VerifyRoundTicks(const QValueAxis* axis, const char* where)
+{
+    const QStringList labels = TickLabels(axis);
+    const QString context = QStringLiteral("%1, %2 axis %3..%4: %5")
+                                .arg(QLatin1String(where), axis->titleText())
+                                .arg(axis->min())
+                                .arg(axis->max())
+                                .arg(labels.join(QLatin1Char(' ')));
+    QVERIFY2(!labels.isEmpty(), qPrintable(context));
+    QVERIFY2(QSet<QString>(labels.cbegin(), labels.cend()).size() == labels.size(), qPrintable(context));
+    if (axis->tickType() == QValueAxis::TicksDynamic) {
+        const double interval = axis->tickInterval();
+        const double mantissa = interval / std::pow(10.0, std::floor(std::log10(interval)));
+        QVERIFY2(
+            std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 || std::abs(mantissa - 5) < 1e-9,
+            qPrintable(context));
+    }
+}
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TMainForm> form;
+    Ui::TMainForm* ui = nullptr;
+
+    void Start(const QString& plays, const QString& setting = QStringLiteral("1"))
+    {
+        ui->PlayNumEdit->setText(plays);
+        ui->FlevelComboBox->setCurrentText(setting);
+        ui->SimNumEdit->setText(QStringLiteral("1"));
+        ui->StartButton->click();
+        QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
+    }
+
+    void Drag(QChartView* view, Qt::MouseButton button, QPointF fromShare, QPointF toShare)
+    {
+        const QRectF plot = view->chart()->plotArea();
+        const auto at = [&](QPointF share) {
+            return view->mapFromScene(view->chart()->mapToScene(
+                QPointF(plot.left() + plot.width() * share.x(), plot.top() + plot.height() * share.y())));
+        };
+        QTest::mousePress(view->viewport(), button, {}, at(fromShare));
+        QTest::mouseMove(view->viewport(), at(toShare));
+        QTest::mouseRelease(view->viewport(), button, {}, at(toShare));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        SetUpApplication(*qApp);
+        MessageBox::SetHeadless(true);
+        FileDialog::SetHeadless(true);
+    }
+
+    void init()
+    {
+        form = std::make_unique<TMainForm>();
+        ui = form->ui.get();
+        form->random.Seed(SEED);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        MessageBox::ClearShown();
+    }
+
+    void cleanup() { form.reset(); }
+
+    // Japanese under any locale (the tests run under C.UTF-8): Qt's own
+    // dialogs and messages included.
+    void JapaneseThroughout()
+    {
+        QCOMPARE(QLocale().language(), QLocale::Japanese);
+        for (const char* text : {"Save As", "Look in:"}) {
+            const QString translated = QCoreApplication::translate("QFileDialog", text);
+            QVERIFY2(!translated.isEmpty() && translated != QLatin1String(text), text);
+        }
+    }
+
+    // With the fonts the program installs, every text at the default size is
+    // whole, or cut with "…" and whole in its tooltip; nothing sits on a
+    // group box's frame or caption.
+    void TextsWhole()
+    {
+        Start(QStringLiteral("8000"), QStringLiteral("?"));
+        QVERIFY(!ui->Label3->text().isEmpty());
+
+        for (const QLabel* label : form->findChildren<QLabel*>()) {
+            if (!label->isVisibleTo(form.get()) || label->text().isEmpty()) continue;
+            const QFontMetrics metrics(label->font());
+            const QString plain = PlainText(label);
+            if (label->textFormat() == Qt::RichText) {
+                QTextDocument document;
+                document.setDefaultFont(label->font());
+                document.setDocumentMargin(0);
+                document.setHtml(label->text());
+                QVERIFY2(document.size().height() <= label->contentsRect().height(),
+                         qPrintable(QStringLiteral("%1: %2 px of lines in %3 px")
+                                        .arg(label->objectName())
+                                        .arg(document.size().height())
+                                        .arg(label->contentsRect().height())));
+            }
+            for (const QString& line : plain.split(QLatin1Char('\n'))) {
+                const QString context = QStringLiteral("%1: \"%2\" (%3 px) in %4 px")
+                                            .arg(label->objectName(), line)
+                                            .arg(metrics.horizontalAdvance(line))
+                                            .arg(label->contentsRect().width());
+                QVERIFY2(metrics.horizontalAdvance(line) <= label->contentsRect().width(),
+                         qPrintable(context));
+                if (line.endsWith(QChar(0x2026)))
+                    QVERIFY2(label->toolTip().contains(line.chopped(1)), qPrintable(context));
+            }
+        }
+        // The summary's payout line keeps its "%", in the label or its tooltip.
+        const QString summary = QString::fromStdString(form->LastAnalysis().summary);
+        if (PlainText(ui->ResultLabel) != summary) QCOMPARE(ui->ResultLabel->toolTip(), summary);
+
+        for (QCheckBox* box : ui->GroupBox1->findChildren<QCheckBox*>()) {
+            QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->objectName()));
+        }
+        for (QGroupBox* group : {ui->GroupBox1, ui->GroupBox2}) {
+            QStyleOptionGroupBox option;
+            option.initFrom(group);
+            option.text = group->title();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const QRect frame =
+                group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, group);
+            const QRect caption =
+                group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
+            const int baseline =
+                caption.top() +
+                (caption.height() + group->fontMetrics().ascent() - group->fontMetrics().descent()) / 2;
+            for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                const QRect at = child->geometry();
+                const QString context =
+                    QStringLiteral("%1 at %2,%3 %4x%5; frame top %6 bottom %7, caption %8..%9 baseline %10")
+                        .arg(child->objectName())
+                        .arg(at.x())
+                        .arg(at.y())
+                        .arg(at.width())
+                        .arg(at.height())
+                        .arg(frame.top())
+                        .arg(frame.bottom())
+                        .arg(caption.left())
+                        .arg(caption.right())
+                        .arg(baseline);
+                QVERIFY2(at.top() > frame.top() && at.bottom() < frame.bottom(), qPrintable(context));
+                QVERIFY2(at.left() > caption.right() || at.top() >= baseline, qPrintable(context));
+            }
+        }
+
+        // List captions and cells: whole, or whole in their tooltip.
+        for (QTreeWidget* list : {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->ModeStayListView,
+                                  ui->RTCancelListView}) {
+            const QFontMetrics metrics(list->font());
+            const int padding = 2 * list->style()->pixelMetric(QStyle::PM_HeaderMargin) + 2;
+            for (int column = 0; column < list->columnCount(); ++column) {
+                const QString caption = list->headerItem()->text(column);
+                if (metrics.horizontalAdvance(caption) + padding > list->header()->sectionSize(column))
+                    QVERIFY2(list->headerItem()->toolTip(column) == caption, qPrintable(caption));
+                for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                    const QTreeWidgetItem* item = list->topLevelItem(row);
+                    if (metrics.horizontalAdvance(item->text(column)) + padding > list->columnWidth(column))
+                        QVERIFY2(item->toolTip(column) == item->text(column), qPrintable(item->text(column)));
+                }
+            }
+        }
+    }
+
+    // The legend lists every ticked marker by its check box's name, whole,
+    // outside the plot so it covers no data.
+    void SlumpLegend_data()
+    {
+        QTest::addColumn<QStringList>("ticked");
+        QTest::newRow("two") << QStringList{"BIGCheckBox", "REGCheckBox"};
+        QTest::newRow("all seven") << QStringList{"BIGCheckBox",    "REGCheckBox",  "CherryCheckBox",
+                                                  "TawaraCheckBox", "MatuCheckBox", "ChanceCheckBox",
+                                                  "HazureCheckBox"};
+    }
+
+    void SlumpLegend()
+    {
+        QFETCH(QStringList, ticked);
+        Start(QStringLiteral("3000"), QStringLiteral("6"));
+        QStringList expected;
+        for (const QString& name : ticked) {
+            auto* box = form->findChild<QCheckBox*>(name);
+            QVERIFY(box);
+            box->click();
+            expected.append(box->text());
+        }
+        QApplication::processEvents();
+        QChart* chart = form->SlumpGraphView()->Chart();
+        const QGraphicsRectItem* legend = form->SlumpGraphView()->Legend();
+        QVERIFY(legend);
+        const QRectF box = legend->sceneBoundingRect();
+        QStringList listed;
+        for (const QGraphicsItem* item : legend->childItems()) {
+            const auto* text = dynamic_cast<const QGraphicsSimpleTextItem*>(item);
+            if (!text) continue;
+            listed.append(text->text());
+            QVERIFY2(box.contains(text->sceneBoundingRect()), qPrintable(text->text() + " is cut"));
+        }
+        std::sort(expected.begin(), expected.end());
+        std::sort(listed.begin(), listed.end());
+        QCOMPARE(listed, expected);
+        QVERIFY2(!box.intersects(chart->mapRectToScene(chart->plotArea())), "the legend covers the plot");
+        QVERIFY(chart->sceneBoundingRect().contains(box));
+    }
+
+    // Tick labels are round and never repeat, empty, after short and long
+    // runs, zoomed and scrolled; scrolling leaves the mode axis where it is.
+    void AxisTicks()
+    {
+        SlumpGraph* graph = form->SlumpGraphView();
+        BonusBars* bars = form->BonusBarsView();
+        const auto verifyAll = [&](const char* where) {
+            VerifyRoundTicks(graph->bottomAxis, where);
+            VerifyRoundTicks(graph->leftAxis, where);
+            VerifyRoundTicks(bars->bonusAxis, where);
+            VerifyRoundTicks(bars->playAxis, where);
+            QCOMPARE(graph->rightAxis->min(), 0.5);
+            QCOMPARE(graph->rightAxis->max(), 3.5);
+        };
+        verifyAll("empty");
+        Start(QStringLiteral("1"));
+        verifyAll("one play");
+        QVERIFY2(graph->bottomAxis->min() <= 1 && graph->bottomAxis->max() >= 1 &&
+                     graph->bottomAxis->max() - graph->bottomAxis->min() <= 2,
+                 "a one-play run spans its play");
+        Start(QStringLiteral("20000"), QStringLiteral("3"));
+        verifyAll("20000 plays");
+
+        Drag(ui->SlumpChart, Qt::LeftButton, {0.31, 0.17}, {0.47, 0.71});
+        Drag(ui->SlumpChart2, Qt::LeftButton, {0.13, 0.1}, {0.29, 0.83});
+        verifyAll("zoomed");
+        Drag(ui->SlumpChart, Qt::RightButton, {0.5, 0.5}, {0.37, 0.13});
+        Drag(ui->SlumpChart2, Qt::RightButton, {0.5, 0.5}, {0.41, 0.77});
+        verifyAll("scrolled");
+        Drag(ui->SlumpChart, Qt::LeftButton, {0.9, 0.9}, {0.1, 0.1});
+        verifyAll("zoomed out");
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
