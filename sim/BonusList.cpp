@@ -1,6 +1,10 @@
 #include "AnalysisSteps.h"
 #include "NumberFormat.h"
 
+const std::array<std::string_view, BONUS_LIST_COLUMNS> BONUS_LIST_CAPTIONS{
+    "PLAY数", "PLAY数2", "確定役", "RT解除契機", "特殊前兆", "終了移行", "獲得メダル",
+};
+
 std::array<std::string, BONUS_LIST_COLUMNS> BonusListCells(const PlaySeries& series, const BonusLine& line)
 {
     const PlayRow& release = series[line.releaseRow];

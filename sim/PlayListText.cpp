@@ -49,6 +49,15 @@ void AppendCell(const PlayRow& row, int column, std::string& out)
 
 }  // namespace
 
+const std::array<std::string_view, PLAY_LIST_COLUMNS> PLAY_LIST_CAPTIONS{
+    "PLAY数", "PLAY数2", "確定役", "モード", "メダル数", "特殊前兆", "備考",
+};
+
+void AppendPlayListCell(const PlayRow& row, int column, std::string& out)
+{
+    AppendCell(row, column, out);
+}
+
 std::string PlayListCell(const PlayRow& row, int column)
 {
     std::string text;

@@ -39,6 +39,12 @@ void AddSlice(StatTab& tab, const char* label, std::int32_t count, Rgb color)
 
 }  // namespace
 
+const StatTabCaptions REN_CAPTIONS{"1G連情報", {"種別", "当選回数", "当選率", "当選率(1/X)"}};
+const StatTabCaptions KOYAKU_CAPTIONS{"小役出現率", {"絵柄", "出現回数", "出現率", "出現率(1/X)"}};
+const StatTabCaptions MODE_STAY_CAPTIONS{"モード別滞在率",
+                                         {"モード", "滞在プレイ数", "滞在率", "滞在率(1/X)"}};
+const StatTabCaptions RT_CANCEL_CAPTIONS{"RT解除情報", {"種別", "解除回数", "解除率", "解除率(1/X)"}};
+
 StatTab RenTab(const ResultCounts& counts)
 {
     const auto& chain = counts.chain;

@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include <array>
 #include <charconv>
 
 namespace {
@@ -66,13 +67,23 @@ void Row(TextOut& out, std::initializer_list<std::string_view> cells)
     out.EndLine();
 }
 
-void StatSection(TextOut& out, std::string_view caption, std::initializer_list<std::string_view> header,
-                 const StatTab& tab)
+template <std::size_t N>
+void Row(TextOut& out, const std::array<std::string_view, N>& cells)
 {
-    out.Put('\n');
-    out.Put(caption);
+    for (std::size_t k = 0; k < N; ++k) {
+        if (k > 0) out.Put('\t');
+        out.Put(cells[k]);
+    }
     out.EndLine();
-    Row(out, header);
+}
+
+void StatSection(TextOut& out, const StatTabCaptions& captions, const StatTab& tab)
+{
+    out.Put("\n[");
+    out.Put(captions.tab);
+    out.Put(']');
+    out.EndLine();
+    Row(out, captions.columns);
     for (const StatLine& line : tab.lines) Row(out, {line.name, line.count, line.rate, line.inverse});
 }
 
@@ -80,7 +91,7 @@ void PutReport(TextOut& out, const PlaySeries& series, const ResultAnalysis& ana
 {
     out.Put("[PLAY情報]");
     out.EndLine();
-    Row(out, {"PLAY数", "PLAY数2", "確定役", "モード", "メダル数", "特殊前兆", "備考"});
+    Row(out, PLAY_LIST_CAPTIONS);
     for (const PlayRow& row : series.Rows()) {
         AppendPlayListLine(row, out.Text());
         out.EndLine();
@@ -88,17 +99,16 @@ void PutReport(TextOut& out, const PlaySeries& series, const ResultAnalysis& ana
 
     out.Put("\n[ボーナス情報]");
     out.EndLine();
-    Row(out, {"PLAY数", "PLAY数2", "確定役", "RT解除契機", "特殊前兆", "終了移行", "獲得メダル"});
+    Row(out, BONUS_LIST_CAPTIONS);
     for (const BonusLine& line : analysis.bonusLines) {
         const auto cells = BonusListCells(series, line);
         Row(out, {cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6]});
     }
 
-    StatSection(out, "[1G連情報]", {"種別", "当選回数", "当選率", "当選率(1/X)"}, analysis.ren);
-    StatSection(out, "[小役出現率]", {"絵柄", "出現回数", "出現率", "出現率(1/X)"}, analysis.koyaku);
-    StatSection(out, "[モード別滞在率]", {"モード", "滞在プレイ数", "滞在率", "滞在率(1/X)"},
-                analysis.modeStay);
-    StatSection(out, "[RT解除情報]", {"種別", "解除回数", "解除率", "解除率(1/X)"}, analysis.rtCancel);
+    StatSection(out, REN_CAPTIONS, analysis.ren);
+    StatSection(out, KOYAKU_CAPTIONS, analysis.koyaku);
+    StatSection(out, MODE_STAY_CAPTIONS, analysis.modeStay);
+    StatSection(out, RT_CANCEL_CAPTIONS, analysis.rtCancel);
 
     out.Put("\n[シミュレーション結果]");
     out.EndLine();
@@ -160,10 +170,9 @@ void PutCharts(TextOut& out, const PlaySeries& series, const ResultAnalysis& ana
         std::string caption = "[";  // built in steps: GCC 12 misreports "[" + name + "]" at -O3
         caption += MARKER_SERIES_NAMES[k];
         caption += ']';
-        PointSection(out, caption, analysis.markerRows[k], series,
-                     [color](const PlayRow& row) {
-                         return ChartPoint{row.playCount, row.medals, color};
-                     });
+        PointSection(out, caption, analysis.markerRows[k], series, [color](const PlayRow& row) {
+            return ChartPoint{row.playCount, row.medals, color};
+        });
     }
     out.Put("\n[SlumpBSeries]");
     out.EndLine();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "PlaySeries.h"
@@ -26,8 +27,11 @@ enum class ReleaseClass { NotRelease, Chain, Regular, PreSign };  // Chain: 1G�
 ReleaseClass ClassifyRelease(const PlayRow& row) noexcept;
 
 constexpr int PLAY_LIST_COLUMNS = 7;
+extern const std::array<std::string_view, PLAY_LIST_COLUMNS> PLAY_LIST_CAPTIONS;  // "PLAY数" .. "備考"
 // Text of play-list column 0..6 ("PLAY数" .. "備考") of one row.
 std::string PlayListCell(const PlayRow& row, int column);
+// The same text appended to `out`, for writers that avoid a string per cell.
+void AppendPlayListCell(const PlayRow& row, int column, std::string& out);
 // Appends the seven cells of a row joined by TAB (no line end); the fast path
 // of long listings.
 void AppendPlayListLine(const PlayRow& row, std::string& out);
@@ -39,6 +43,8 @@ struct BonusLine {
     std::ptrdiff_t closingRow = -1;
 };
 constexpr int BONUS_LIST_COLUMNS = 7;
+// "PLAY数" .. "獲得メダル"
+extern const std::array<std::string_view, BONUS_LIST_COLUMNS> BONUS_LIST_CAPTIONS;
 // The seven cells of a line; an open line has its last two cells empty.
 std::array<std::string, BONUS_LIST_COLUMNS> BonusListCells(const PlaySeries& series, const BonusLine& line);
 
@@ -60,6 +66,15 @@ struct StatTab {
     std::vector<StatLine> lines;
     std::vector<PieSlice> slices;
 };
+// A tab's caption and its list's four column captions.
+struct StatTabCaptions {
+    std::string_view tab;
+    std::array<std::string_view, 4> columns;
+};
+extern const StatTabCaptions REN_CAPTIONS;        // "1G連情報"
+extern const StatTabCaptions KOYAKU_CAPTIONS;     // "小役出現率"
+extern const StatTabCaptions MODE_STAY_CAPTIONS;  // "モード別滞在率"
+extern const StatTabCaptions RT_CANCEL_CAPTIONS;  // "RT解除情報"
 
 // Marker series of the slump graph, in the order the chart data lists them.
 enum MarkerSeries { MARKER_BIG, MARKER_REG, MARKER_CHERRY, MARKER_BELL, MARKER_BENTOU, MARKER_CHANCE, MARKER_HAZURE, MARKER_COUNT };

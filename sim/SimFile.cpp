@@ -112,13 +112,12 @@ SimWriteResult Failure(SimWriteResult::Status status, std::string message)
     return SimWriteResult{status, std::move(message)};
 }
 
-SimWriteResult WriteInPlace(const std::string& path, std::int32_t setting, std::int32_t playCount,
-                            const PlaySeries& series)
+SimWriteResult WriteInPlace(const std::string& path, const FileContent& content)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
         return Failure(SimWriteResult::Status::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(errno));
-    const bool written = WriteContent(fd, setting, playCount, series);
+    const bool written = content(fd);
     const int writeError = errno;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed)
@@ -155,6 +154,16 @@ std::string EncodeSimFile(std::int32_t setting, std::int32_t playCount, const Pl
 SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::int32_t playCount,
                             const PlaySeries& series)
 {
+    return WriteFileAtomically(path, [&](int fd) { return WriteContent(fd, setting, playCount, series); });
+}
+
+bool WriteAllBytes(int fd, const void* data, std::size_t size)
+{
+    return WriteAll(fd, static_cast<const unsigned char*>(data), size);
+}
+
+SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content)
+{
     if (path.empty()) return Failure(SimWriteResult::Status::CannotCreate, "cannot create a file without a name");
 
     std::string target = path;
@@ -169,7 +178,7 @@ SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode))
         return Failure(SimWriteResult::Status::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(EISDIR));
-    if (exists && !S_ISREG(info.st_mode)) return WriteInPlace(target, setting, playCount, series);
+    if (exists && !S_ISREG(info.st_mode)) return WriteInPlace(target, content);
     // A file the user may not write is not replaced behind their back.
     if (exists && ::access(target.c_str(), W_OK) != 0)
         return Failure(SimWriteResult::Status::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(errno));
@@ -189,7 +198,7 @@ SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::
     }
     ::fchmod(fd, mode);
 
-    const bool written = WriteContent(fd, setting, playCount, series);
+    const bool written = content(fd);
     const int writeError = errno;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "PlaySeries.h"
@@ -30,6 +31,16 @@ struct SimWriteResult {
 // files (devices, pipes) are written in place.
 SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::int32_t playCount,
                             const PlaySeries& series);
+
+// Writes the bytes to the open descriptor; false with errno set on failure.
+using FileContent = std::function<bool(int fd)>;
+
+// The same write for any content (exports): temporary file, rename, and the
+// same failures. Not limited to simulation files despite the result's name.
+SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content);
+
+// Writes all bytes to fd, retrying short writes; false with errno set.
+bool WriteAllBytes(int fd, const void* data, std::size_t size);
 
 struct SimReadResult {
     enum class Status {
