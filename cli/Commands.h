@@ -11,6 +11,7 @@ int ReportCommand(const std::vector<std::string>& args);
 int ChartsCommand(const std::vector<std::string>& args);
 int TheoryCommand(const std::vector<std::string>& args);
 int EstimateCommand(const std::vector<std::string>& args);
+int ExportCommand(const std::vector<std::string>& args);
 
 // What `mirvosim-cli --help` and `mirvosim-cli NAME --help` print of a command.
 struct CommandHelp {
@@ -23,6 +24,7 @@ extern const CommandHelp REPORT_HELP;
 extern const CommandHelp CHARTS_HELP;
 extern const CommandHelp THEORY_HELP;
 extern const CommandHelp ESTIMATE_HELP;
+extern const CommandHelp EXPORT_HELP;
 
 // Writes "error: <message>" on stderr and returns `status`.
 int Fail(int status, const std::string& message);

@@ -9,6 +9,17 @@
 #include "Options.h"
 #include "SimFile.h"
 
+int LoadFileAnalysis(const std::string& path, PlaySeries& series, AnalysisOutcome& outcome)
+{
+    const SimReadResult read = ReadSimFile(path, series);
+    if (read.status == SimReadResult::Status::NotSimFile) return Fail(1, "'" + path + "': " + read.message);
+    if (!read.Ok()) return Fail(1, read.message);
+
+    outcome = AnalyzeSeries(series);
+    if (outcome.status != AnalysisOutcome::Status::Done) return Fail(1, "no plays in file");
+    return 0;
+}
+
 int PrintFileAnalysis(const char* command, const std::vector<std::string>& args, AnalysisWriter write)
 {
     const Options options(command, args, {});
@@ -18,14 +29,8 @@ int PrintFileAnalysis(const char* command, const std::vector<std::string>& args,
 
     try {
         PlaySeries series;
-        const SimReadResult read = ReadSimFile(path, series);
-        if (read.status == SimReadResult::Status::NotSimFile) {
-            return Fail(1, "'" + path + "': " + read.message);
-        }
-        if (!read.Ok()) return Fail(1, read.message);
-
-        const AnalysisOutcome outcome = AnalyzeSeries(series);
-        if (outcome.status != AnalysisOutcome::Status::Done) return Fail(1, "no plays in file");
+        AnalysisOutcome outcome;
+        if (const int status = LoadFileAnalysis(path, series, outcome); status != 0) return status;
 
         if (!write(stdout, series, outcome.analysis)) {
             const int error = errno;

@@ -9,6 +9,10 @@
 
 using AnalysisWriter = bool (*)(std::FILE* out, const PlaySeries& series, const ResultAnalysis& analysis);
 
+// Reads and analyses a simulation file. Returns 0, or the exit status after
+// printing the error; may throw std::bad_alloc or std::length_error.
+int LoadFileAnalysis(const std::string& path, PlaySeries& series, AnalysisOutcome& outcome);
+
 // The body of `report` and `charts`: takes one FILE argument, reads and
 // analyses the file, and has `write` print the result on stdout. Returns the
 // exit status; errors are printed on stderr.

@@ -36,6 +36,18 @@ const CommandHelp CHARTS_HELP = {
     "         slump, mode, marker and bonus-bar points (x, y, r,g,b) and the pie\n"
     "         slices (x, y, label, r,g,b).\n"};
 
+const CommandHelp EXPORT_HELP = {
+    "export", "FILE --what W --format csv|json [--bom] [--lf] [--out PATH]",
+    "export   writes the analysis of a simulation file for spreadsheets and\n"
+    "         scripts, on stdout or through a temporary file into PATH.\n"
+    "  --what W     plays (the play list with the raw record fields), bonuses,\n"
+    "               ren, koyaku, mode_stay, rt_cancel (one rate table), tables\n"
+    "               (the four), summary, or all (CSV: one file per table into\n"
+    "               the folder PATH, whose names are printed on stdout)\n"
+    "  --format F   csv (RFC 4180, UTF-8, CRLF line ends) or json (one document)\n"
+    "  --bom        CSV: start with a UTF-8 byte-order mark, for Excel\n"
+    "  --lf         CSV: LF line ends instead of CRLF\n"};
+
 int Fail(int status, const std::string& message)
 {
     std::fprintf(stderr, "error: %s\n", message.c_str());
