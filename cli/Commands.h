@@ -10,6 +10,7 @@ int RunCommand(const std::vector<std::string>& args);
 int ReportCommand(const std::vector<std::string>& args);
 int ChartsCommand(const std::vector<std::string>& args);
 int TheoryCommand(const std::vector<std::string>& args);
+int CompareCommand(const std::vector<std::string>& args);
 int EstimateCommand(const std::vector<std::string>& args);
 int ExportCommand(const std::vector<std::string>& args);
 
@@ -23,6 +24,7 @@ extern const CommandHelp RUN_HELP;
 extern const CommandHelp REPORT_HELP;
 extern const CommandHelp CHARTS_HELP;
 extern const CommandHelp THEORY_HELP;
+extern const CommandHelp COMPARE_HELP;
 extern const CommandHelp ESTIMATE_HELP;
 extern const CommandHelp EXPORT_HELP;
 

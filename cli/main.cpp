@@ -14,8 +14,9 @@ struct Command {
 };
 
 const Command COMMANDS[] = {
-    {RUN_HELP, RunCommand},       {REPORT_HELP, ReportCommand},     {CHARTS_HELP, ChartsCommand},
-    {THEORY_HELP, TheoryCommand}, {ESTIMATE_HELP, EstimateCommand}, {EXPORT_HELP, ExportCommand},
+    {RUN_HELP, RunCommand},       {REPORT_HELP, ReportCommand},   {CHARTS_HELP, ChartsCommand},
+    {THEORY_HELP, TheoryCommand}, {COMPARE_HELP, CompareCommand}, {ESTIMATE_HELP, EstimateCommand},
+    {EXPORT_HELP, ExportCommand},
 };
 
 const char* const EXIT_STATUS_TEXT =

@@ -1,5 +1,5 @@
 #!/bin/bash
-# mirvosim-cli theory end to end. Usage: cli_theory_test.sh MIRVOSIM_CLI
+# mirvosim-cli theory and compare end to end. Usage: cli_theory_test.sh MIRVOSIM_CLI
 set -u
 cli=$1
 failures=0
@@ -38,5 +38,19 @@ for bad in "--setting 0" "--setting 7" "--setting x" "extra" "--json --json"; do
     [ $? = 2 ] || fail "theory $bad: not refused with status 2"
 done
 
-[ "$failures" = 0 ] && echo "all theory CLI checks passed"
+# compare: a machine run against one setting and against all six.
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+"$cli" run --setting 2 --plays 20000 --seed 3 --out "$dir/r.sim" > /dev/null || fail "run"
+"$cli" compare "$dir/r.sim" --setting 2 > "$dir/one" || fail "compare --setting 2"
+[ "$(sed -n 3p "$dir/one")" = $'項目\tこのシミュレーション\t設定2\t偏差(SE)' ] || fail "compare header"
+[ "$(wc -l < "$dir/one")" = 40 ] || fail "compare: $(wc -l < "$dir/one") lines"
+"$cli" compare "$dir/r.sim" > "$dir/all" || fail "compare"
+[ "$(sed -n 4p "$dir/all" | awk -F'\t' '{print NF}')" = 14 ] || fail "compare: six settings"
+"$cli" compare "$dir/none.sim" > /dev/null 2>&1
+[ $? = 1 ] || fail "compare of a missing file: not status 1"
+"$cli" compare "$dir/r.sim" --setting 9 > /dev/null 2>&1
+[ $? = 2 ] || fail "compare --setting 9: not status 2"
+
+[ "$failures" = 0 ] && echo "all theory and compare checks passed"
 exit "$failures"

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "PlaySeries.h"
 #include "slot/Slot.h"
+#include "theory/RunComparison.h"
 #include "theory/Theory.h"
 
 namespace {
@@ -129,6 +131,61 @@ TEST(TheoryBand, HoldsSimulatedRuns)
         const TheoryBand wide = t.PayoutBand(N / 4);
         EXPECT_NEAR((wide.high - wide.low) / (band.high - band.low), 2.0, 1e-12);
     }
+}
+
+}  // namespace
+
+namespace {
+
+PlayRow Row(int gamesSinceBonus, int medals, int playCount, int outcome, int bonusGame = 0, int preSign = 0,
+            int chainTrigger = 0)
+{
+    PlayRow row{};
+    row.gamesSinceBonus = gamesSinceBonus;
+    row.medals = medals;
+    row.playCount = playCount;
+    row.outcome = outcome;
+    row.bonus = outcome == 7 ? 1 : outcome == 8 ? 2 : 0;
+    row.bonusGame = bonusGame;
+    row.preSign = preSign;
+    row.chainTrigger = chainTrigger;
+    return row;
+}
+
+// Four normal games: a cherry, a BIG by the RT count whose two bonus games net
+// +20, the closing game, and a REG by a cherry pre-sign left open at the end.
+TEST(RunFigures, CountsAsTheSummaryAndTablesDo)
+{
+    PlaySeries series;
+    series.Append(Row(1, 1, 1, 1));
+    series.Append(Row(2, 13, 2, 7));
+    series.Append(Row(2, 25, 2, 2, 1));
+    series.Append(Row(2, 33, 2, 1, 2, 0, 2));
+    series.Append(Row(1, 30, 3, 0));
+    series.Append(Row(2, 42, 4, 8, 0, 1));
+    const RunFigures run = ComputeRunFigures(series);
+    const std::vector<std::string> names = FigureNames();
+    ASSERT_EQ(run.rows.size(), names.size());
+    auto value = [&](const std::string& name) {
+        for (const FigureRow& row : run.rows)
+            if (row.name == name) return row.run;
+        ADD_FAILURE() << name;
+        return std::optional<double>();
+    };
+    EXPECT_EQ(run.plays, 4);
+    EXPECT_DOUBLE_EQ(*value("機械割(%)"), (42 + 12.0) / 12 * 100);
+    EXPECT_EQ(*value("BIG確率(1/X)"), 4.0);
+    EXPECT_EQ(*value("BIG初当り(1/X)"), 4.0);
+    EXPECT_EQ(*value("ボーナス合算(1/X)"), 2.0);
+    EXPECT_EQ(*value("BIG獲得メダル"), 33 - 13 + 15.0);
+    EXPECT_FALSE(value("REG獲得メダル").has_value());  // its line is still open
+    EXPECT_EQ(*value("1G連情報 チェリー"), 1.0);       // one chained cherry of one
+    EXPECT_EQ(*value("小役出現率 チェリー"), 0.25);    // bonus-game cherries do not count
+    EXPECT_EQ(*value("RT解除情報 チェリー解除"), 1.0);
+    EXPECT_EQ(*value("RT解除割合 規定RT消化"), 0.5);
+    EXPECT_FALSE(value("収支σ(1ゲーム)").has_value());
+    // Four games are too few for errors from stretches of the run.
+    for (const FigureRow& row : run.rows) EXPECT_FALSE(row.batchError.has_value()) << row.name;
 }
 
 }  // namespace
