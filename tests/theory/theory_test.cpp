@@ -156,13 +156,11 @@ PlayRow Row(int gamesSinceBonus, int medals, int playCount, int outcome, int bon
 // +20, the closing game, and a REG by a cherry pre-sign left open at the end.
 TEST(RunFigures, CountsAsTheSummaryAndTablesDo)
 {
+    const std::vector<PlayRow> rows = {Row(1, 1, 1, 1),           Row(2, 13, 2, 7), Row(2, 25, 2, 2, 1),
+                                       Row(2, 33, 2, 1, 2, 0, 2), Row(1, 30, 3, 0), Row(2, 42, 4, 8, 0, 1)};
     PlaySeries series;
-    series.Append(Row(1, 1, 1, 1));
-    series.Append(Row(2, 13, 2, 7));
-    series.Append(Row(2, 25, 2, 2, 1));
-    series.Append(Row(2, 33, 2, 1, 2, 0, 2));
-    series.Append(Row(1, 30, 3, 0));
-    series.Append(Row(2, 42, 4, 8, 0, 1));
+    series.Reserve(rows.size());
+    for (const PlayRow& row : rows) series.Append(row);
     const RunFigures run = ComputeRunFigures(series);
     const std::vector<std::string> names = FigureNames();
     ASSERT_EQ(run.rows.size(), names.size());
