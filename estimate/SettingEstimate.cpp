@@ -596,7 +596,14 @@ SettingEstimate EstimateSetting(std::span<const PlayRow> rows, Evidence evidence
         estimate.error = "the series holds no plays";
         return estimate;
     }
-    SeriesLikelihood likelihood = ComputeLikelihood(rows, evidence, withPath);
+    return EstimateFromLikelihood(ComputeLikelihood(rows, evidence, withPath), evidence, prior);
+}
+
+SettingEstimate EstimateFromLikelihood(const SeriesLikelihood& likelihood, Evidence evidence,
+                                       const SettingValues& prior)
+{
+    SettingEstimate estimate;
+    estimate.evidence = evidence;
     estimate.normalGames = likelihood.normalGames;
     estimate.logLikelihood = likelihood.logLikelihood;
     if (!likelihood.impossible.empty()) {

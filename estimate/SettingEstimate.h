@@ -112,5 +112,10 @@ SettingEstimate EstimateSetting(std::span<const PlayRow> rows, Evidence evidence
 // the machine's tables; computed on first use.
 const SettingValues& TheoreticalPayoutPercent();
 
+// The estimate from a likelihood computed before (the path if it holds one),
+// so a new prior needs no new pass over the series.
+SettingEstimate EstimateFromLikelihood(const SeriesLikelihood& likelihood, Evidence evidence,
+                                       const SettingValues& prior);
+
 // Index + 1 of the largest value; the lowest on a tie.
 int MostLikelySetting(const SettingValues& posterior) noexcept;

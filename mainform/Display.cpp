@@ -10,6 +10,7 @@
 
 #include "BonusBars.h"
 #include "ChartOps.h"
+#include "EstimatePage.h"
 #include "MessagePump.h"
 #include "ResultListModel.h"
 #include "SlumpGraph.h"
@@ -85,6 +86,7 @@ void TMainForm::DetachPlayList()
 void TMainForm::ClearResultViews()
 {
     DetachPlayList();
+    estimatePage->Clear();
     for (QTreeWidget* list :
          {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->RTCancelListView, ui->ModeStayListView})
         list->clear();
@@ -122,6 +124,7 @@ bool TMainForm::ShowResult()
     bonusBars->Show(analysis.bonusBars);
     FillStatTabs();
     ShowSummary(ui->ResultLabel, QString::fromStdString(analysis.summary));
+    estimatePage->Show(playSeries);
     saveAllowed = true;
     return true;
 }

@@ -1,6 +1,7 @@
 #include <QComboBox>
 
 #include "ErrorDisplay.h"
+#include "EstimatePage.h"
 #include "HelpLinks.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -44,4 +45,5 @@ void TMainForm::FlevelButtonClick(QObject*)
     // The field is held off while a run could change the Slot under it.
     if (IsBusy()) return;
     ui->FlevelComboBox->setEditText(QString::number(slot.GetSetting()));
+    estimatePage->RevealSetting(slot.GetSetting());
 }

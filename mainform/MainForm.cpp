@@ -73,6 +73,7 @@ TMainForm::TMainForm(QWidget* parent)
     slot.SetSetting(1);
     BuildWindow();
     BuildCharts();
+    BuildEstimatePage();
     ConnectHandlers();
 }
 

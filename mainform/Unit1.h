@@ -19,6 +19,7 @@ class QLabel;
 class QPieSeries;
 class QTimer;
 class BonusBars;
+class EstimatePage;
 class ResultListModel;
 class SlumpGraph;
 class TAboutBox;
@@ -138,6 +139,7 @@ public:
     const ResultAnalysis& LastAnalysis() const { return analysis; }
     ResultListModel* ResultListViewModel() const { return resultListModel; }
     SlumpGraph* SlumpGraphView() const { return slumpGraph; }
+    EstimatePage* EstimatePageView() const { return estimatePage; }
 
     // Chart series that the layout cannot hold; built with the window.
     QPieSeries* RenSeries = nullptr;
@@ -154,6 +156,7 @@ protected:
 private:
     void BuildWindow();
     void BuildCharts();
+    void BuildEstimatePage();
     void ConnectHandlers();
     void SetBusyControls(bool enabled);
     void StartCommand();
@@ -172,5 +175,6 @@ private:
     QLabel* statusPanel[2] = {nullptr, nullptr};
     ResultListModel* resultListModel = nullptr;
     SlumpGraph* slumpGraph = nullptr;
+    EstimatePage* estimatePage = nullptr;
     ResultAnalysis analysis;
 };
