@@ -1,4 +1,8 @@
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <cstdint>
 #include <cstdio>
@@ -25,11 +29,35 @@ struct RunOptions {
     int sims = 1;
     std::optional<std::uint32_t> seed;
     std::string out;
+    bool sync = true;
 };
+
+// True when `path` is the file or pipe this process's stdout already writes to.
+bool IsStdout(const std::string& path)
+{
+    struct stat file {};
+    struct stat out {};
+    return ::stat(path.c_str(), &file) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 &&
+           file.st_dev == out.st_dev && file.st_ino == out.st_ino;
+}
+
+// The list of written files must reach its reader: a full disk or a closed
+// stream is a failure like any other write.
+int FinishListing(std::FILE* listing, int status)
+{
+    if (std::fflush(listing) != 0 || std::ferror(listing)) {
+        const int error = errno;
+        const int failed =
+            Fail(1, std::string("cannot write the list of written files: ") + std::strerror(error));
+        return status == 0 ? failed : status;
+    }
+    return status;
+}
 
 RunOptions ParseOptions(const std::vector<std::string>& args)
 {
-    const Options given("run", args, {{"--setting"}, {"--plays"}, {"--sims"}, {"--seed"}, {"--out"}});
+    const Options given(
+        "run", args, {{"--setting"}, {"--plays"}, {"--sims"}, {"--seed"}, {"--out"}, {"--no-sync", false}});
     if (!given.Operands().empty())
         throw UsageError("unexpected argument '" + given.Operands().front() +
                          "' (see mirvosim-cli run --help)");
@@ -46,6 +74,7 @@ RunOptions ParseOptions(const std::vector<std::string>& args)
         options.seed = static_cast<std::uint32_t>(*seed);
     options.out = given.Required("--out");
     if (options.out.empty()) throw UsageError("--out must name a file");
+    options.sync = !given.Flag("--no-sync");
     return options;
 }
 
@@ -55,7 +84,7 @@ int RunCommand(const std::vector<std::string>& args)
 {
     const RunOptions options = ParseOptions(args);
 
-    const std::int64_t maxPlays = MaxPlaysForMemory();
+    const std::int64_t maxPlays = MaxPlaysForSeries();
     if (maxPlays > 0 && options.plays > maxPlays)
         return Fail(2, "--plays " + std::to_string(options.plays) +
                            " needs more memory than this machine has (at most " + std::to_string(maxPlays) +
@@ -64,6 +93,7 @@ int RunCommand(const std::vector<std::string>& args)
     const std::uint32_t seed = options.seed ? *options.seed : static_cast<std::uint32_t>(std::time(nullptr));
     if (!options.seed) std::fprintf(stderr, "seed: %u\n", seed);
 
+    SetSyncWrites(options.sync);
     RandomSource random;
     random.Seed(seed);
     Slot slot(random);
@@ -72,11 +102,20 @@ int RunCommand(const std::vector<std::string>& args)
     try {
         if (options.sims == 1) {
             RunSingle(slot, random, options.plays, options.setting, series);
+            if (IsStdout(options.out)) {
+                // Written where stdout stands, as any output is (a pipe, or a
+                // file opened for appending), never renamed over; the name
+                // goes to stderr so it stays out of the data.
+                if (!WriteSimTo(STDOUT_FILENO, slot.GetSetting(), slot.playCount, series))
+                    return Fail(1, "cannot write '" + options.out + "': " + std::strerror(errno));
+                std::fprintf(stderr, "%s\n", options.out.c_str());
+                return 0;
+            }
             const SimWriteResult written =
                 WriteSimFile(options.out, slot.GetSetting(), slot.playCount, series);
             if (!written.Ok()) return Fail(1, written.message);
             std::printf("%s\n", options.out.c_str());
-            return 0;
+            return FinishListing(stdout, 0);
         }
 
         const bool showProgress = ::isatty(STDERR_FILENO) != 0;
@@ -95,12 +134,11 @@ int RunCommand(const std::vector<std::string>& args)
                          }
                          return true;
                      });
-        std::fflush(stdout);
         if (result.status == BatchResult::Status::FileError) {
             if (showProgress && shownPercent >= 0) std::fputc('\n', stderr);
-            return Fail(1, result.message);
+            return FinishListing(stdout, Fail(1, result.message));
         }
-        return 0;
+        return FinishListing(stdout, 0);
     } catch (const std::bad_alloc&) {
         return Fail(1, "not enough memory for " + std::to_string(options.plays) + " plays");
     }

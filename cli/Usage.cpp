@@ -18,6 +18,8 @@ const CommandHelp RUN_HELP = {"run", "--setting X --plays N [--sims K] [--seed S
                               "               <setting>_<plays>_<i> put before the first '.' of the file\n"
                               "               name (runs/test.sim -> runs/test3_800_12.sim), or at its end\n"
                               "               when the name has no '.'.\n"
+                              "  --no-sync    do not wait until each file is on the disk; faster for\n"
+                              "               throw-away batches, but a power cut may leave files empty\n"
                               "         The random source is seeded once; all K simulations continue one\n"
                               "         sequence, as in one start of the window. Every written file name is\n"
                               "         printed on stdout, one a line (on stderr when the file itself goes\n"

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "Commands.h"
 #include "Options.h"
 #include "Version.h"
@@ -45,6 +46,7 @@ std::string CommandUsage(const CommandHelp& help)
 
 int main(int argc, char** argv)
 {
+    InstallWriteSignalHandlers();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::fputs(Usage().c_str(), stderr);

@@ -111,7 +111,8 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
             saveAllowed = false;
         }
         const bool failed = read.status == SimReadResult::Status::ReadError ||
-                            read.status == SimReadResult::Status::CannotOpen;
+                            read.status == SimReadResult::Status::CannotOpen ||
+                            read.status == SimReadResult::Status::TooLarge;
         MessageBox::ShowError(
             this, failed ? QStringLiteral("シミュレーションファイルを読み込めませんでした。\n%1").arg(path)
                          : NOT_SIM_FILE_TEXT);

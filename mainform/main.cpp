@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "AppSetup.h"
+#include "AtomicFile.h"
 #include "CommandLine.h"
 #include "ErrorDisplay.h"
 #include "Unit1.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv)
     if (early.action == CommandLine::Action::Version || early.action == CommandLine::Action::Help)
         return AnswerCommandLine(early);
 
+    // Logout or shutdown during a save or batch leaves no temporary file.
+    InstallWriteSignalHandlers();
     QApplication app(argc, argv);
     const CommandLine line = ParseCommandLine(QApplication::arguments().mid(1));
     if (const int status = AnswerCommandLine(line); status >= 0) return status;

@@ -1,5 +1,11 @@
 #include "PlaySeries.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+
 #include "Slot.h"
 
 PlayRow PlayRow::FromSlot(const Slot& slot) noexcept
@@ -41,4 +47,27 @@ void PlayRow::SetField(int j, std::int32_t value) noexcept
     case 9: bonusGame = value; break;
     default: chainTrigger = value; break;
     }
+}
+
+std::uint64_t SeriesMemoryBudget()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    std::uint64_t budget = 0;
+    if (pages > 0 && pageSize > 0)
+        budget = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 2;
+    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit limit{};
+        if (::getrlimit(resource, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) continue;
+        const std::uint64_t half = static_cast<std::uint64_t>(limit.rlim_cur) / 2;
+        budget = budget == 0 ? half : std::min(budget, half);
+    }
+    return budget;
+}
+
+std::size_t MaxSeriesRows()
+{
+    const std::uint64_t budget = SeriesMemoryBudget();
+    if (budget == 0) return SIZE_MAX;
+    return static_cast<std::size_t>(std::min<std::uint64_t>(budget / sizeof(PlayRow), SIZE_MAX));
 }

@@ -53,9 +53,18 @@ public:
     using RowVector = std::vector<PlayRow, LargeBlockAllocator<PlayRow>>;
     const RowVector& Rows() const noexcept { return rows; }
     std::size_t MemoryBytes() const noexcept { return rows.capacity() * sizeof(PlayRow); }
+    std::size_t Capacity() const noexcept { return rows.capacity(); }
 
     friend bool operator==(const PlaySeries&, const PlaySeries&) = default;
 
 private:
     RowVector rows;
 };
+
+// Bytes this process may give to play series: half of the machine's memory,
+// and no more than half of an address-space or data-size limit set on the
+// process. 0 if unknown.
+std::uint64_t SeriesMemoryBudget();
+
+// The most rows a series may hold within that budget; SIZE_MAX if unknown.
+std::size_t MaxSeriesRows();

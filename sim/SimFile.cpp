@@ -1,5 +1,7 @@
 #include "SimFile.h"
 
+#include "FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,8 +9,6 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -64,27 +64,14 @@ void EncodeHeader(std::int32_t setting, std::int32_t playCount, unsigned char* o
     PutInt32(out + 8, playCount);
 }
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
-std::string Reason(int error) { return std::strerror(error); }
-
-// Writes all bytes, retrying short writes; false with errno set on failure.
-bool WriteAll(int fd, const unsigned char* data, std::size_t size)
+std::string Quoted(const std::string& path)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return "'" + path + "'";
+}
+
+std::string Reason(int error)
+{
+    return std::strerror(error);
 }
 
 // Streams the header and every record to fd; false with errno set on failure.
@@ -92,7 +79,7 @@ bool WriteContent(int fd, std::int32_t setting, std::int32_t playCount, const Pl
 {
     unsigned char header[SIM_HEADER_BYTES];
     EncodeHeader(setting, playCount, header);
-    if (!WriteAll(fd, header, sizeof header)) return false;
+    if (!WriteAllBytes(fd, header, sizeof header)) return false;
 
     const std::size_t total = series.Size();
     if (total == 0) return true;
@@ -101,43 +88,10 @@ bool WriteContent(int fd, std::int32_t setting, std::int32_t playCount, const Pl
     for (std::size_t done = 0; done < total;) {
         const std::size_t count = std::min(CHUNK_ROWS, total - done);
         EncodeRows(rows + done, count, buffer.data());
-        if (!WriteAll(fd, buffer.data(), count * SIM_RECORD_BYTES)) return false;
+        if (!WriteAllBytes(fd, buffer.data(), count * SIM_RECORD_BYTES)) return false;
         done += count;
     }
     return true;
-}
-
-SimWriteResult Failure(SimWriteResult::Status status, std::string message)
-{
-    return SimWriteResult{status, std::move(message)};
-}
-
-SimWriteResult WriteInPlace(const std::string& path, const FileContent& content)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return Failure(SimWriteResult::Status::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(errno));
-    const bool written = content(fd);
-    const int writeError = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed)
-        return Failure(SimWriteResult::Status::WriteFailed,
-                       "cannot write " + Quoted(path) + ": " + Reason(written ? errno : writeError));
-    return {};
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -151,67 +105,15 @@ std::string EncodeSimFile(std::int32_t setting, std::int32_t playCount, const Pl
     return bytes;
 }
 
+bool WriteSimTo(int fd, std::int32_t setting, std::int32_t playCount, const PlaySeries& series)
+{
+    return WriteContent(fd, setting, playCount, series);
+}
+
 SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::int32_t playCount,
                             const PlaySeries& series)
 {
     return WriteFileAtomically(path, [&](int fd) { return WriteContent(fd, setting, playCount, series); });
-}
-
-bool WriteAllBytes(int fd, const void* data, std::size_t size)
-{
-    return WriteAll(fd, static_cast<const unsigned char*>(data), size);
-}
-
-SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content)
-{
-    if (path.empty()) return Failure(SimWriteResult::Status::CannotCreate, "cannot create a file without a name");
-
-    std::string target = path;
-    struct stat linkInfo {};
-    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-        // Replace the file the link points to, not the link.
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
-    }
-
-    struct stat info {};
-    const bool exists = ::stat(target.c_str(), &info) == 0;
-    if (exists && S_ISDIR(info.st_mode))
-        return Failure(SimWriteResult::Status::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(EISDIR));
-    if (exists && !S_ISREG(info.st_mode)) return WriteInPlace(target, content);
-    // A file the user may not write is not replaced behind their back.
-    if (exists && ::access(target.c_str(), W_OK) != 0)
-        return Failure(SimWriteResult::Status::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(errno));
-
-    std::string temp = FolderOf(target) + "/." + NameOf(target) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return Failure(SimWriteResult::Status::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(errno));
-
-    mode_t mode = 0;
-    if (exists) {
-        mode = info.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
-
-    const bool written = content(fd);
-    const int writeError = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        const int error = written ? errno : writeError;
-        ::unlink(temp.c_str());
-        return Failure(SimWriteResult::Status::WriteFailed, "cannot write " + Quoted(path) + ": " + Reason(error));
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return Failure(SimWriteResult::Status::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(error));
-    }
-    return {};
 }
 
 namespace {
@@ -293,48 +195,65 @@ SimReadResult ReadSimBytes(const unsigned char* data, std::size_t size, PlaySeri
     return result;
 }
 
-SimReadResult ReadSimFile(const std::string& path, PlaySeries& series)
+SimReadResult ReadSimFile(const std::string& path, PlaySeries& series, std::size_t maxRows)
 {
     series.Clear();
     SimReadResult result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.status = SimReadResult::Status::CannotOpen;
-        result.message = "cannot open " + Quoted(path) + ": " + Reason(errno);
+    const auto fail = [&](SimReadResult::Status status, std::string message) {
+        series.Clear();
+        series.ShrinkToFit();
+        result.status = status;
+        result.message = std::move(message);
         return result;
-    }
+    };
+    const auto tooLarge = [&] {
+        return fail(SimReadResult::Status::TooLarge, "cannot read " + Quoted(path) + ": more than " +
+                                                         std::to_string(maxRows) +
+                                                         " records do not fit in this machine's memory");
+    };
+
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.IsOpen())
+        return fail(SimReadResult::Status::CannotOpen, "cannot open " + Quoted(path) + ": " + Reason(errno));
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        result.status = SimReadResult::Status::CannotOpen;
-        result.message = "cannot open " + Quoted(path) + ": " + Reason(EISDIR);
-        return result;
-    }
+    if (::fstat(file.Get(), &info) == 0 && S_ISDIR(info.st_mode))
+        return fail(SimReadResult::Status::CannotOpen, "cannot open " + Quoted(path) + ": " + Reason(EISDIR));
+    const bool sized = S_ISREG(info.st_mode) && info.st_size > 0;
+    const std::size_t sizedRows =
+        sized && static_cast<std::uint64_t>(info.st_size) >= SIM_HEADER_BYTES
+            ? static_cast<std::size_t>((static_cast<std::uint64_t>(info.st_size) - SIM_HEADER_BYTES) /
+                                       SIM_RECORD_BYTES)
+            : 0;
 
     SimDecoder decoder(series);
     std::vector<unsigned char> buffer(CHUNK_ROWS * SIM_RECORD_BYTES);
     bool reserved = false;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t n = ::read(file.Get(), buffer.data(), buffer.size());
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int error = errno;
-            ::close(fd);
-            series.Clear();
-            result.status = SimReadResult::Status::ReadError;
-            result.message = "cannot read " + Quoted(path) + ": " + Reason(error);
-            return result;
+            return fail(SimReadResult::Status::ReadError,
+                        "cannot read " + Quoted(path) + ": " + Reason(errno));
         }
         if (n == 0) break;
+        if (decoder.IsSimFile()) {
+            if (!reserved && sized) {
+                // The size on disk, never a value in the file, bounds the reservation.
+                if (sizedRows > maxRows) return tooLarge();
+                series.Reserve(sizedRows);
+                reserved = true;
+            } else if (!sized && series.Capacity() - series.Size() < CHUNK_ROWS) {
+                // A stream grows in steps that stop at the limit, so an
+                // endless one is refused before it can take more.
+                const std::size_t wanted = std::max(series.Capacity() * 2, CHUNK_ROWS);
+                series.Reserve(
+                    std::min(wanted, maxRows < SIZE_MAX - CHUNK_ROWS ? maxRows + CHUNK_ROWS : maxRows));
+            }
+        }
         decoder.Feed(buffer.data(), static_cast<std::size_t>(n));
         if (decoder.HeaderDone() && !decoder.IsSimFile()) break;
-        if (decoder.IsSimFile() && !reserved && S_ISREG(info.st_mode) && info.st_size > 0) {
-            // The size on disk, never a value in the file, bounds the reservation.
-            series.Reserve(static_cast<std::size_t>(info.st_size) / SIM_RECORD_BYTES);
-            reserved = true;
-        }
+        if (series.Size() > maxRows) return tooLarge();
     }
-    ::close(fd);
     if (!decoder.IsSimFile()) {
         series.Clear();
         return NotSimFile();

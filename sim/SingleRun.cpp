@@ -45,3 +45,9 @@ std::int64_t MaxPlaysForMemory()
     const std::uint64_t usable = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 2;
     return static_cast<std::int64_t>(usable / BYTES_PER_PLAY);
 }
+
+std::int64_t MaxPlaysForSeries()
+{
+    const double bytesPerPlay = RESERVED_ROWS_PER_PLAY * sizeof(PlayRow);
+    return static_cast<std::int64_t>(static_cast<double>(SeriesMemoryBudget()) / bytesPerPlay);
+}

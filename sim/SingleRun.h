@@ -27,3 +27,7 @@ std::uint64_t EstimateRunBytes(std::int64_t plays);
 // Largest number of plays this machine can hold in memory with the display of
 // the result, leaving room for the rest of the system. 0 if unknown.
 std::int64_t MaxPlaysForMemory();
+
+// Largest number of plays whose run fits SeriesMemoryBudget when only the
+// series is kept (the command line). 0 if unknown.
+std::int64_t MaxPlaysForSeries();

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <filesystem>
@@ -27,10 +30,11 @@ std::string Quote(const std::string& text)
     return quoted + "'";
 }
 
-CliResult Cli(const std::string& args, const TempDir& dir)
+// Runs a shell command line in which CLI stands for the program.
+CliResult Shell(const std::string& line, const TempDir& dir)
 {
     const std::string errFile = dir.File("stderr.txt");
-    const std::string command = std::string(MIRVOSIM_CLI) + " " + args + " 2>" + Quote(errFile);
+    const std::string command = "CLI=" + Quote(MIRVOSIM_CLI) + "; { " + line + "; } 2>" + Quote(errFile);
     CliResult result;
     FILE* pipe = ::popen(command.c_str(), "r");
     char buffer[4096];
@@ -43,6 +47,21 @@ CliResult Cli(const std::string& args, const TempDir& dir)
     return result;
 }
 
+CliResult Cli(const std::string& args, const TempDir& dir)
+{
+    return Shell("\"$CLI\" " + args, dir);
+}
+
+std::string LibraryRun(std::uint32_t seed, int plays, int setting)
+{
+    RandomSource random;
+    random.Seed(seed);
+    Slot slot(random);
+    PlaySeries series;
+    RunSingle(slot, random, plays, {false, setting}, series);
+    return EncodeSimFile(setting, plays, series);
+}
+
 TEST(CliRun, SingleRunWritesTheSameFileAsTheLibrary)
 {
     TempDir dir;
@@ -52,12 +71,7 @@ TEST(CliRun, SingleRunWritesTheSameFileAsTheLibrary)
     EXPECT_EQ(result.out, out + "\n");
     EXPECT_EQ(result.err, "");
 
-    RandomSource random;
-    random.Seed(99);
-    Slot slot(random);
-    PlaySeries series;
-    RunSingle(slot, random, 3000, {false, 4}, series);
-    EXPECT_EQ(ReadBytes(out), EncodeSimFile(4, 3000, series));
+    EXPECT_EQ(ReadBytes(out), LibraryRun(99, 3000, 4));
 
     const std::string again = dir.File("again.sim");
     ASSERT_EQ(Cli("run --setting=4 --plays=3000 --seed=99 --out=" + Quote(again), dir).status, 0);
@@ -181,6 +195,83 @@ TEST(CliRun, UnwritableFileIsAnErrorAfterTheFilesBeforeIt)
     EXPECT_NE(batch.err.find("r1_10_2.sim"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(dir.File("r1_10_1.sim")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("r1_10_3.sim")));
+}
+
+TEST(CliRun, OutputOnStdoutKeepsTheDataClean)
+{
+    TempDir dir;
+    const std::string run = "\"$CLI\" run --setting 2 --plays 300 --seed 5 ";
+    const std::string expected = LibraryRun(5, 300, 2);
+
+    const CliResult piped = Shell(run + "--out /dev/stdout | cat", dir);
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, expected);
+    EXPECT_EQ(piped.err, "/dev/stdout\n");
+
+    // Appended where stdout stands, not renamed over the file it writes to.
+    const std::string log = dir.File("log");
+    WriteBytes(log, "before\n");
+    EXPECT_EQ(Shell(run + "--out /dev/stdout >> " + Quote(log), dir).status, 0);
+    EXPECT_EQ(ReadBytes(log), "before\n" + expected);
+    std::filesystem::remove(log);
+
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    const struct {
+        std::string line;
+        std::string message;
+    } full[] = {
+        {run + "--out /dev/stdout > /dev/full",
+         "error: cannot write '/dev/stdout': No space left on device\n"},
+        {run + "--out " + Quote(dir.File("a.sim")) + " > /dev/full",
+         "error: cannot write the list of written files: No space left on device\n"},
+        {run + "--sims 2 --out " + Quote(dir.File("b.sim")) + " > /dev/full",
+         "error: cannot write the list of written files: No space left on device\n"},
+    };
+    for (const auto& c : full) {
+        const CliResult result = Shell(c.line, dir);
+        EXPECT_EQ(result.status, 1) << c.line;
+        EXPECT_EQ(result.err, c.message) << c.line;
+    }
+    EXPECT_EQ(ReadBytes(dir.File("a.sim")), expected);  // the file itself was written
+}
+
+TEST(CliRun, EndlessPipeIsRefusedWithinTheMemoryLimit)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+    TempDir dir;
+    // 128 MB of address space: the bound is met long before memory runs out.
+    const CliResult result = Shell(
+        "(printf '\\5\\0\\0\\0\\1\\0\\0\\0\\n\\0\\0\\0'; cat /dev/zero) | "
+        "(ulimit -v 131072; exec \"$CLI\" report /dev/stdin)",
+        dir);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.rfind("error: cannot read '/dev/stdin': more than ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(" records do not fit in this machine's memory\n"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
+TEST(CliRun, MemoryLimitCountsOnlyWhatTheCommandLineHolds)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+    TempDir dir;
+    // Under 4 GB of address space the budget is half of it (or of the
+    // machine): the series alone takes 1.45 rows of 44 bytes per play, where
+    // the window's own estimate (120 bytes a play) would allow half as many.
+    const CliResult tooMany =
+        Shell("ulimit -v 4194304; exec \"$CLI\" run --setting 1 --plays 2000000000 --out x.sim", dir);
+    EXPECT_EQ(tooMany.status, 2);
+    const auto at = tooMany.err.find("(at most ");
+    ASSERT_NE(at, std::string::npos) << tooMany.err;
+    const double most = std::stod(tooMany.err.substr(at + 9));
+    const double physicalHalf =
+        static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 2;
+    const double expected = std::min(physicalHalf, 2147483648.0) / (1.45 * 44);
+    EXPECT_NEAR(most, expected, expected * 1e-6);  // only the rounding down to whole plays differs
 }
 
 TEST(CliRun, HelpDescribesTheCommands)

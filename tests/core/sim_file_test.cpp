@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <new>
 
 #include "FileSizeLimit.h"
 #include "RandomSource.h"
@@ -10,6 +16,26 @@
 #include "TestSupport.h"
 
 namespace {
+
+// Lets this process map only `room` bytes more than it has mapped now.
+class AddressSpaceLimit {
+public:
+    explicit AddressSpaceLimit(std::size_t room)
+    {
+        getrlimit(RLIMIT_AS, &saved);
+        std::size_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlimit tight = saved;
+        tight.rlim_cur = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + room;
+        setrlimit(RLIMIT_AS, &tight);
+    }
+    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &saved); }
+    AddressSpaceLimit(const AddressSpaceLimit&) = delete;
+    AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
+
+private:
+    rlimit saved{};
+};
 
 PlaySeries SampleSeries(int plays, std::uint32_t seed = 11)
 {
@@ -26,9 +52,10 @@ TEST(SimFile, HeaderAndRecordsAreLittleEndianInt32)
     PlaySeries series;
     series.Append(PlayRow{1, -3, 1, 0, 0, 0, 0, 0, 0, 0, 0});
     const std::string bytes = EncodeSimFile(3, 800, series);
-    const std::string expected("\x05\0\0\0\x03\0\0\0\x20\x03\0\0"
-                               "\x01\0\0\0\xfd\xff\xff\xff\x01\0\0\0",
-                               24);
+    const std::string expected(
+        "\x05\0\0\0\x03\0\0\0\x20\x03\0\0"
+        "\x01\0\0\0\xfd\xff\xff\xff\x01\0\0\0",
+        24);
     ASSERT_EQ(bytes.size(), 12u + 44u);
     EXPECT_EQ(bytes.substr(0, 24), expected);
 }
@@ -96,8 +123,9 @@ TEST(SimFile, WhatIsNotASimulationFile)
         EXPECT_TRUE(back.Empty()) << c.what;
 
         back.Append(PlayRow{});
-        EXPECT_EQ(ReadSimBytes(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size(), back).status,
-                  SimReadResult::Status::NotSimFile)
+        EXPECT_EQ(
+            ReadSimBytes(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size(), back).status,
+            SimReadResult::Status::NotSimFile)
             << c.what;
     }
 
@@ -119,7 +147,8 @@ TEST(SimFile, MissingFilesAndFoldersAreReportedWithTheirName)
     const SimWriteResult noFolder = WriteSimFile(dir.File("no/such/folder.sim"), 1, 1, SampleSeries(1));
     EXPECT_EQ(noFolder.status, SimWriteResult::Status::CannotCreate);
     EXPECT_NE(noFolder.message.find("folder.sim"), std::string::npos);
-    EXPECT_EQ(WriteSimFile(dir.path.string(), 1, 1, SampleSeries(1)).status, SimWriteResult::Status::CannotCreate);
+    EXPECT_EQ(WriteSimFile(dir.path.string(), 1, 1, SampleSeries(1)).status,
+              SimWriteResult::Status::CannotCreate);
 }
 
 TEST(SimFile, FullDeviceIsAFailedWriteNotASuccess)
@@ -155,7 +184,8 @@ TEST(SimFile, ReplacingKeepsPermissionsAndFollowsLinks)
     TempDir dir;
     const std::string file = dir.File("target.sim");
     ASSERT_TRUE(WriteSimFile(file, 1, 1, SampleSeries(1)).Ok());
-    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
                                            std::filesystem::perms::group_read);
     const std::string link = dir.File("link.sim");
     std::filesystem::create_symlink(file, link);
@@ -167,6 +197,115 @@ TEST(SimFile, ReplacingKeepsPermissionsAndFollowsLinks)
     EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                   std::filesystem::perms::group_read);
+}
+
+TEST(SimFile, NamesUpToTheFolderLimitAreWritten)
+{
+    TempDir dir;
+    std::string kana;
+    while (kana.size() + 3 <= 255) kana += "あ";  // 255 bytes, cut inside a character by a naive shortening
+    const std::string names[] = {std::string(247, 'a'), std::string(248, 'b'), std::string(251, 'c') + ".sim",
+                                 kana};
+    const PlaySeries series = SampleSeries(30);
+    for (const std::string& name : names) {
+        const std::string file = dir.File(name);
+        for (int pass = 0; pass < 2; ++pass) {  // create, then replace
+            const SimWriteResult written = WriteSimFile(file, 2, 30, series);
+            ASSERT_TRUE(written.Ok()) << name.size() << " bytes: " << written.message;
+        }
+        PlaySeries back;
+        EXPECT_TRUE(ReadSimFile(file, back).Ok() && back == series) << name.size() << " bytes";
+        EXPECT_EQ(FilesIn(dir.path), 1u) << name.size() << " bytes";
+        std::filesystem::remove(file);
+    }
+}
+
+TEST(SimFile, DanglingLinksAreFollowedAndLoopsRefused)
+{
+    TempDir dir;
+    const PlaySeries series = SampleSeries(10);
+    std::filesystem::create_directory(dir.File("sub"));
+
+    // A link to a file not made yet, and a chain of two such links.
+    std::filesystem::create_symlink("sub/new.sim", dir.File("link.sim"));
+    ASSERT_TRUE(WriteSimFile(dir.File("link.sim"), 1, 10, series).Ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.sim")));
+    EXPECT_EQ(ReadBytes(dir.File("sub/new.sim")), EncodeSimFile(1, 10, series));
+
+    std::filesystem::create_symlink(dir.File("chain2.sim"), dir.File("chain1.sim"));
+    std::filesystem::create_symlink("sub/end.sim", dir.File("chain2.sim"));
+    ASSERT_TRUE(WriteSimFile(dir.File("chain1.sim"), 1, 10, series).Ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("chain1.sim")) &&
+                std::filesystem::is_symlink(dir.File("chain2.sim")));
+    EXPECT_EQ(ReadBytes(dir.File("sub/end.sim")), EncodeSimFile(1, 10, series));
+
+    // Loops stay as they are and the write is refused.
+    std::filesystem::create_symlink("self.sim", dir.File("self.sim"));
+    std::filesystem::create_symlink("b.sim", dir.File("a.sim"));
+    std::filesystem::create_symlink("a.sim", dir.File("b.sim"));
+    for (const char* name : {"self.sim", "a.sim"}) {
+        const SimWriteResult written = WriteSimFile(dir.File(name), 1, 10, series);
+        EXPECT_EQ(written.status, SimWriteResult::Status::CannotCreate) << name;
+        EXPECT_NE(written.message.find("Too many levels of symbolic links"), std::string::npos)
+            << written.message;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(name))) << name;
+    }
+
+    // A link into a folder that does not exist names that folder.
+    std::filesystem::create_symlink("gone/x.sim", dir.File("nowhere.sim"));
+    const SimWriteResult nowhere = WriteSimFile(dir.File("nowhere.sim"), 1, 10, series);
+    EXPECT_EQ(nowhere.status, SimWriteResult::Status::CannotCreate);
+    EXPECT_NE(nowhere.message.find("the folder '" + dir.File("gone") + "' does not exist"), std::string::npos)
+        << nowhere.message;
+    EXPECT_EQ(FilesIn(dir.path), 8u);  // sub and seven links: no temporary file anywhere
+}
+
+TEST(SimFile, ReadOnlyFolderIsNamedAsTheCause)
+{
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
+    const std::string folder = dir.File("ro");
+    std::filesystem::create_directory(folder);
+    const std::string file = folder + "/exist.sim";
+    WriteBytes(file, "old");
+    std::filesystem::permissions(folder,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const SimWriteResult written = WriteSimFile(file, 1, 1, SampleSeries(1));
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    EXPECT_EQ(written.status, SimWriteResult::Status::CannotCreate);
+    EXPECT_EQ(written.message, "cannot create '" + file + "': the folder '" + folder +
+                                   "' is not writable (Permission denied)");
+    EXPECT_EQ(ReadBytes(file), "old");
+}
+
+TEST(SimFile, UnsyncedWritesGiveTheSameFile)
+{
+    TempDir dir;
+    const PlaySeries series = SampleSeries(100);
+    SetSyncWrites(false);
+    const SimWriteResult written = WriteSimFile(dir.File("fast.sim"), 5, 100, series);
+    SetSyncWrites(true);
+    ASSERT_TRUE(written.Ok());
+    EXPECT_EQ(ReadBytes(dir.File("fast.sim")), EncodeSimFile(5, 100, series));
+}
+
+TEST(SimFile, ReadingReleasesItsDescriptorWhenMemoryRunsOut)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+    TempDir dir;
+    const std::string file = dir.File("big.sim");
+    WriteBytes(file, EncodeSimFile(1, 1, SampleSeries(1)));
+    std::filesystem::resize_file(file, std::uintmax_t{400} << 20);  // sparse: no disk used
+    const std::size_t before = FilesIn("/proc/self/fd");
+    {
+        // Room for the read buffer, not for the reservation of the file's rows.
+        AddressSpaceLimit limit(std::size_t{64} << 20);
+        PlaySeries back;
+        EXPECT_THROW(ReadSimFile(file, back, SIZE_MAX), std::bad_alloc);
+    }
+    EXPECT_EQ(FilesIn("/proc/self/fd"), before);
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+// Writing a file so that its name never shows a partial file: the content goes
+// to a temporary file beside the target (".<target name>.XXXXXX", shortened
+// so it fits the folder's name limit), is flushed to the disk, and is renamed
+// over the target; then the folder is flushed. A write that fails or is
+// interrupted by SIGINT, SIGTERM or SIGHUP (once InstallWriteSignalHandlers
+// ran) removes its temporary file; only a kill -9 or a power cut can leave
+// one, and such a leftover is safe to delete.
+
+struct SimWriteResult {
+    enum class Status {
+        Written,
+        CannotCreate,  // nothing was written and no file was touched
+        WriteFailed,   // created but not completed; the target is left as it was,
+                       // unless flushing the folder after the rename failed
+    };
+    Status status = Status::Written;
+    std::string message;  // names the file and the reason; empty when written
+
+    bool Ok() const noexcept { return status == Status::Written; }
+};
+
+// Writes the bytes to the open descriptor; false with errno set on failure.
+using FileContent = std::function<bool(int fd)>;
+
+// Writes `content` to `path` as described above. A symbolic link is followed
+// and the file it names replaced, or created when the link dangles; a link
+// loop is CannotCreate. Targets that are not regular files (devices, pipes)
+// are written in place. Exceptions from `content` pass through after the
+// temporary file is removed.
+SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content);
+
+// Writes all bytes to fd, retrying short writes; false with errno set.
+bool WriteAllBytes(int fd, const void* data, std::size_t size);
+
+// Whether writes flush to the disk before and after the rename (default on).
+// Off only for throw-away output, where a power cut may leave a file empty.
+void SetSyncWrites(bool on) noexcept;
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of a write in
+// progress before they end the process as they would have (the shell sees
+// 130, 143, 129); signals the process was started with ignored stay ignored.
+// Ignores SIGXFSZ, so a write beyond the file size limit fails as a write
+// ("File too large") instead of killing the process. Call once, early in
+// main.
+void InstallWriteSignalHandlers();

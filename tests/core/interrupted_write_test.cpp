@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "AtomicFile.h"
+#include "BatchRun.h"
+#include "SimFile.h"
+#include "TestSupport.h"
+
+namespace {
+
+// Runs `body` in a child process with the default action for every signal
+// this file sends, as a process started from a terminal has them.
+pid_t StartChild(const std::function<void()>& body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) std::signal(signal, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        body();
+        ::_exit(0);
+    }
+    return pid;
+}
+
+pid_t StartCli(const std::vector<std::string>& args, const std::function<void()>& prepare = {})
+{
+    return StartChild([&] {
+        if (prepare) prepare();
+        std::vector<char*> argv{const_cast<char*>(MIRVOSIM_CLI)};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(MIRVOSIM_CLI, argv.data());
+        ::_exit(127);
+    });
+}
+
+bool HasTempFile(const std::filesystem::path& folder)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().front() == '.') return true;
+    return false;
+}
+
+// Waits until a temporary file shows up in `folder` (true) or the child ends.
+bool WaitForTempFile(pid_t pid, const std::filesystem::path& folder)
+{
+    for (;;) {
+        if (HasTempFile(folder)) return true;
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+int Wait(pid_t pid)
+{
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+// The shell's view of an exit status: 128 + n for a process ended by signal n.
+int ShellStatus(int status)
+{
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+TEST(InterruptedWrite, SignalDuringAWriteLeavesOnlyTheOldFile)
+{
+    const struct {
+        int signal;
+        int shellStatus;
+    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string file = dir.File("t.sim");
+        WriteBytes(file, "old content");
+        const pid_t pid =
+            StartCli({"run", "--setting", "3", "--plays", "400000", "--seed", "7", "--out", file});
+        ASSERT_TRUE(WaitForTempFile(pid, dir.path)) << "the write ended before it could be interrupted";
+        ::kill(pid, c.signal);
+        const int status = Wait(pid);
+        EXPECT_EQ(ShellStatus(status), c.shellStatus) << strsignal(c.signal);
+        EXPECT_EQ(ReadBytes(file), "old content") << strsignal(c.signal);
+        EXPECT_EQ(FilesIn(dir.path), 1u) << strsignal(c.signal);
+    }
+}
+
+TEST(InterruptedWrite, SignalIgnoredAtStartStaysIgnored)
+{
+    // As under nohup: the hang-up must not end the write.
+    TempDir dir;
+    const std::string file = dir.File("t.sim");
+    const pid_t pid = StartCli({"run", "--setting", "3", "--plays", "400000", "--seed", "7", "--out", file},
+                               [] { std::signal(SIGHUP, SIG_IGN); });
+    if (WaitForTempFile(pid, dir.path)) ::kill(pid, SIGHUP);
+    const int status = Wait(pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(FilesIn(dir.path), 1u);
+    EXPECT_GT(std::filesystem::file_size(file), 12u);
+}
+
+TEST(InterruptedWrite, TerminatedBatchKeepsItsFinishedFilesAndNoTemporary)
+{
+    // The window's batch on logout: the library with the handlers installed.
+    TempDir dir;
+    const std::string base = dir.File("b.sim");
+    const pid_t pid = StartChild([&] {
+        InstallWriteSignalHandlers();
+        Program program(5);
+        RunBatch(program.slot, program.random, 200000, {false, 2}, 50, base, program.series);
+    });
+    // Let the first file complete, then strike during a later one.
+    while (!std::filesystem::exists(dir.File("b2_200000_1.sim")))
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ASSERT_TRUE(WaitForTempFile(pid, dir.path));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(ShellStatus(Wait(pid)), 143);
+    EXPECT_FALSE(HasTempFile(dir.path));
+    PlaySeries back;
+    EXPECT_TRUE(ReadSimFile(dir.File("b2_200000_1.sim"), back).Ok());
+}
+
+TEST(InterruptedWrite, FileSizeLimitIsAWriteErrorNotADeath)
+{
+    TempDir dir;
+    const std::string file = dir.File("t.sim");
+    const std::string err = dir.File("err.txt");
+    const pid_t pid =
+        StartCli({"run", "--setting", "3", "--plays", "10000", "--seed", "6", "--out", file}, [&] {
+            const rlimit limit{100 * 1024, 100 * 1024};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(fd, STDERR_FILENO);
+        });
+    const int status = Wait(pid);
+    EXPECT_EQ(ShellStatus(status), 1);
+    EXPECT_EQ(ReadBytes(err), "error: cannot write '" + file + "': File too large\n");
+    std::filesystem::remove(err);
+    EXPECT_EQ(FilesIn(dir.path), 0u);
+}
+
+}  // namespace
