@@ -100,22 +100,24 @@ void TMainForm::ClearResultViews()
     analysis = ResultAnalysis{};
 }
 
-bool TMainForm::ShowResult()
+bool TMainForm::ShowResult(int progressFrom)
 {
     BusyGuard guard(*this);
-    ClearResultViews();
     MessagePump pump;
     // The bar counts rows against the plays asked for, so the bonus games'
     // rows fill it before the last rows are done.
     const double rowsPerPlay = playSeries.Empty() ? 1.0
                                                   : static_cast<double>(playSeries.Size()) /
                                                         std::max(playSeries.Back().playCount, 1);
+    const double share = (100.0 - progressFrom) / 100.0;
+    SetProgress(progressFrom);
     AnalysisOutcome outcome = AnalyzeSeries(playSeries, [&](int percent) {
-        SetProgress(static_cast<int>(std::min(percent * rowsPerPlay, 100.0)));
+        SetProgress(progressFrom + static_cast<int>(std::min(percent * rowsPerPlay, 100.0) * share));
         pump.Poll();
-        return !closing;
+        return !StopRequested();
     });
     if (outcome.status != AnalysisOutcome::Status::Done) return false;
+    ClearResultViews();
     analysis = std::move(outcome.analysis);
 
     resultListModel->SetRowCount(playSeries.Size());

@@ -121,7 +121,14 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
     }
     ui->FlevelComboBox->setEditText(QString::number(read.setting));
     ui->PlayNumEdit->setText(QString::number(read.playCount));
-    if (!ShowResult()) return;
+    if (!ShowResult()) {
+        // Stopped: the list no longer has the rows it showed, so nothing is.
+        if (closing) return;
+        ClearResultViews();
+        saveAllowed = false;
+        SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
+        return;
+    }
     SetStatusText(QStringLiteral("シミュレーションファイルの読み込み完了"));
 }
 
@@ -167,13 +174,18 @@ bool TMainForm::RunBatch()
     // with it, as the batch refills the series.
     resultListModel->KeepShownRows(playSeries);
 
-    const auto onStep = [this](const BatchStep& step) {
+    MessagePump pump;
+    const auto onStep = [this, &pump](const BatchStep& step) {
         switch (step.phase) {
             case BatchStep::Phase::BeforePlay:
                 MessagePump::ProcessPendingMessages();
                 break;
-            case BatchStep::Phase::Saving:
+            case BatchStep::Phase::Playing:
+                pump.Poll();
                 break;
+            case BatchStep::Phase::Saving:
+                // A file once begun is written whole, even when stopped.
+                return true;
             case BatchStep::Phase::Saved:
                 // Shown only at the next simulation's message processing, so
                 // setting them once the file is whole looks the same and
@@ -183,7 +195,7 @@ bool TMainForm::RunBatch()
                 SetProgress(static_cast<int>(step.index * 100.0 / step.total));
                 break;
         }
-        return !IsClosing();
+        return !StopRequested();
     };
     BatchResult result;
     try {

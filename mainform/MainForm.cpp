@@ -12,6 +12,7 @@
 #include <QPieSeries>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -222,6 +223,9 @@ void TMainForm::ConnectHandlers()
             [this] { HazureCheckBoxClick(ui->HazureCheckBox); });
     connect(ui->ChanceCheckBox, &QCheckBox::clicked, this,
             [this] { ChanceCheckBoxClick(ui->ChanceCheckBox); });
+    connect(ui->StopButton, &QPushButton::clicked, this, [this] { StopButtonClick(ui->StopButton); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { StopButtonClick(ui->StopButton); });
 }
 
 void TMainForm::SetStatusText(const QString& text, int panel)
@@ -251,7 +255,9 @@ void TMainForm::FileExitMenuClick(QObject*)
 
 TMainForm::BusyGuard::BusyGuard(TMainForm& form) : form(form)
 {
-    if (form.busyDepth++ == 0) form.SetBusyControls(false);
+    if (form.busyDepth++ > 0) return;
+    form.stopRequested = false;
+    form.SetBusyControls(false);
 }
 
 TMainForm::BusyGuard::~BusyGuard()
@@ -265,6 +271,7 @@ TMainForm::BusyGuard::~BusyGuard()
 void TMainForm::SetBusyControls(bool enabled)
 {
     ui->StartButton->setEnabled(enabled);
+    ui->StopButton->setEnabled(!enabled);
     ui->FileStartMenu->setEnabled(enabled);
     ui->FileOpenMenu->setEnabled(enabled);
     ui->FileSaveMenu->setEnabled(enabled && saveAllowed);

@@ -23,15 +23,31 @@ void ResultListModel::SetRowCount(std::size_t count)
     series = &windowSeries;
     keptRows = PlaySeries();
     // A view counts rows in int; longer runs are refused before they start.
-    rows = static_cast<int>(std::min<std::size_t>({count, series->Size(), static_cast<std::size_t>(INT_MAX)}));
+    rows =
+        static_cast<int>(std::min<std::size_t>({count, series->Size(), static_cast<std::size_t>(INT_MAX)}));
     endResetModel();
 }
 
 void ResultListModel::KeepShownRows(PlaySeries& windowSeriesToEmpty)
 {
-    keptRows = std::move(windowSeriesToEmpty);
+    // Rows kept already are the ones on show (the window's series then holds
+    // a batch's last simulation, never shown).
+    if (series != &keptRows) {
+        keptRows = std::move(windowSeriesToEmpty);
+        series = &keptRows;
+    }
     windowSeriesToEmpty = PlaySeries();
-    series = &keptRows;
+}
+
+void ResultListModel::ReturnKeptRows(PlaySeries& windowSeriesToFill)
+{
+    if (series != &keptRows) {
+        windowSeriesToFill.Clear();
+        return;
+    }
+    windowSeriesToFill = std::move(keptRows);
+    keptRows = PlaySeries();
+    series = &windowSeries;
 }
 
 int ResultListModel::rowCount(const QModelIndex& parent) const

@@ -26,6 +26,11 @@ public:
     // Takes the rows on show, so the list keeps showing them while the window's
     // series is refilled. The window's series is left empty.
     void KeepShownRows(PlaySeries& windowSeries);
+    // Gives rows taken by KeepShownRows back to the window's series (which
+    // must not be on show); without kept rows the series is emptied.
+    void ReturnKeptRows(PlaySeries& windowSeries);
+    // True while the list reads rows of the window's series.
+    bool ReadsWindowSeries() const { return series == &windowSeries && rows > 0; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -10,6 +10,7 @@
 #include "ErrorDisplay.h"
 #include "MessageBox.h"
 #include "MessagePump.h"
+#include "ResultListModel.h"
 #include "SingleRun.h"
 #include "Unit1.h"
 #include "WholeNumber.h"
@@ -18,6 +19,9 @@
 namespace {
 const QString RUNNING_TEXT = QStringLiteral("シミュレーション実行中・・・");
 const QString DONE_TEXT = QStringLiteral("シミュレーション完了");
+const QString STOPPED_TEXT = QStringLiteral("シミュレーションを中止しました");
+// The play loop fills the bar to here, the display pass the rest.
+constexpr int PLAY_LOOP_SHARE = 50;
 const QString HIDDEN_SETTING_HINT = QStringLiteral("終了時に設定が確認できます");
 const char* const SETTING_RANGE_TEXT = "設定は、1～6または?にしてください。";
 
@@ -75,12 +79,18 @@ void TMainForm::StartCommand()
     try {
         bool finished = true;
         if (sims == 1) {
-            finished = RunSingle() && ShowResult();
+            // A stopped run shows nothing new: the run on show stays, and so
+            // does what Save and 設定確認 take from it.
+            const ShownRun shown = KeepShownRun();
+            finished = RunSingle() && ShowResult(PLAY_LOOP_SHARE);
+            if (!finished) RestoreShownRun(shown);
         } else {
             // A batch that stopped on its file error leaves its own text.
             if (!RunBatch()) return;
         }
-        if (finished)
+        if (stopRequested && !closing)
+            SetStatusText(STOPPED_TEXT);
+        else if (finished)
             SetStatusText(DONE_TEXT);
         else if (StatusText() == RUNNING_TEXT)
             SetStatusText(QString());
@@ -94,24 +104,54 @@ void TMainForm::StartCommand()
 bool TMainForm::RunSingle()
 {
     BusyGuard guard(*this);
-    playSeries.Clear();
     const int plays = StrToInt(ui->PlayNumEdit->text());
     const SettingChoice setting = ParseSettingField(ui->FlevelComboBox->currentText());
     // The machine is defined for settings 1 to 6 only.
     if (!setting.hidden && !IsValidSetting(setting.value)) throw std::runtime_error(SETTING_RANGE_TEXT);
-    DetachPlayList();
+    if (resultListModel->ReadsWindowSeries()) DetachPlayList();
+    playSeries.Clear();
+    SetProgress(0);
+    MessagePump pump;
     try {
-        return ::RunSingle(slot, random, plays, setting, playSeries, [&] {
-            ui->Label3->setText(setting.hidden ? HIDDEN_SETTING_HINT : QString());
-            MessagePump::ProcessPendingMessages();
-            return !closing;
-        });
+        return ::RunSingle(
+            slot, random, plays, setting, playSeries,
+            [&] {
+                ui->Label3->setText(setting.hidden ? HIDDEN_SETTING_HINT : QString());
+                MessagePump::ProcessPendingMessages();
+                return !StopRequested();
+            },
+            [&](int played) {
+                SetProgress(static_cast<int>(static_cast<double>(played) / plays * PLAY_LOOP_SHARE));
+                // By time: the clock and clicks go on, the plays barely notice.
+                return !pump.Poll() || !StopRequested();
+            });
     } catch (const std::bad_alloc&) {
         // Give the memory back at once; the rows so far show nothing useful,
         // and there is no longer a shown simulation to save.
+        DetachPlayList();
         playSeries.Clear();
         playSeries.ShrinkToFit();
         saveAllowed = false;
         throw;
     }
+}
+
+TMainForm::ShownRun TMainForm::KeepShownRun()
+{
+    resultListModel->KeepShownRows(playSeries);
+    return {slot.GetSetting(), slot.playCount, ui->Label3->text()};
+}
+
+void TMainForm::RestoreShownRun(const ShownRun& shown)
+{
+    resultListModel->ReturnKeptRows(playSeries);
+    // SetSetting would draw; only what Save and 設定確認 read comes back.
+    slot.setting = shown.setting;
+    slot.playCount = shown.playCount;
+    ui->Label3->setText(shown.hint);
+}
+
+void TMainForm::StopButtonClick(QObject*)
+{
+    if (IsBusy()) stopRequested = true;
 }

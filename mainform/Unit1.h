@@ -79,6 +79,9 @@ public:
     void MatuCheckBoxClick(QObject* sender);
     void HazureCheckBoxClick(QObject* sender);
     void ChanceCheckBoxClick(QObject* sender);
+    // 中止 and Esc: asks the run, display pass or batch under way to stop at
+    // its next message processing. Nothing happens while idle.
+    void StopButtonClick(QObject* sender);
 
     // One simulation into playSeries with the inputs of the window. Throws
     // ConversionError (platform/Convert.h) for an input that is not a whole
@@ -86,9 +89,11 @@ public:
     // rows recorded so far). Returns false when the window is closing and the
     // run was abandoned (series empty).
     bool RunSingle();
-    // The display pass over playSeries into every result view. Returns false
-    // when there was nothing to show or the window is closing.
-    bool ShowResult();
+    // The display pass over playSeries into every result view; the progress
+    // bar goes from `progressFrom` to 100. The views are replaced only once
+    // the pass has its result: false when there was nothing to show, the
+    // window is closing or the user stopped it, and the views are as before.
+    bool ShowResult(int progressFrom = 0);
     // The batch run: one file per simulation, no display; the views keep the
     // run shown before. False when it wrote nothing because its dialog was
     // cancelled (panel 0 emptied) or when it stopped on its file error (its
@@ -125,6 +130,9 @@ public:
     bool IsBusy() const { return busyDepth > 0; }
     // True once the user asked to close the window while it was busy.
     bool IsClosing() const { return closing; }
+    // True once the work under way is to end: the window is closing or the
+    // user pressed 中止 (or Esc). Long work checks it after every pump.
+    bool StopRequested() const { return closing || stopRequested; }
 
     // Declared in this order on purpose: the Slot keeps a reference to random.
     RandomSource random;
@@ -164,12 +172,21 @@ private:
     void FillStatTabs();
     void FillBonusList();
     void MarkerCheckBoxClick(QObject* sender, int marker);
+    // What a run replaces of the run on show; a stopped run puts it back.
+    struct ShownRun {
+        int setting = 1;
+        int playCount = 0;
+        QString hint;
+    };
+    ShownRun KeepShownRun();
+    void RestoreShownRun(const ShownRun& shown);
     void OpenSimFile(const QString& path, bool reportCannotOpen);
 
     TAboutBox* aboutBox = nullptr;
     BonusBars* bonusBars = nullptr;
     int busyDepth = 0;
     bool closing = false;
+    bool stopRequested = false;
     // 保存 may be enabled once a display pass has shown a series.
     bool saveAllowed = false;
     QLabel* statusPanel[2] = {nullptr, nullptr};

@@ -9,13 +9,16 @@ BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice 
                      const std::string& baseName, PlaySeries& series, const BatchCallback& callback)
 {
     BatchResult result;
-    auto report = [&](BatchStep::Phase phase, int index, const std::string& fileName) {
-        return !callback || callback(BatchStep{phase, index, sims, fileName});
+    auto report = [&](BatchStep::Phase phase, int index, const std::string& fileName, int played = 0) {
+        return !callback || callback(BatchStep{phase, index, sims, played, fileName});
     };
 
     for (int i = 1; i <= sims; ++i) {
-        if (!RunSingle(slot, random, plays, setting, series,
-                       [&] { return report(BatchStep::Phase::BeforePlay, i, {}); })) {
+        std::function<bool(int)> playing;
+        if (callback) playing = [&](int played) { return report(BatchStep::Phase::Playing, i, {}, played); };
+        if (!RunSingle(
+                slot, random, plays, setting, series,
+                [&] { return report(BatchStep::Phase::BeforePlay, i, {}); }, playing)) {
             result.status = BatchResult::Status::Stopped;
             return result;
         }

@@ -14,12 +14,14 @@ class Slot;
 struct BatchStep {
     enum class Phase {
         BeforePlay,  // simulation `index` has its setting and is about to play
+        Playing,     // simulation `index` has played `played` plays (every PLAYS_PER_CHECK)
         Saving,      // its file `fileName` was created and is being written
         Saved,       // its file is complete
     };
     Phase phase = Phase::BeforePlay;
     int index = 0;  // 1-based
     int total = 0;
+    int played = 0;  // Playing only
     std::string fileName;
 };
 using BatchCallback = std::function<bool(const BatchStep&)>;

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <climits>
+
 #include "RandomSource.h"
 #include "Slot.h"
 
@@ -15,8 +17,8 @@ constexpr std::uint64_t BYTES_PER_PLAY = 2 * sizeof(PlayRow) + 32;
 
 }  // namespace
 
-bool RunSingle(Slot& slot, RandomSource& random, int plays, SettingChoice setting,
-               PlaySeries& series, const std::function<bool()>& beforePlay)
+bool RunSingle(Slot& slot, RandomSource& random, int plays, SettingChoice setting, PlaySeries& series,
+               const std::function<bool()>& beforePlay, const std::function<bool(int played)>& duringPlay)
 {
     series.Clear();
     const int chosen = setting.hidden ? random.Next() % 6 + 1 : setting.value;
@@ -24,9 +26,18 @@ bool RunSingle(Slot& slot, RandomSource& random, int plays, SettingChoice settin
     if (beforePlay && !beforePlay()) return false;
     slot.Reset();
     if (plays > 0) series.Reserve(static_cast<std::size_t>(plays * RESERVED_ROWS_PER_PLAY));
+    // A check per few thousand plays costs nothing next to the plays.
+    int nextCheck = duringPlay ? PLAYS_PER_CHECK : INT_MAX;
     while (slot.playCount < plays) {
         slot.Play();
         series.Append(PlayRow::FromSlot(slot));
+        if (slot.playCount >= nextCheck) {
+            nextCheck = slot.playCount + PLAYS_PER_CHECK;
+            if (!duringPlay(slot.playCount)) {
+                series.Clear();
+                return false;
+            }
+        }
     }
     return true;
 }

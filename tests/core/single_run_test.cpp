@@ -121,8 +121,33 @@ TEST(SingleRun, NothingPlaysBelowOnePlay)
 TEST(SingleRun, AbandonedBeforePlayLeavesNoRows)
 {
     Program program(3);
-    EXPECT_FALSE(RunSingle(program.slot, program.random, 50, {false, 1}, program.series, [] { return false; }));
+    EXPECT_FALSE(
+        RunSingle(program.slot, program.random, 50, {false, 1}, program.series, [] { return false; }));
     EXPECT_TRUE(program.series.Empty());
+}
+
+// The window's check during the plays draws nothing: the same games with it,
+// and a false answer abandons the run with no rows left.
+TEST(SingleRun, CheckDuringPlaysChangesNoGameAndCanAbandon)
+{
+    Program plain(77);
+    Program checked(77);
+    RunSingle(plain.slot, plain.random, 20000, {true, 0}, plain.series);
+    std::vector<int> seen;
+    ASSERT_TRUE(
+        RunSingle(checked.slot, checked.random, 20000, {true, 0}, checked.series, {}, [&](int played) {
+            seen.push_back(played);
+            return true;
+        }));
+    EXPECT_EQ(EncodeSimFile(checked.slot.GetSetting(), checked.slot.playCount, checked.series),
+              EncodeSimFile(plain.slot.GetSetting(), plain.slot.playCount, plain.series));
+    ASSERT_FALSE(seen.empty());
+    EXPECT_GE(seen.front(), PLAYS_PER_CHECK);
+    for (std::size_t i = 1; i < seen.size(); ++i) EXPECT_GE(seen[i] - seen[i - 1], PLAYS_PER_CHECK);
+
+    EXPECT_FALSE(RunSingle(checked.slot, checked.random, 20000, {false, 2}, checked.series, {},
+                           [](int played) { return played < 2 * PLAYS_PER_CHECK; }));
+    EXPECT_TRUE(checked.series.Empty());
 }
 
 // Pins the exact sequence of games: any change in the order of draws, a table

@@ -4,17 +4,22 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QStyleOptionGroupBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QValueAxis>
 
@@ -25,6 +30,8 @@
 #include "BonusBars.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
+#include "ResultListModel.h"
+#include "SimFile.h"
 #include "SlumpGraph.h"
 #include "Unit1.h"
 #include "ui_MainForm.h"
@@ -269,6 +276,118 @@ private slots:
         QCOMPARE(listed, expected);
         QVERIFY2(!box.intersects(chart->mapRectToScene(chart->plotArea())), "the legend covers the plot");
         QVERIFY(chart->sceneBoundingRect().contains(box));
+    }
+
+    // The play loop processes messages (the clock ticks, clicks are taken);
+    // 中止 or Esc stops the run there, or in the display pass: nothing new is
+    // shown and the run on show stays, with what Save and 設定確認 take.
+    void StopRun_data()
+    {
+        QTest::addColumn<bool>("byEscape");
+        QTest::addColumn<bool>("inDisplayPass");
+        QTest::newRow("中止 in the play loop") << false << false;
+        QTest::newRow("Esc in the play loop") << true << false;
+        QTest::newRow("中止 in the display pass") << false << true;
+    }
+
+    void StopRun()
+    {
+        QFETCH(bool, byEscape);
+        QFETCH(bool, inDisplayPass);
+        Start(QStringLiteral("500"), QStringLiteral("4"));
+        const PlaySeries::RowVector shownRows = form->playSeries.Rows();
+        const QString shownSummary = ui->ResultLabel->text();
+        const int shownListRows = form->ResultListViewModel()->rowCount();
+        QVERIFY(!ui->StopButton->isEnabled());
+
+        const int plays = 3000000;
+        bool stopped = false;
+        int progressSeen = -1;
+        int clockTicksPlaying = 0;
+        const auto playing = [&] {
+            return form->IsBusy() && !form->playSeries.Empty() && form->slot.playCount < plays;
+        };
+        connect(form->Timer1, &QTimer::timeout, this, [&] { clockTicksPlaying += playing() ? 1 : 0; });
+        bool barMovedPlaying = false;
+        connect(ui->ProgressBar1, &QProgressBar::valueChanged, this,
+                [&](int value) { barMovedPlaying = barMovedPlaying || (value > 0 && playing()); });
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, form.get(), [&] {
+            if (stopped || !form->IsBusy()) return;
+            if (inDisplayPass ? form->slot.playCount < plays : clockTicksPlaying == 0 || !barMovedPlaying)
+                return;
+            QVERIFY(ui->StopButton->isEnabled());
+            progressSeen = ui->ProgressBar1->value();
+            stopped = true;
+            if (byEscape)
+                QTest::keyClick(form.get(), Qt::Key_Escape);
+            else
+                ui->StopButton->click();
+        });
+        poll.start(1);
+        ui->PlayNumEdit->setText(QString::number(plays));
+        ui->FlevelComboBox->setCurrentText(QStringLiteral("?"));
+        ui->StartButton->click();
+        poll.stop();
+
+        QVERIFY2(stopped, "the window processed no message in the run");
+        if (!inDisplayPass) {
+            QVERIFY(clockTicksPlaying > 0);
+            QVERIFY(barMovedPlaying);
+            QVERIFY2(progressSeen < 50, qPrintable(QString::number(progressSeen)));
+        }
+        QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーションを中止しました"));
+        QVERIFY(!form->IsBusy());
+        QVERIFY(ui->StartButton->isEnabled());
+        QVERIFY(!ui->StopButton->isEnabled());
+        QVERIFY(form->playSeries.Rows() == shownRows);
+        QCOMPARE(form->ResultListViewModel()->rowCount(), shownListRows);
+        QCOMPARE(ui->ResultLabel->text(), shownSummary);
+        QCOMPARE(form->slot.GetSetting(), 4);
+        QCOMPARE(form->slot.playCount, 500);
+        QVERIFY(ui->Label3->text().isEmpty());
+        QVERIFY(ui->FileSaveMenu->isEnabled());
+
+        // The next run starts the bar from 0 and runs to its end.
+        QList<int> positions;
+        connect(ui->ProgressBar1, &QProgressBar::valueChanged, this,
+                [&](int value) { positions.append(value); });
+        Start(QStringLiteral("200"), QStringLiteral("2"));
+        QVERIFY(!positions.isEmpty());
+        QCOMPARE(positions.constFirst(), 0);
+        QCOMPARE(positions.constLast(), 100);
+        QCOMPARE(form->playSeries.Back().playCount, 200);
+    }
+
+    // A stopped batch keeps the files it wrote whole and begins no other.
+    void StopBatch()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const int plays = 400000;
+        FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("stop.sim")));
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, form.get(), [&] {
+            if (form->IsBusy() &&
+                form->StatusText(0).startsWith(QStringLiteral("シミュレーションファイルに保存中")))
+                ui->StopButton->click();
+        });
+        poll.start(1);
+        ui->PlayNumEdit->setText(QString::number(plays));
+        ui->SimNumEdit->setText(QStringLiteral("4"));
+        ui->StartButton->click();
+        poll.stop();
+
+        QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーションを中止しました"));
+        const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+        QVERIFY2(!files.isEmpty() && files.size() < 4, qPrintable(files.join(QLatin1Char(' '))));
+        for (const QString& name : files) {
+            PlaySeries series;
+            const SimReadResult read =
+                ReadSimFile(QFile::encodeName(dir.filePath(name)).toStdString(), series);
+            QVERIFY2(read.Ok() && read.playCount == plays && series.Back().playCount == plays,
+                     qPrintable(name));
+        }
     }
 
     // Tick labels are round and never repeat, empty, after short and long
