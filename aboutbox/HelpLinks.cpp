@@ -1,10 +1,10 @@
-#include "HelpLinks.h"
+#include "aboutbox/HelpLinks.h"
 
 #include <QFileInfo>
 #include <QUrl>
 
 #include "Deployment.h"
-#include "Shell.h"
+#include "platform/Shell.h"
 
 void OpenManual()
 {

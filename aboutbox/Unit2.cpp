@@ -1,4 +1,4 @@
-#include "Unit2.h"
+#include "aboutbox/Unit2.h"
 
 #include <QApplication>
 #include <QFont>
@@ -8,7 +8,7 @@
 #include <QScreen>
 
 #include "Deployment.h"
-#include "HelpLinks.h"
+#include "aboutbox/HelpLinks.h"
 #include "ui_AboutBox.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TAboutBox>())

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "PlaySeries.h"
-#include "RandomSource.h"
-#include "SingleRun.h"
-#include "Slot.h"
+#include "sim/PlaySeries.h"
+#include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 
 constexpr int MILLION_PLAYS = 1'000'000;
 

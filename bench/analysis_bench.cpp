@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "MillionPlays.h"
-#include "NumberFormat.h"
-#include "Report.h"
-#include "ResultAnalysis.h"
+#include "analysis/NumberFormat.h"
+#include "analysis/Report.h"
+#include "analysis/ResultAnalysis.h"
+#include "bench/MillionPlays.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "MillionPlays.h"
-#include "RandomSource.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "Slot.h"
+#include "bench/MillionPlays.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 
 namespace {
 
@@ -24,7 +24,8 @@ void BM_SlotPlay(benchmark::State& state)
         slot.Play();
         benchmark::DoNotOptimize(slot.medals);
     }
-    state.counters["plays/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["plays/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_SlotPlay)->Arg(1)->Arg(6);
 

@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "MillionPlays.h"
+#include "bench/MillionPlays.h"
 #include "estimate/SettingEstimate.h"
 
 namespace {

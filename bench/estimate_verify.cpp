@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "PlaySeries.h"
-#include "RandomSource.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "Slot.h"
 #include "estimate/SettingEstimate.h"
+#include "sim/PlaySeries.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 #include "theory/Theory.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Export.h"
-#include "MillionPlays.h"
-#include "SimFile.h"
+#include "bench/MillionPlays.h"
+#include "export/Export.h"
+#include "sim/SimFile.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include <sys/resource.h>
 
-#include "FileDialog.h"
-#include "MessageBox.h"
-#include "Unit1.h"
+#include "mainform/Unit1.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
 #include "ui_MainForm.h"
 
 namespace {

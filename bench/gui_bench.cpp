@@ -15,11 +15,11 @@
 
 #include <sys/resource.h>
 
-#include "AppSetup.h"
-#include "MessageBox.h"
-#include "SingleRun.h"
-#include "SlumpGraph.h"
-#include "Unit1.h"
+#include "mainform/AppSetup.h"
+#include "mainform/SlumpGraph.h"
+#include "mainform/Unit1.h"
+#include "platform/MessageBox.h"
+#include "sim/SingleRun.h"
 #include "ui_MainForm.h"
 
 namespace {

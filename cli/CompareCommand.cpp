@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "Commands.h"
-#include "NumberFormat.h"
-#include "Options.h"
-#include "PlaySeries.h"
-#include "SimFile.h"
+#include "analysis/NumberFormat.h"
+#include "cli/Commands.h"
+#include "cli/Options.h"
+#include "sim/PlaySeries.h"
+#include "sim/SimFile.h"
 #include "theory/RunComparison.h"
 
 namespace {

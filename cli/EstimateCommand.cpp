@@ -8,11 +8,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "Commands.h"
-#include "NumberFormat.h"
-#include "Options.h"
-#include "SimFile.h"
+#include "analysis/NumberFormat.h"
+#include "cli/Commands.h"
+#include "cli/Options.h"
 #include "estimate/SettingEstimate.h"
+#include "sim/SimFile.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <optional>
 #include <stdexcept>
 
-#include "Commands.h"
-#include "Export.h"
-#include "FileAnalysis.h"
-#include "Options.h"
-#include "SimFile.h"
+#include "cli/Commands.h"
+#include "cli/FileAnalysis.h"
+#include "cli/Options.h"
+#include "export/Export.h"
+#include "sim/SimFile.h"
 
 namespace {
 

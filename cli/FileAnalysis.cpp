@@ -1,13 +1,13 @@
-#include "FileAnalysis.h"
+#include "cli/FileAnalysis.h"
 
 #include <cerrno>
 #include <cstring>
 #include <new>
 #include <stdexcept>
 
-#include "Commands.h"
-#include "Options.h"
-#include "SimFile.h"
+#include "cli/Commands.h"
+#include "cli/Options.h"
+#include "sim/SimFile.h"
 
 int LoadFileAnalysis(const std::string& path, PlaySeries& series, AnalysisOutcome& outcome)
 {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "PlaySeries.h"
-#include "ResultAnalysis.h"
+#include "analysis/ResultAnalysis.h"
+#include "sim/PlaySeries.h"
 
 using AnalysisWriter = bool (*)(std::FILE* out, const PlaySeries& series, const ResultAnalysis& analysis);
 

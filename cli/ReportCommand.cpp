@@ -1,6 +1,6 @@
-#include "Commands.h"
-#include "FileAnalysis.h"
-#include "Report.h"
+#include "analysis/Report.h"
+#include "cli/Commands.h"
+#include "cli/FileAnalysis.h"
 
 int ReportCommand(const std::vector<std::string>& args)
 {

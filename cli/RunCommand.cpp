@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "BatchRun.h"
-#include "Commands.h"
-#include "Options.h"
-#include "RandomSource.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "Slot.h"
-#include "WholeNumber.h"
+#include "cli/Commands.h"
+#include "cli/Options.h"
+#include "sim/BatchRun.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "sim/WholeNumber.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "Commands.h"
-#include "NumberFormat.h"
-#include "Options.h"
+#include "analysis/NumberFormat.h"
+#include "cli/Commands.h"
+#include "cli/Options.h"
 #include "theory/Theory.h"
 
 namespace {

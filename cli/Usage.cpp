@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Commands.h"
+#include "cli/Commands.h"
 
 const CommandHelp RUN_HELP = {"run", "--setting X --plays N [--sims K] [--seed S] --out PATH",
                               "run      plays simulations exactly as the window does and writes each to a\n"

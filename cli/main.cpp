@@ -2,10 +2,10 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "Commands.h"
-#include "Options.h"
 #include "Version.h"
+#include "cli/Commands.h"
+#include "cli/Options.h"
+#include "sim/AtomicFile.h"
 
 namespace {
 

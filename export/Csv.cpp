@@ -1,9 +1,10 @@
 #include <array>
 
-#include "AnalysisSteps.h"
-#include "Export.h"
-#include "NumberFormat.h"
-#include "OutBuffer.h"
+#include "analysis/NumberFormat.h"
+#include "analysis/PlayListText.h"
+#include "analysis/Summary.h"
+#include "export/Export.h"
+#include "export/OutBuffer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Export.h"
+#include "export/Export.h"
 
 #include <array>
 #include <utility>

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "PlaySeries.h"
-#include "ResultAnalysis.h"
+#include "analysis/ResultAnalysis.h"
+#include "sim/PlaySeries.h"
 
 // The analysis of a run as CSV or JSON for spreadsheets and scripts. Every
 // shown text is the one the window and `report` show; the writers only add

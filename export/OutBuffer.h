@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "Export.h"
+#include "export/Export.h"
 
 // PlayRow field index of each raw play-list column, in RAW_FIELD_NAMES order.
 constexpr std::array<int, PlayRow::FIELD_COUNT> RAW_FIELD_INDEX{2, 0, 6, 3, 1, 4, 5, 7, 8, 9, 10};

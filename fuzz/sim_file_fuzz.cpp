@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "PlaySeries.h"
-#include "Report.h"
-#include "ResultAnalysis.h"
-#include "SimFile.h"
+#include "analysis/Report.h"
+#include "analysis/ResultAnalysis.h"
+#include "sim/PlaySeries.h"
+#include "sim/SimFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

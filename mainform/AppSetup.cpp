@@ -1,4 +1,4 @@
-#include "AppSetup.h"
+#include "mainform/AppSetup.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "BonusBars.h"
+#include "mainform/BonusBars.h"
 
 #include <QAreaSeries>
 #include <QBarSet>
@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ChartOps.h"
-#include "ZoomChartView.h"
+#include "platform/ChartOps.h"
+#include "platform/ZoomChartView.h"
 
 namespace {
 constexpr double BAR_HALF_WIDTH = 0.4;

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "ResultAnalysis.h"
+#include "analysis/ResultAnalysis.h"
 
 class QAreaSeries;
 class QBarSet;

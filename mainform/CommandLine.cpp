@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "mainform/CommandLine.h"
 
 #include "Version.h"
 

@@ -8,13 +8,13 @@
 
 #include <algorithm>
 
-#include "BonusBars.h"
-#include "ChartOps.h"
-#include "EstimatePage.h"
-#include "MessagePump.h"
-#include "ResultListModel.h"
-#include "SlumpGraph.h"
-#include "Unit1.h"
+#include "mainform/BonusBars.h"
+#include "mainform/EstimatePage.h"
+#include "mainform/ResultListModel.h"
+#include "mainform/SlumpGraph.h"
+#include "mainform/Unit1.h"
+#include "platform/ChartOps.h"
+#include "platform/MessagePump.h"
 #include "ui_MainForm.h"
 
 namespace {

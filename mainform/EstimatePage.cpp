@@ -1,4 +1,4 @@
-#include "EstimatePage.h"
+#include "mainform/EstimatePage.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>

@@ -1,8 +1,8 @@
 // The tab "設定推測" and the window's hooks into it.
 #include <QTabWidget>
 
-#include "EstimatePage.h"
-#include "Unit1.h"
+#include "mainform/EstimatePage.h"
+#include "mainform/Unit1.h"
 #include "ui_MainForm.h"
 
 void TMainForm::BuildEstimatePage()

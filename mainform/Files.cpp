@@ -6,14 +6,14 @@
 
 #include <new>
 
-#include "BatchRun.h"
-#include "Convert.h"
-#include "ErrorDisplay.h"
-#include "MessageBox.h"
-#include "MessagePump.h"
-#include "ResultListModel.h"
-#include "SimFile.h"
-#include "Unit1.h"
+#include "mainform/ResultListModel.h"
+#include "mainform/Unit1.h"
+#include "platform/Convert.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/MessageBox.h"
+#include "platform/MessagePump.h"
+#include "sim/BatchRun.h"
+#include "sim/SimFile.h"
 #include "ui_MainForm.h"
 
 namespace {

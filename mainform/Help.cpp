@@ -1,10 +1,10 @@
 #include <QComboBox>
 
-#include "ErrorDisplay.h"
-#include "EstimatePage.h"
-#include "HelpLinks.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "aboutbox/HelpLinks.h"
+#include "aboutbox/Unit2.h"
+#include "mainform/EstimatePage.h"
+#include "mainform/Unit1.h"
+#include "platform/ErrorDisplay.h"
 #include "ui_MainForm.h"
 
 void TMainForm::HelpAboutMenuClick(QObject*)

@@ -19,12 +19,13 @@
 
 #include <ctime>
 
-#include "BonusBars.h"
-#include "ChartOps.h"
-#include "Clock.h"
-#include "ResultListModel.h"
-#include "SlumpGraph.h"
-#include "Unit1.h"
+#include "analysis/PlayListText.h"
+#include "mainform/BonusBars.h"
+#include "mainform/ResultListModel.h"
+#include "mainform/SlumpGraph.h"
+#include "mainform/Unit1.h"
+#include "platform/ChartOps.h"
+#include "platform/Clock.h"
 #include "ui_MainForm.h"
 
 namespace {

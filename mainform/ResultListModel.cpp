@@ -1,10 +1,11 @@
-#include "ResultListModel.h"
+#include "mainform/ResultListModel.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "PlaySeries.h"
-#include "ResultAnalysis.h"
+#include "analysis/PlayListText.h"
+#include "analysis/ResultAnalysis.h"
+#include "sim/PlaySeries.h"
 
 namespace {
 const char* const COLUMN_CAPTIONS[PLAY_LIST_COLUMNS] = {

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "PlaySeries.h"
+#include "sim/PlaySeries.h"
 
 // The play list "PLAY情報" as a virtual list: it holds only a row count and
 // formats a line's cells when the view asks for them, so a million rows cost

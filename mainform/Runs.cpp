@@ -6,14 +6,14 @@
 #include <new>
 #include <stdexcept>
 
-#include "Convert.h"
-#include "ErrorDisplay.h"
-#include "MessageBox.h"
-#include "MessagePump.h"
-#include "ResultListModel.h"
-#include "SingleRun.h"
-#include "Unit1.h"
-#include "WholeNumber.h"
+#include "mainform/ResultListModel.h"
+#include "mainform/Unit1.h"
+#include "platform/Convert.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/MessageBox.h"
+#include "platform/MessagePump.h"
+#include "sim/SingleRun.h"
+#include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
 
 namespace {

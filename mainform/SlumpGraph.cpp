@@ -1,4 +1,4 @@
-#include "SlumpGraph.h"
+#include "mainform/SlumpGraph.h"
 
 #include <QChart>
 #include <QChartView>
@@ -15,8 +15,8 @@
 #include <climits>
 #include <cmath>
 
-#include "ChartOps.h"
-#include "ZoomChartView.h"
+#include "platform/ChartOps.h"
+#include "platform/ZoomChartView.h"
 
 namespace {
 // Plot area the chart has before it was ever laid out (hidden window).

@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-#include "ResultAnalysis.h"
+#include "analysis/ResultAnalysis.h"
 
 class QChart;
 class QChartView;

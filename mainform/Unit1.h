@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "FileDialog.h"
-#include "PlaySeries.h"
-#include "RandomSource.h"
-#include "ResultAnalysis.h"
-#include "Slot.h"
+#include "analysis/ResultAnalysis.h"
+#include "platform/FileDialog.h"
+#include "sim/PlaySeries.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 
 namespace Ui {
 class TMainForm;

@@ -4,12 +4,12 @@
 
 #include <cstdio>
 
-#include "AppSetup.h"
-#include "AtomicFile.h"
-#include "CommandLine.h"
-#include "ErrorDisplay.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "aboutbox/Unit2.h"
+#include "mainform/AppSetup.h"
+#include "mainform/CommandLine.h"
+#include "mainform/Unit1.h"
+#include "platform/ErrorDisplay.h"
+#include "sim/AtomicFile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ChartOps.h"
+#include "platform/ChartOps.h"
 
 #include <QChart>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "Convert.h"
+#include "platform/Convert.h"
 
-#include "WholeNumber.h"
+#include "sim/WholeNumber.h"
 
 ConversionError::ConversionError(const QString& text)
     : std::runtime_error(QStringLiteral("'%1' は有効な整数値ではありません。").arg(text).toStdString())

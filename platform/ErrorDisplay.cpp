@@ -1,8 +1,8 @@
-#include "ErrorDisplay.h"
+#include "platform/ErrorDisplay.h"
 
 #include <QApplication>
 
-#include "MessageBox.h"
+#include "platform/MessageBox.h"
 
 void ShowApplicationError(const QString& message)
 {

@@ -1,4 +1,4 @@
-#include "MessagePump.h"
+#include "platform/MessagePump.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "ZoomChartView.h"
+#include "platform/ZoomChartView.h"
 
 #include <QChart>
 #include <QMouseEvent>

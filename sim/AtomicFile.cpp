@@ -1,4 +1,4 @@
-#include "AtomicFile.h"
+#include "sim/AtomicFile.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -14,7 +14,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "FileDescriptor.h"
+#include "sim/FileDescriptor.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "BatchRun.h"
+#include "sim/BatchRun.h"
 
-#include "BatchName.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "Slot.h"
+#include "sim/BatchName.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "slot/Slot.h"
 
 BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice setting, int sims,
                      const std::string& baseName, PlaySeries& series, const BatchCallback& callback)

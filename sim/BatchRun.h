@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "PlaySeries.h"
-#include "WholeNumber.h"
+#include "sim/PlaySeries.h"
+#include "sim/WholeNumber.h"
 
 class RandomSource;
 class Slot;

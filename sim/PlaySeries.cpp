@@ -1,4 +1,4 @@
-#include "PlaySeries.h"
+#include "sim/PlaySeries.h"
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -6,46 +6,79 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "Slot.h"
+#include "slot/Slot.h"
 
 PlayRow PlayRow::FromSlot(const Slot& slot) noexcept
 {
-    return PlayRow{slot.gamesSinceBonus, slot.medals,   slot.playCount, slot.mode,
-                   slot.bonus,           slot.bigColor, slot.outcome,   slot.preSign,
+    return PlayRow{slot.gamesSinceBonus, slot.medals,    slot.playCount,   slot.mode,
+                   slot.bonus,           slot.bigColor,  slot.outcome,     slot.preSign,
                    slot.preSignBlue,     slot.bonusGame, slot.chainTrigger};
 }
 
 std::int32_t PlayRow::Field(int j) const noexcept
 {
     switch (j) {
-    case 0: return gamesSinceBonus;
-    case 1: return medals;
-    case 2: return playCount;
-    case 3: return mode;
-    case 4: return bonus;
-    case 5: return bigColor;
-    case 6: return outcome;
-    case 7: return preSign;
-    case 8: return preSignBlue;
-    case 9: return bonusGame;
-    default: return chainTrigger;
+        case 0:
+            return gamesSinceBonus;
+        case 1:
+            return medals;
+        case 2:
+            return playCount;
+        case 3:
+            return mode;
+        case 4:
+            return bonus;
+        case 5:
+            return bigColor;
+        case 6:
+            return outcome;
+        case 7:
+            return preSign;
+        case 8:
+            return preSignBlue;
+        case 9:
+            return bonusGame;
+        default:
+            return chainTrigger;
     }
 }
 
 void PlayRow::SetField(int j, std::int32_t value) noexcept
 {
     switch (j) {
-    case 0: gamesSinceBonus = value; break;
-    case 1: medals = value; break;
-    case 2: playCount = value; break;
-    case 3: mode = value; break;
-    case 4: bonus = value; break;
-    case 5: bigColor = value; break;
-    case 6: outcome = value; break;
-    case 7: preSign = value; break;
-    case 8: preSignBlue = value; break;
-    case 9: bonusGame = value; break;
-    default: chainTrigger = value; break;
+        case 0:
+            gamesSinceBonus = value;
+            break;
+        case 1:
+            medals = value;
+            break;
+        case 2:
+            playCount = value;
+            break;
+        case 3:
+            mode = value;
+            break;
+        case 4:
+            bonus = value;
+            break;
+        case 5:
+            bigColor = value;
+            break;
+        case 6:
+            outcome = value;
+            break;
+        case 7:
+            preSign = value;
+            break;
+        case 8:
+            preSignBlue = value;
+            break;
+        case 9:
+            bonusGame = value;
+            break;
+        default:
+            chainTrigger = value;
+            break;
     }
 }
 

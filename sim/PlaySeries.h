@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "LargeBlockAllocator.h"
+#include "sim/LargeBlockAllocator.h"
 
 class Slot;
 

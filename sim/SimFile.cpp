@@ -1,6 +1,6 @@
-#include "SimFile.h"
+#include "sim/SimFile.h"
 
-#include "FileDescriptor.h"
+#include "sim/FileDescriptor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "AtomicFile.h"
-#include "PlaySeries.h"
+#include "sim/AtomicFile.h"
+#include "sim/PlaySeries.h"
 
 // The simulation file: a 12-byte header (identification 5, setting, play
 // count) and one 44-byte record per row, every field a little-endian int32.

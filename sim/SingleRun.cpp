@@ -1,11 +1,11 @@
-#include "SingleRun.h"
+#include "sim/SingleRun.h"
 
 #include <unistd.h>
 
 #include <climits>
 
-#include "RandomSource.h"
-#include "Slot.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 
 namespace {
 

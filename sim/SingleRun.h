@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "PlaySeries.h"
-#include "WholeNumber.h"
+#include "sim/PlaySeries.h"
+#include "sim/WholeNumber.h"
 
 class RandomSource;
 class Slot;

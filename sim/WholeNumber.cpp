@@ -1,10 +1,13 @@
-#include "WholeNumber.h"
+#include "sim/WholeNumber.h"
 
 #include <cstdint>
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 }  // namespace
 

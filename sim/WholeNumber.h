@@ -16,4 +16,7 @@ struct SettingChoice {
 };
 std::optional<SettingChoice> ParseSettingText(std::string_view text);
 
-constexpr bool IsValidSetting(int setting) { return setting >= 1 && setting <= 6; }
+constexpr bool IsValidSetting(int setting)
+{
+    return setting >= 1 && setting <= 6;
+}

@@ -1,4 +1,4 @@
-#include "Slot.h"
+#include "slot/Slot.h"
 
 #include <cassert>
 
@@ -6,28 +6,28 @@ namespace {
 
 using Table = Rate_TBL<int>;
 
-int Lookup(const Table& table, int r) noexcept { return Table::Lookup(table, r); }
+int Lookup(const Table& table, int r) noexcept
+{
+    return Table::Lookup(table, r);
+}
 
-[[maybe_unused]] bool ValidSetting(int s) noexcept { return s >= 1 && s <= 6; }
+[[maybe_unused]] bool ValidSetting(int s) noexcept
+{
+    return s >= 1 && s <= 6;
+}
 
 // First game count and width of each RT class. Class 5 starts at 130, not 129.
-constexpr int RT_CLASS_BASE[28] = {1,   17,  33,  65,  97,  130, 193, 250, 257, 300,
-                                   314, 364, 385, 513, 550, 600, 614, 641, 664, 769,
-                                   850, 897, 900, 914, 964, 1025, 1153, 1217};
-constexpr int RT_CLASS_SPAN[28] = {16, 16, 32, 32, 32, 64, 57, 7,  43, 14, 50, 21,  128, 37,
+constexpr int RT_CLASS_BASE[28] = {1,   17,  33,  65,  97,  130, 193, 250, 257, 300, 314, 364,  385,  513,
+                                   550, 600, 614, 641, 664, 769, 850, 897, 900, 914, 964, 1025, 1153, 1217};
+constexpr int RT_CLASS_SPAN[28] = {16, 16, 32, 32, 32,  64, 57, 7, 43, 14, 50, 21,  128, 37,
                                    10, 14, 27, 23, 105, 81, 47, 3, 14, 50, 61, 128, 64,  64};
-
-constexpr int PAYOUT_CHERRY = 4;
-constexpr int PAYOUT_BELL = 10;
-constexpr int PAYOUT_BENTO = 5;
-constexpr int PAYOUT_RELEASE = 15;
-constexpr int PAYOUT_JAC = 15;
-constexpr int BET = 3;
-constexpr int JAC_BET = 1;
 
 }  // namespace
 
-Slot::Slot(RandomSource& randomSource) : random(randomSource) { FillTables(); }
+Slot::Slot(RandomSource& randomSource) : random(randomSource)
+{
+    FillTables();
+}
 
 void Slot::SetSetting(int newSetting)
 {
@@ -95,20 +95,20 @@ void Slot::NormalGame()
 
     if (preSign == 0 && rtCount >= 32 && flag == 3) {
         switch (role) {
-        case 1:
-            if (CherryPreSignLottery(mode) == 0) EnterPreSign(1, 0, 0);
-            break;
-        case 3:
-            if (BentoPreSignLottery(mode) == 0) EnterPreSign(2, 1, 1);
-            break;
-        case 5:
-            if (ChancePreSignLottery(setting, mode) == 0) EnterPreSign(3, 1, 2);
-            break;
-        case 6:
-            if (PureMissPreSignLottery(mode) == 0) EnterPreSign(4, 1, 3);
-            break;
-        default:
-            break;
+            case 1:
+                if (CherryPreSignLottery(mode) == 0) EnterPreSign(1, 0, 0);
+                break;
+            case 3:
+                if (BentoPreSignLottery(mode) == 0) EnterPreSign(2, 1, 1);
+                break;
+            case 5:
+                if (ChancePreSignLottery(setting, mode) == 0) EnterPreSign(3, 1, 2);
+                break;
+            case 6:
+                if (PureMissPreSignLottery(mode) == 0) EnterPreSign(4, 1, 3);
+                break;
+            default:
+                break;
         }
     }
 
@@ -126,12 +126,21 @@ void Slot::NormalGame()
     }
 
     switch (outcome) {
-    case 1: medals += PAYOUT_CHERRY; break;
-    case 2: medals += PAYOUT_BELL; break;
-    case 3: medals += PAYOUT_BENTO; break;
-    case 7:
-    case 8: medals += PAYOUT_RELEASE; break;
-    default: break;
+        case 1:
+            medals += PAYOUT_CHERRY;
+            break;
+        case 2:
+            medals += PAYOUT_BELL;
+            break;
+        case 3:
+            medals += PAYOUT_BENTO;
+            break;
+        case 7:
+        case 8:
+            medals += PAYOUT_RELEASE;
+            break;
+        default:
+            break;
     }
 }
 
@@ -151,25 +160,30 @@ void Slot::BonusGame()
         medals -= BET;
         const int role = BigRoleLottery();
         switch (role) {
-        case 1:
-            if (!(jacInCount == 2 && bonusGame < 20)) {  // the third JAC-in waits for game 20
-                medals += PAYOUT_JAC;
-                outcome = 12;
-                ++jacInCount;
-                inJac = 1;
-            }
-            break;
-        case 2:
-            medals += PAYOUT_CHERRY;
-            outcome = 1;
-            break;
-        case 3:
-            medals += PAYOUT_BELL;
-            outcome = 2;
-            break;
-        case 4: outcome = 3; break;
-        case 5: outcome = 5; break;
-        default: break;
+            case 1:
+                if (!(jacInCount == 2 && bonusGame < 20)) {  // the third JAC-in waits for game 20
+                    medals += PAYOUT_JAC;
+                    outcome = 12;
+                    ++jacInCount;
+                    inJac = 1;
+                }
+                break;
+            case 2:
+                medals += PAYOUT_CHERRY;
+                outcome = 1;
+                break;
+            case 3:
+                medals += PAYOUT_BELL;
+                outcome = 2;
+                break;
+            case 4:
+                outcome = 3;
+                break;
+            case 5:
+                outcome = 5;
+                break;
+            default:
+                break;
         }
         const int chain = ChainLottery(role, bigColor);
         if (chain != 2) {
@@ -269,7 +283,7 @@ int Slot::PreSignLength(int lengthClass) noexcept
 int Slot::BonusKindLottery(int s, int m)
 {
     const int r = Draw16();
-    const Table& table = m == 0 ? bonusKindRateMode0[s - 1]
+    const Table& table = m == 0   ? bonusKindRateMode0[s - 1]
                          : m == 1 ? bonusKindRateMode1
                                   : bonusKindRateMode2[s - 1];
     // Mode 0 at setting 5 sums to 65496; the uncovered top of the range is REG.
@@ -322,27 +336,27 @@ int Slot::ChainLottery(int role, int colour)
 {
     const int r = Draw16();  // drawn for every role, even one that never chains
     switch (role) {
-    case 2:
-        return Lookup(chainCherryRate, r) == 0 ? BigColorLottery(mode) : 2;
-    case 4:
-        return Lookup(chainBentoRate, r) == 0 ? 1 : 2;
-    case 3:
-        if (colour == 0) {
-            const int index = Lookup(chainBellRateRed, r);
+        case 2:
+            return Lookup(chainCherryRate, r) == 0 ? BigColorLottery(mode) : 2;
+        case 4:
+            return Lookup(chainBentoRate, r) == 0 ? 1 : 2;
+        case 3:
+            if (colour == 0) {
+                const int index = Lookup(chainBellRateRed, r);
+                if (index == 1) return 1;
+                return index == 0 || index == 2 ? BigColorLottery(mode) : 2;
+            } else {
+                const int index = Lookup(chainBellRateBlue, r);
+                if (index == 2) return 1;
+                return index <= 3 ? BigColorLottery(mode) : 2;
+            }
+        case 1: {
+            const int index = Lookup(chainJacInRate, r);
             if (index == 1) return 1;
-            return index == 0 || index == 2 ? BigColorLottery(mode) : 2;
-        } else {
-            const int index = Lookup(chainBellRateBlue, r);
-            if (index == 2) return 1;
-            return index <= 3 ? BigColorLottery(mode) : 2;
+            return index == 0 ? BigColorLottery(mode) : 2;
         }
-    case 1: {
-        const int index = Lookup(chainJacInRate, r);
-        if (index == 1) return 1;
-        return index == 0 ? BigColorLottery(mode) : 2;
-    }
-    default:
-        return 2;
+        default:
+            return 2;
     }
 }
 
@@ -356,7 +370,7 @@ int Slot::ModeLottery(int s, int m)
 int Slot::ModeLotteryAfterPreSign(int s, int m)
 {
     const int r = random.Draw8();
-    const Table& table = m == 0 ? modeAfterPreSignRateFrom0[s - 1]
+    const Table& table = m == 0   ? modeAfterPreSignRateFrom0[s - 1]
                          : m == 1 ? modeAfterPreSignRateFrom1
                                   : modeAfterPreSignRateFrom2;
     return Lookup(table, r);

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "RandomSource.h"
-#include "Rate_TBL.h"
+#include "slot/MachineCodes.h"
+#include "slot/RandomSource.h"
+#include "slot/Rate_TBL.h"
 
 // The pachislot machine: every game is decided by lotteries over the weight
 // tables, drawing from the RandomSource it was given.

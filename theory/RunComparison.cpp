@@ -4,7 +4,7 @@
 #include <cmath>
 #include <functional>
 
-#include "PlaySeries.h"
+#include "sim/PlaySeries.h"
 
 namespace {
 

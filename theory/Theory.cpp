@@ -21,15 +21,8 @@
 
 namespace {
 
-// Medals as the machine pays them.
-constexpr int BET = 3;
-constexpr int JAC_BET = 1;
-constexpr int PAYOUT_CHERRY = 4;
-constexpr int PAYOUT_BELL = 10;
-constexpr int PAYOUT_BENTO = 5;
-constexpr int PAYOUT_RELEASE = 15;
-constexpr int PAYOUT_JAC = 15;
-constexpr int REPLAY = 4;
+// Bets and payouts are the machine's own (slot/MachineCodes.h).
+constexpr int REPLAY = Outcome::REPLAY;
 
 constexpr double W16 = 65536.0;
 constexpr double W8 = 256.0;

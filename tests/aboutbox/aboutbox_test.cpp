@@ -7,9 +7,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "HelpLinks.h"
-#include "Shell.h"
-#include "Unit2.h"
+#include "aboutbox/HelpLinks.h"
+#include "aboutbox/Unit2.h"
+#include "platform/Shell.h"
 
 namespace {
 

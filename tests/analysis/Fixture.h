@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "PlaySeries.h"
+#include "sim/PlaySeries.h"
 
 // Rows are written in file order:
 // {gamesSinceBonus, medals, playCount, mode, bonus, bigColor, outcome, preSign, preSignBlue, bonusGame,

@@ -4,12 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "AnalysisSteps.h"
-#include "Fixture.h"
-#include "RandomSource.h"
-#include "ResultAnalysis.h"
-#include "SingleRun.h"
-#include "Slot.h"
+#include "analysis/PlayListText.h"
+#include "analysis/RateStatistics.h"
+#include "analysis/ResultAnalysis.h"
+#include "analysis/RowTexts.h"
+#include "analysis/Summary.h"
+#include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
+#include "tests/analysis/Fixture.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "NumberFormat.h"
+#include "analysis/NumberFormat.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <string>
 
-#include "Fixture.h"
-#include "RandomSource.h"
-#include "Report.h"
-#include "ResultAnalysis.h"
-#include "SingleRun.h"
-#include "Slot.h"
+#include "analysis/Report.h"
+#include "analysis/ResultAnalysis.h"
+#include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
+#include "tests/analysis/Fixture.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <iterator>
 #include <string>
 
-#include "PlaySeries.h"
-#include "RandomSource.h"
-#include "Slot.h"
+#include "sim/PlaySeries.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempDir {

@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "BatchRun.h"
-#include "RandomSource.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "Slot.h"
-#include "TestSupport.h"
+#include "sim/BatchRun.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
+#include "tests/core/TestSupport.h"
 
 namespace {
 
@@ -18,7 +18,8 @@ TEST(BatchRun, WritesOneNamedFileEqualToEachSingleRun)
     std::vector<std::string> saved;
     const BatchResult result = RunBatch(batch.slot, batch.random, 800, {true, 0}, 3, dir.File("test.sim"),
                                         batch.series, [&](const BatchStep& step) {
-                                            if (step.phase == BatchStep::Phase::Saved) saved.push_back(step.fileName);
+                                            if (step.phase == BatchStep::Phase::Saved)
+                                                saved.push_back(step.fileName);
                                             return true;
                                         });
     ASSERT_EQ(result.status, BatchResult::Status::Completed);
@@ -28,8 +29,8 @@ TEST(BatchRun, WritesOneNamedFileEqualToEachSingleRun)
     Program single(31);
     for (int i = 1; i <= 3; ++i) {
         RunSingle(single.slot, single.random, 800, {true, 0}, single.series);
-        const std::string name =
-            dir.File("test" + std::to_string(single.slot.GetSetting()) + "_800_" + std::to_string(i) + ".sim");
+        const std::string name = dir.File("test" + std::to_string(single.slot.GetSetting()) + "_800_" +
+                                          std::to_string(i) + ".sim");
         EXPECT_EQ(saved[i - 1], name);
         EXPECT_EQ(ReadBytes(name), EncodeSimFile(single.slot.GetSetting(), 800, single.series)) << name;
     }
@@ -62,8 +63,8 @@ TEST(BatchRun, CallbackCanStopBeforeTheNextSimulation)
     TempDir dir;
     Program batch(8);
     int played = 0;
-    const BatchResult result = RunBatch(batch.slot, batch.random, 100, {false, 1}, 4, dir.File("s.sim"), batch.series,
-                                        [&](const BatchStep& step) {
+    const BatchResult result = RunBatch(batch.slot, batch.random, 100, {false, 1}, 4, dir.File("s.sim"),
+                                        batch.series, [&](const BatchStep& step) {
                                             if (step.phase == BatchStep::Phase::BeforePlay) ++played;
                                             return step.phase != BatchStep::Phase::Saved;
                                         });

@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "BatchName.h"
-#include "RandomSource.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "Slot.h"
-#include "TestSupport.h"
+#include "sim/BatchName.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
+#include "tests/core/TestSupport.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <functional>
 #include <thread>
 
-#include "AtomicFile.h"
-#include "BatchRun.h"
-#include "SimFile.h"
-#include "TestSupport.h"
+#include "sim/AtomicFile.h"
+#include "sim/BatchRun.h"
+#include "sim/SimFile.h"
+#include "tests/core/TestSupport.h"
 
 namespace {
 

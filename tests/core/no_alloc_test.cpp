@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "RandomSource.h"
-#include "Slot.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 
 namespace {
 std::atomic<long> allocations{0};
@@ -18,8 +18,14 @@ void* operator new(std::size_t size)
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 namespace {
 

@@ -2,13 +2,16 @@
 
 #include <numeric>
 
-#include "RandomSource.h"
-#include "Rate_TBL.h"
-#include "Slot.h"
+#include "slot/RandomSource.h"
+#include "slot/Rate_TBL.h"
+#include "slot/Slot.h"
 
 namespace {
 
-int Sum(const Rate_TBL<int>& table) { return std::accumulate(table.begin(), table.end(), 0); }
+int Sum(const Rate_TBL<int>& table)
+{
+    return std::accumulate(table.begin(), table.end(), 0);
+}
 
 TEST(RandomSource, FirstValueAfterSeedingWithZeroIs346)
 {
@@ -41,13 +44,13 @@ TEST(RateTable, LookupFindsTheEntryOwningTheDraw)
     const Rate_TBL<int> roles{873, 5750, 771, 8991, 442, 102};
     const Rate_TBL<int> zeros{0, 0, 0, 0, 16384, 49152};
     const LookupCase cases[] = {
-        {roles, 0, 0},      {roles, 872, 0},     {roles, 873, 1},    {roles, 16928, 5},
-        {roles, 16929, 6},  {roles, 65535, 6},   {zeros, 0, 4},      {zeros, 16383, 4},
-        {zeros, 16384, 5},  {zeros, 65535, 5},   {{}, 0, 0},         {{}, 65535, 0},
-        {{2048}, 2047, 0},  {{2048}, 2048, 1},
+        {roles, 0, 0},     {roles, 872, 0}, {roles, 873, 1},   {roles, 16928, 5}, {roles, 16929, 6},
+        {roles, 65535, 6}, {zeros, 0, 4},   {zeros, 16383, 4}, {zeros, 16384, 5}, {zeros, 65535, 5},
+        {{}, 0, 0},        {{}, 65535, 0},  {{2048}, 2047, 0}, {{2048}, 2048, 1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Rate_TBL<int>::Lookup(c.table, c.r), c.expected) << "r = " << c.r << ", table size " << c.table.size();
+        EXPECT_EQ(Rate_TBL<int>::Lookup(c.table, c.r), c.expected)
+            << "r = " << c.r << ", table size " << c.table.size();
 }
 
 class Tables : public ::testing::Test {

@@ -8,12 +8,12 @@
 #include <fstream>
 #include <new>
 
-#include "FileSizeLimit.h"
-#include "RandomSource.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "Slot.h"
-#include "TestSupport.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
+#include "tests/core/TestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "RandomSource.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "Slot.h"
-#include "TestSupport.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
+#include "tests/core/TestSupport.h"
 
 namespace {
 

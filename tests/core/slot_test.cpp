@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "RandomSource.h"
-#include "Slot.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 
 namespace {
 

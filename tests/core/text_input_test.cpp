@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "BatchName.h"
-#include "WholeNumber.h"
+#include "sim/BatchName.h"
+#include "sim/WholeNumber.h"
 
 namespace {
 

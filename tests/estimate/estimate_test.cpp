@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "PathOracle.h"
 #include "estimate/SettingEstimate.h"
 #include "sim/PlaySeries.h"
 #include "sim/SingleRun.h"
 #include "slot/Slot.h"
+#include "tests/estimate/PathOracle.h"
 
 namespace {
 

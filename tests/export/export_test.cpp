@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "../analysis/Fixture.h"
-#include "Export.h"
+#include "export/Export.h"
+#include "tests/analysis/Fixture.h"
 
 namespace {
 

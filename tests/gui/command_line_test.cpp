@@ -7,13 +7,13 @@
 
 #include <memory>
 
-#include "AppSetup.h"
-#include "CommandLine.h"
-#include "MessageBox.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "Unit1.h"
 #include "Version.h"
+#include "mainform/AppSetup.h"
+#include "mainform/CommandLine.h"
+#include "mainform/Unit1.h"
+#include "platform/MessageBox.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
 #include "ui_MainForm.h"
 
 Q_DECLARE_METATYPE(CommandLine::Action)

@@ -10,11 +10,11 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "AppSetup.h"
-#include "EstimatePage.h"
-#include "FileDialog.h"
-#include "MessageBox.h"
-#include "Unit1.h"
+#include "mainform/AppSetup.h"
+#include "mainform/EstimatePage.h"
+#include "mainform/Unit1.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
 #include "ui_MainForm.h"
 
 namespace {

@@ -16,18 +16,18 @@
 
 #include <memory>
 
-#include "AppSetup.h"
-#include "BatchName.h"
-#include "FileDialog.h"
-#include "FileSizeLimit.h"
-#include "MessageBox.h"
-#include "ResultListModel.h"
-#include "Shell.h"
-#include "SimFile.h"
-#include "SingleRun.h"
-#include "SlumpGraph.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "aboutbox/Unit2.h"
+#include "mainform/AppSetup.h"
+#include "mainform/ResultListModel.h"
+#include "mainform/SlumpGraph.h"
+#include "mainform/Unit1.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "sim/BatchName.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "tests/support/FileSizeLimit.h"
 #include "ui_MainForm.h"
 
 namespace {

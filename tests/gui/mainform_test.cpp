@@ -27,16 +27,17 @@
 
 #include <sys/resource.h>
 
-#include "AppSetup.h"
-#include "BonusBars.h"
-#include "ErrorDisplay.h"
-#include "FileDialog.h"
-#include "MessageBox.h"
-#include "ResultAnalysis.h"
-#include "ResultListModel.h"
-#include "SlumpGraph.h"
-#include "Unit1.h"
-#include "WholeNumber.h"
+#include "analysis/PlayListText.h"
+#include "analysis/ResultAnalysis.h"
+#include "mainform/AppSetup.h"
+#include "mainform/BonusBars.h"
+#include "mainform/ResultListModel.h"
+#include "mainform/SlumpGraph.h"
+#include "mainform/Unit1.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
 
 namespace {

@@ -3,11 +3,11 @@
 
 #include <vector>
 
-#include "ChartOps.h"
-#include "Clock.h"
-#include "Convert.h"
-#include "FileDialog.h"
-#include "MessageBox.h"
+#include "platform/ChartOps.h"
+#include "platform/Clock.h"
+#include "platform/Convert.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
 
 class PlatformTest : public QObject {
     Q_OBJECT

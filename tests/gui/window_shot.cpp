@@ -13,9 +13,9 @@
 
 #include <cstdio>
 
-#include "AppSetup.h"
-#include "MessageBox.h"
-#include "Unit1.h"
+#include "mainform/AppSetup.h"
+#include "mainform/Unit1.h"
+#include "platform/MessageBox.h"
 #include "ui_MainForm.h"
 
 int main(int argc, char** argv)

@@ -26,14 +26,14 @@
 #include <cmath>
 #include <memory>
 
-#include "AppSetup.h"
-#include "BonusBars.h"
-#include "FileDialog.h"
-#include "MessageBox.h"
-#include "ResultListModel.h"
-#include "SimFile.h"
-#include "SlumpGraph.h"
-#include "Unit1.h"
+#include "mainform/AppSetup.h"
+#include "mainform/BonusBars.h"
+#include "mainform/ResultListModel.h"
+#include "mainform/SlumpGraph.h"
+#include "mainform/Unit1.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "sim/SimFile.h"
 #include "ui_MainForm.h"
 
 namespace {

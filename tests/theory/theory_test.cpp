@@ -3,7 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "PlaySeries.h"
+#include "sim/PlaySeries.h"
 #include "slot/Slot.h"
 #include "theory/RunComparison.h"
 #include "theory/Theory.h"

@@ -1,9 +1,11 @@
-#include "ResultAnalysis.h"
+#include "analysis/ResultAnalysis.h"
 
 #include <limits>
 #include <stdexcept>
 
-#include "AnalysisSteps.h"
+#include "analysis/RateStatistics.h"
+#include "analysis/RowTexts.h"
+#include "analysis/Summary.h"
 
 namespace {
 

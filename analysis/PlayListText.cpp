@@ -1,6 +1,8 @@
+#include "analysis/PlayListText.h"
+
 #include <charconv>
 
-#include "AnalysisSteps.h"
+#include "analysis/RowTexts.h"
 
 namespace {
 

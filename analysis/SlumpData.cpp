@@ -1,4 +1,4 @@
-#include "ResultAnalysis.h"
+#include "analysis/SlumpData.h"
 
 const std::array<const char*, MARKER_COUNT> MARKER_SERIES_NAMES{"BIG",    "REG",    "Cherry", "Bell",
                                                                 "Bentou", "Chance", "Hazure"};

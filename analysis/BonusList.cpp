@@ -1,5 +1,7 @@
-#include "AnalysisSteps.h"
-#include "NumberFormat.h"
+#include "analysis/BonusList.h"
+
+#include "analysis/NumberFormat.h"
+#include "analysis/RowTexts.h"
 
 const std::array<std::string_view, BONUS_LIST_COLUMNS> BONUS_LIST_CAPTIONS{
     "PLAY数", "PLAY数2", "確定役", "RT解除契機", "特殊前兆", "終了移行", "獲得メダル",

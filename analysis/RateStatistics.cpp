@@ -1,5 +1,6 @@
-#include "AnalysisSteps.h"
-#include "NumberFormat.h"
+#include "analysis/RateStatistics.h"
+
+#include "analysis/NumberFormat.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "NumberFormat.h"
+#include "analysis/NumberFormat.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,9 @@
-#include "Report.h"
+#include "analysis/Report.h"
 
 #include <array>
 #include <charconv>
+
+#include "analysis/PlayListText.h"
 
 namespace {
 

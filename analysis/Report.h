@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "PlaySeries.h"
-#include "ResultAnalysis.h"
+#include "analysis/ResultAnalysis.h"
+#include "sim/PlaySeries.h"
 
 // The analysis as UTF-8 text, each line ending with LF: sections of a caption
 // in [brackets] and TAB-joined rows, one empty line between sections.

@@ -1,5 +1,6 @@
-#include "AnalysisSteps.h"
-#include "NumberFormat.h"
+#include "analysis/Summary.h"
+
+#include "analysis/NumberFormat.h"
 
 std::array<SummaryItem, SUMMARY_ITEMS> SummaryItems(const ResultCounts& counts, std::int32_t plays,
                                                     std::int32_t balance)

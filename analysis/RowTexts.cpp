@@ -1,4 +1,4 @@
-#include "AnalysisSteps.h"
+#include "analysis/RowTexts.h"
 
 ReleaseClass ClassifyRelease(const PlayRow& row) noexcept
 {
