@@ -11,7 +11,7 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
   "${RUN_PACKAGES[@]}"
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev python3
+  clang clang-format libclang-rt-14-dev python3
 )
 
 case "${1:-}" in
