@@ -159,6 +159,7 @@ TEST(CliRun, ArgumentMessagesNameTheRealCause)
         {"run --setting 1 --plays 5 --out X --colour red",
          "unknown option '--colour' (see mirvosim-cli run --help)"},
         {"report --verbose", "unknown option '--verbose' (see mirvosim-cli report --help)"},
+        {"run --setting 1 --plays 5 --no-sync=yes --out X", "--no-sync takes no value"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -174,7 +175,9 @@ TEST(CliRun, LeadingZerosAndSignsAreWholeNumbers)
     const CliResult padded =
         Cli("run --setting 2 --plays 0100 --seed 00000000007 --out " + Quote(dir.File("a.sim")), dir);
     ASSERT_EQ(padded.status, 0) << padded.err;
-    ASSERT_EQ(Cli("run --setting 2 --plays +100 --seed 7 --out " + Quote(dir.File("b.sim")), dir).status, 0);
+    ASSERT_EQ(
+        Cli("run --setting 2 --plays +100 --seed 7 --no-sync --out " + Quote(dir.File("b.sim")), dir).status,
+        0);
     EXPECT_EQ(ReadBytes(dir.File("a.sim")), ReadBytes(dir.File("b.sim")));
 }
 

@@ -3,10 +3,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <thread>
 
 #include "sim/SimFile.h"
 #include "sim/SingleRun.h"
@@ -287,6 +289,39 @@ TEST(SimFile, UnsyncedWritesGiveTheSameFile)
     SetSyncWrites(true);
     ASSERT_TRUE(written.Ok());
     EXPECT_EQ(ReadBytes(dir.File("fast.sim")), EncodeSimFile(5, 100, series));
+}
+
+TEST(SimFile, MoreRecordsThanTheLimitAreRefusedFromFilesAndPipes)
+{
+    TempDir dir;
+    const PlaySeries series = SampleSeries(80);
+    const std::string bytes = EncodeSimFile(1, 80, series);
+    const std::string file = dir.File("run.sim");
+    WriteBytes(file, bytes);
+    PlaySeries back;
+    EXPECT_TRUE(ReadSimFile(file, back, series.Size()).Ok());
+    EXPECT_EQ(ReadSimFile(file, back, series.Size() - 1).status, SimReadResult::Status::TooLarge);
+    EXPECT_TRUE(back.Empty());
+
+    // An endless pipe: refused once past the limit, and its rows given back.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const auto previousPipeHandler = std::signal(SIGPIPE, SIG_IGN);  // the writer ends on EPIPE
+    std::thread writer([&] {
+        WriteAllBytes(ends[1], bytes.data(), SIM_HEADER_BYTES);
+        const std::string zeros(1 << 16, '\0');
+        while (WriteAllBytes(ends[1], zeros.data(), zeros.size())) {
+        }
+        ::close(ends[1]);
+    });
+    const SimReadResult read = ReadSimFile("/dev/fd/" + std::to_string(ends[0]), back, 100000);
+    ::close(ends[0]);
+    writer.join();
+    std::signal(SIGPIPE, previousPipeHandler);
+    EXPECT_EQ(read.status, SimReadResult::Status::TooLarge);
+    EXPECT_NE(read.message.find("more than 100000 records"), std::string::npos) << read.message;
+    EXPECT_TRUE(back.Empty());
+    EXPECT_EQ(back.MemoryBytes(), 0u);
 }
 
 TEST(SimFile, ReadingReleasesItsDescriptorWhenMemoryRunsOut)
