@@ -130,6 +130,7 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
         return;
     }
     SetStatusText(QStringLiteral("シミュレーションファイルの読み込み完了"));
+    SetShownFile(path);
 }
 
 void TMainForm::FileSaveMenuClick(QObject*)
@@ -137,13 +138,25 @@ void TMainForm::FileSaveMenuClick(QObject*)
     if (IsBusy()) return;
     RunHandler([this] {
         if (!SaveDialog.Execute(this)) return;
+        QString path = SaveDialog.FileName();
+        // A new name typed without an extension is a simulation file all the
+        // same; an existing file (or device) chosen by name is taken as is.
+        if (QFileInfo(path).suffix().isEmpty() && !QFileInfo::exists(path)) {
+            path += QStringLiteral(".sim");
+            SaveDialog.SetFileName(path);
+        }
+        if (QFileInfo::exists(path) &&
+            !MessageBox::Ask(
+                this,
+                QStringLiteral("%1 は既に存在します。\n置き換えますか?").arg(QFileInfo(path).fileName())))
+            return;
         BusyGuard guard(*this);
-        const QString path = SaveDialog.FileName();
         const SimWriteResult written =
             WriteSimFile(LocalPath(path), slot.GetSetting(), slot.playCount, playSeries);
         switch (written.status) {
             case SimWriteResult::Status::Written:
                 SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
+                SetShownFile(path);
                 break;
             case SimWriteResult::Status::CannotCreate:
                 break;

@@ -12,6 +12,7 @@
 #include <QPieSeries>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
@@ -64,11 +65,7 @@ QPieSeries* BuildPieChart(QChartView* view)
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                              Qt::MSWindowsFixedSizeDialogHint),
-      slot(random),
-      ui(std::make_unique<Ui::TMainForm>())
+    : QMainWindow(parent), slot(random), ui(std::make_unique<Ui::TMainForm>())
 {
     // The one seed of this program start; a run never reseeds.
     random.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
@@ -77,6 +74,7 @@ TMainForm::TMainForm(QWidget* parent)
     BuildCharts();
     BuildEstimatePage();
     ConnectHandlers();
+    BuildDesktop();
 }
 
 TMainForm::~TMainForm()
@@ -163,8 +161,10 @@ void TMainForm::BuildWindow()
     ui->StatusBar1->setFixedHeight(STATUS_BAR_HEIGHT);
     ui->StatusBar1->setSizeGripEnabled(false);
 
-    centralWidget()->setFixedSize(CLIENT_WIDTH, CLIENT_HEIGHT - STATUS_BAR_HEIGHT);
-    setFixedSize(CLIENT_WIDTH, ui->MainMenu->sizeHint().height() + CLIENT_HEIGHT);
+    // The layout's size is the default and the least; larger, the lists and
+    // charts grow (Desktop.cpp).
+    centralWidget()->setMinimumSize(CLIENT_WIDTH, CLIENT_HEIGHT - STATUS_BAR_HEIGHT);
+    resize(CLIENT_WIDTH, ui->MainMenu->sizeHint().height() + CLIENT_HEIGHT);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(100);
@@ -292,5 +292,6 @@ void TMainForm::closeEvent(QCloseEvent* event)
         return;
     }
     Timer1->stop();
+    QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
     event->accept();
 }

@@ -83,7 +83,10 @@ void TMainForm::StartCommand()
             // does what Save and 設定確認 take from it.
             const ShownRun shown = KeepShownRun();
             finished = RunSingle() && ShowResult(PLAY_LOOP_SHARE);
-            if (!finished) RestoreShownRun(shown);
+            if (finished)
+                SetShownFile({});
+            else
+                RestoreShownRun(shown);
         } else {
             // A batch that stopped on its file error leaves its own text.
             if (!RunBatch()) return;

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -15,6 +16,9 @@ namespace Ui {
 class TMainForm;
 }
 class QBarSet;
+class QDragEnterEvent;
+class QDropEvent;
+class QMenu;
 class QLabel;
 class QPieSeries;
 class QTimer;
@@ -158,14 +162,28 @@ public:
     QBarSet* SlumpBSet = nullptr;
     BonusBars* BonusBarsView() const { return bonusBars; }
 
+    // The file last opened or saved: in the title and the recent-files menu
+    // (kept in the program's settings). Empty once a new run is shown.
+    void SetShownFile(const QString& path);
+    QStringList RecentFiles() const;
+    // Size and position of the last session, if any (the program calls it;
+    // a window of its own starts at the default size).
+    void RestorePlacement();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildWindow();
     void BuildCharts();
     void BuildEstimatePage();
     void ConnectHandlers();
+    void BuildDesktop();
+    void LayOutForSize();
+    void FillRecentMenu();
     void SetBusyControls(bool enabled);
     void StartCommand();
     void ClearResultViews();
@@ -187,6 +205,7 @@ private:
     int busyDepth = 0;
     bool closing = false;
     bool stopRequested = false;
+    QMenu* recentMenu = nullptr;
     // 保存 may be enabled once a display pass has shown a series.
     bool saveAllowed = false;
     QLabel* statusPanel[2] = {nullptr, nullptr};

@@ -58,6 +58,7 @@ int main(int argc, char** argv)
         mainForm.SetAboutBox(&aboutBox);
         const QRect desktop = mainForm.screen()->availableGeometry();
         mainForm.move(desktop.center() - QPoint(mainForm.width() / 2, mainForm.height() / 2));
+        mainForm.RestorePlacement();
         mainForm.show();
         // Once the loop runs, so that a refusal's box stands over the window.
         if (!line.file.isEmpty())

@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <deque>
 #include <utility>
 
 namespace {
 bool headlessBoxes = false;
 std::vector<MessageBox::Record> shownBoxes;
 std::function<void()> whileShown;
+std::vector<MessageBox::Record> askedBoxes;
+std::deque<bool> nextAnswers;
 }  // namespace
 
 void MessageBox::ShowError(QWidget* parent, const QString& text, const QString& title)
@@ -21,6 +24,31 @@ void MessageBox::ShowError(QWidget* parent, const QString& text, const QString& 
     }
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool MessageBox::Ask(QWidget* parent, const QString& text, const QString& title)
+{
+    const QString caption = title.isEmpty() ? QApplication::applicationDisplayName() : title;
+    askedBoxes.push_back({caption, text});
+    if (headlessBoxes) {
+        if (nextAnswers.empty()) return true;
+        const bool yes = nextAnswers.front();
+        nextAnswers.pop_front();
+        return yes;
+    }
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void MessageBox::SetNextAnswer(bool yes)
+{
+    nextAnswers.push_back(yes);
+}
+
+const std::vector<MessageBox::Record>& MessageBox::Asked()
+{
+    return askedBoxes;
 }
 
 void MessageBox::SetHeadless(bool headless)
@@ -36,6 +64,8 @@ const std::vector<MessageBox::Record>& MessageBox::Shown()
 void MessageBox::ClearShown()
 {
     shownBoxes.clear();
+    askedBoxes.clear();
+    nextAnswers.clear();
 }
 
 void MessageBox::SetWhileShown(std::function<void()> action)

@@ -21,6 +21,12 @@ public:
     // the application's title.
     static void ShowError(QWidget* parent, const QString& text, const QString& title = QString());
 
+    // A question with Yes and No (No the default); true for Yes. Headless, the
+    // answer queued by SetNextAnswer, else Yes; every question is recorded.
+    static bool Ask(QWidget* parent, const QString& text, const QString& title = QString());
+    static void SetNextAnswer(bool yes);
+    static const std::vector<Record>& Asked();
+
     static void SetHeadless(bool headless);
     static const std::vector<Record>& Shown();
     static void ClearShown();

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
@@ -12,15 +14,20 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QSettings>
 #include <QStyleOptionGroupBox>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QValueAxis>
 
 #include <cmath>
@@ -132,6 +139,7 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         MessageBox::ClearShown();
+        QSettings().clear();
     }
 
     void cleanup() { form.reset(); }
@@ -388,6 +396,132 @@ private slots:
             QVERIFY2(read.Ok() && read.playCount == plays && series.Back().playCount == plays,
                      qPrintable(name));
         }
+    }
+
+    // Title, the question before replacing, ".sim" added to a new name, five
+    // recent files that open again, a dropped file opened.
+    void Files()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        Start(QStringLiteral("300"), QStringLiteral("2"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Mirvosim"));
+
+        FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("run")));
+        ui->FileSaveMenu->trigger();
+        const QString saved = dir.filePath(QStringLiteral("run.sim"));
+        QVERIFY(QFileInfo::exists(saved));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("run"))));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Mirvosim - run.sim"));
+        QVERIFY(MessageBox::Asked().empty());
+
+        // Replacing asks; No keeps the file as it was.
+        const QByteArray before = [&] {
+            QFile file(saved);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        Start(QStringLiteral("100"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Mirvosim"));
+        MessageBox::SetNextAnswer(false);
+        FileDialog::SetNextAnswer(saved);
+        ui->FileSaveMenu->trigger();
+        QCOMPARE(MessageBox::Asked().size(), std::size_t{1});
+        QVERIFY(MessageBox::Asked().front().text.contains(QStringLiteral("run.sim")));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        file.close();
+        MessageBox::SetNextAnswer(true);
+        FileDialog::SetNextAnswer(saved);
+        ui->FileSaveMenu->trigger();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() != before);
+        file.close();
+
+        // Five recent files, newest first; an entry opens its file.
+        for (int i = 1; i <= 6; ++i) {
+            FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("r%1.sim").arg(i)));
+            ui->FileSaveMenu->trigger();
+        }
+        QCOMPARE(form->RecentFiles().size(), 5);
+        QCOMPARE(form->RecentFiles().constFirst(), dir.filePath(QStringLiteral("r6.sim")));
+        auto* recent = form->findChild<QMenu*>(QStringLiteral("RecentFilesMenu"));
+        QVERIFY(recent);
+        QCOMPARE(recent->actions().size(), 5);
+        recent->actions().constLast()->trigger();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Mirvosim - r2.sim"));
+        QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーションファイルの読み込み完了"));
+        // A second window of the program sees the same list.
+        TMainForm other;
+        QCOMPARE(other.RecentFiles(), form->RecentFiles());
+
+        // Dropping a file opens it.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(saved)});
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(form.get(), &drop);
+        QTRY_COMPARE(form->windowTitle(), QStringLiteral("Mirvosim - run.sim"));
+    }
+
+    // Enter in any input starts a run; End and Home in the play list go to the
+    // last and first game; Ctrl+O, Ctrl+S and Ctrl+Q are the file commands.
+    void Keyboard()
+    {
+        QCOMPARE(ui->FileOpenMenu->shortcut(), QKeySequence(QKeySequence::Open));
+        QCOMPARE(ui->FileSaveMenu->shortcut(), QKeySequence(QKeySequence::Save));
+        QCOMPARE(ui->FileExitMenu->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        int plays = 40;
+        for (QWidget* input :
+             std::initializer_list<QWidget*>{ui->PlayNumEdit, ui->FlevelComboBox, ui->SimNumEdit}) {
+            ui->PlayNumEdit->setText(QString::number(++plays));
+            input->setFocus();
+            QTest::keyClick(input, Qt::Key_Return);
+            QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
+            QCOMPARE(form->playSeries.Back().playCount, plays);
+        }
+        QTableView* list = ui->ResultListView;
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->currentIndex().row(), list->model()->rowCount() - 1);
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->currentIndex().row(), 0);
+    }
+
+    // Larger, the window grows its lists and charts; the inputs stay where
+    // they are. At its default size every control is where the layout puts it.
+    void Resize()
+    {
+        const QStringList fixed{"PlayNumEdit", "FlevelComboBox", "SimNumEdit", "StartButton",
+                                "StopButton",  "FlevelButton",   "Label3",     "ProgressBar1"};
+        const auto geometries = [&](const QStringList& names) {
+            QList<QRect> rects;
+            for (const QString& name : names) rects.append(form->findChild<QWidget*>(name)->geometry());
+            return rects;
+        };
+        const QStringList growing{"PageControl1", "ResultListView", "KoyakuChart", "SlumpChart2",
+                                  "SlumpChart"};
+        const QList<QRect> fixedBefore = geometries(fixed);
+        const QList<QRect> growingBefore = geometries(growing);
+        const QRect checkBoxBefore = ui->HazureCheckBox->geometry();
+
+        form->resize(form->width() + 300, form->height() + 200);
+        QTRY_COMPARE(ui->SlumpChart->width(), growingBefore.constLast().width() + 300);
+        QCOMPARE(geometries(fixed), fixedBefore);
+        const QList<QRect> growingAfter = geometries(growing);
+        for (int i = 0; i < growing.size(); ++i) {
+            QVERIFY2(growingAfter[i].width() > growingBefore[i].width(), qPrintable(growing[i]));
+            QVERIFY2(growingAfter[i].height() > growingBefore[i].height(), qPrintable(growing[i]));
+        }
+        QCOMPARE(ui->GroupBox1->y(), 648 + 200);
+        QCOMPARE(ui->HazureCheckBox->geometry(), checkBoxBefore);
+
+        // Back at the default size: the layout as drawn.
+        form->resize(form->width() - 300, form->height() - 200);
+        QTRY_COMPARE(geometries(growing), growingBefore);
+        QVERIFY(form->minimumSize().width() >= 606);
     }
 
     // Tick labels are round and never repeat, empty, after short and long
