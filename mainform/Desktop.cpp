@@ -20,7 +20,7 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "Unit1.h"
+#include "mainform/Unit1.h"
 #include "ui_MainForm.h"
 
 namespace {
