@@ -13,6 +13,7 @@ int TheoryCommand(const std::vector<std::string>& args);
 int CompareCommand(const std::vector<std::string>& args);
 int EstimateCommand(const std::vector<std::string>& args);
 int ExportCommand(const std::vector<std::string>& args);
+int SummaryCommand(const std::vector<std::string>& args);
 
 // What `mirvosim-cli --help` and `mirvosim-cli NAME --help` print of a command.
 struct CommandHelp {
@@ -27,6 +28,7 @@ extern const CommandHelp THEORY_HELP;
 extern const CommandHelp COMPARE_HELP;
 extern const CommandHelp ESTIMATE_HELP;
 extern const CommandHelp EXPORT_HELP;
+extern const CommandHelp SUMMARY_HELP;
 
 // Writes "error: <message>" on stderr and returns `status`.
 int Fail(int status, const std::string& message);

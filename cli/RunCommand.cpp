@@ -14,6 +14,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "cli/RunStudy.h"
 #include "sim/BatchRun.h"
 #include "sim/SimFile.h"
 #include "sim/SingleRun.h"
@@ -22,15 +23,6 @@
 #include "slot/Slot.h"
 
 namespace {
-
-struct RunOptions {
-    SettingChoice setting;
-    int plays = 0;
-    int sims = 1;
-    std::optional<std::uint32_t> seed;
-    std::string out;
-    bool sync = true;
-};
 
 // True when `path` is the file or pipe this process's stdout already writes to.
 bool IsStdout(const std::string& path)
@@ -56,8 +48,17 @@ int FinishListing(std::FILE* listing, int status)
 
 RunOptions ParseOptions(const std::vector<std::string>& args)
 {
-    const Options given(
-        "run", args, {{"--setting"}, {"--plays"}, {"--sims"}, {"--seed"}, {"--out"}, {"--no-sync", false}});
+    const Options given("run", args,
+                        {{"--setting"},
+                         {"--plays"},
+                         {"--sims"},
+                         {"--seed"},
+                         {"--out"},
+                         {"--no-sync", false},
+                         {"--independent", false},
+                         {"--shard"},
+                         {"--jobs"},
+                         {"--records"}});
     if (!given.Operands().empty())
         throw UsageError("unexpected argument '" + given.Operands().front() +
                          "' (see mirvosim-cli run --help)");
@@ -72,9 +73,14 @@ RunOptions ParseOptions(const std::vector<std::string>& args)
     options.sims = static_cast<int>(given.OptionalInteger("--sims", 1, INT32_MAX).value_or(1));
     if (const auto seed = given.OptionalInteger("--seed", 0, UINT32_MAX))
         options.seed = static_cast<std::uint32_t>(*seed);
-    options.out = given.Required("--out");
-    if (options.out.empty()) throw UsageError("--out must name a file");
+    options.independent = given.Flag("--independent");
+    // Records alone are a complete product of independent simulations.
+    if (!(options.independent && given.Has("--records") && !given.Has("--out"))) {
+        options.out = given.Required("--out");
+        if (options.out.empty()) throw UsageError("--out must name a file");
+    }
     options.sync = !given.Flag("--no-sync");
+    ParseStudyOptions(given, options);
     return options;
 }
 
@@ -94,6 +100,9 @@ int RunCommand(const std::vector<std::string>& args)
     if (!options.seed) std::fprintf(stderr, "seed: %u\n", seed);
 
     SetSyncWrites(options.sync);
+    if (options.independent) return RunIndependentStudy(options, seed);
+    RecordsOutput records;
+    if (!options.records.empty() && !records.Open(options.records)) return 1;
     RandomSource random;
     random.Seed(seed);
     Slot slot(random);
@@ -109,13 +118,14 @@ int RunCommand(const std::vector<std::string>& args)
                 if (!WriteSimTo(STDOUT_FILENO, slot.GetSetting(), slot.playCount, series))
                     return Fail(1, "cannot write '" + options.out + "': " + std::strerror(errno));
                 std::fprintf(stderr, "%s\n", options.out.c_str());
-                return 0;
+                return records.Add(series, slot.GetSetting(), 1) && records.Commit() ? 0 : 1;
             }
             const SimWriteResult written =
                 WriteSimFile(options.out, slot.GetSetting(), slot.playCount, series);
             if (!written.Ok()) return Fail(1, written.message);
             std::printf("%s\n", options.out.c_str());
-            return FinishListing(stdout, 0);
+            return FinishListing(stdout,
+                                 records.Add(series, slot.GetSetting(), 1) && records.Commit() ? 0 : 1);
         }
 
         const bool showProgress = ::isatty(STDERR_FILENO) != 0;
@@ -125,6 +135,7 @@ int RunCommand(const std::vector<std::string>& args)
                      [&](const BatchStep& step) {
                          if (step.phase != BatchStep::Phase::Saved) return true;
                          std::printf("%s\n", step.fileName.c_str());
+                         if (!records.Add(series, slot.GetSetting(), step.index)) return false;
                          const int percent =
                              static_cast<int>(static_cast<std::int64_t>(step.index) * 100 / step.total);
                          if (showProgress && percent != shownPercent) {
@@ -138,7 +149,8 @@ int RunCommand(const std::vector<std::string>& args)
             if (showProgress && shownPercent >= 0) std::fputc('\n', stderr);
             return FinishListing(stdout, Fail(1, result.message));
         }
-        return FinishListing(stdout, 0);
+        const bool recorded = result.status != BatchResult::Status::Stopped && records.Commit();
+        return FinishListing(stdout, recorded ? 0 : 1);
     } catch (const std::bad_alloc&) {
         return Fail(1, "not enough memory for " + std::to_string(options.plays) + " plays");
     }

@@ -3,7 +3,10 @@
 
 #include "cli/Commands.h"
 
-const CommandHelp RUN_HELP = {"run", "--setting X --plays N [--sims K] [--seed S] --out PATH",
+const CommandHelp RUN_HELP = {"run",
+                              "--setting X --plays N [--sims K] [--seed S] --out PATH [--records FILE]\n"
+                              "       mirvosim-cli run --setting X --plays N --sims K --independent [--seed S]\n"
+                              "                        [--shard I/M] [--jobs J] [--out PATH] [--records FILE]",
                               "run      plays simulations exactly as the window does and writes each to a\n"
                               "         simulation file.\n"
                               "  --setting X  machine setting: 1 to 6, or ? for a setting drawn anew for\n"
@@ -24,7 +27,24 @@ const CommandHelp RUN_HELP = {"run", "--setting X --plays N [--sims K] [--seed S
                               "         sequence, as in one start of the window. Every written file name is\n"
                               "         printed on stdout, one a line (on stderr when the file itself goes\n"
                               "         to stdout). On a terminal, long batches show their progress on\n"
-                              "         stderr.\n"};
+                              "         stderr.\n"
+                              "  --records FILE  also write one record per simulation (setting, plays,\n"
+                              "               final balance, BIG, REG, BIG first hits, longest drought,\n"
+                              "               lowest and highest balance, balance at 100 grid points):\n"
+                              "               JSON lines when FILE ends in .jsonl, .ndjson or .json, else\n"
+                              "               CSV with a header. Written whole at the end or not at all.\n"
+                              "  --independent  simulation i (1..K) gets a random sequence of its own,\n"
+                              "               started at the state SplitMix64(S * 2^32 + i) (the output\n"
+                              "               function of SplitMix64 on that 64-bit value), so the same\n"
+                              "               S gives the same simulations however the run is split;\n"
+                              "               each starts on a new machine, as the first run after a\n"
+                              "               program start does. Files are named with the tag\n"
+                              "               <setting>_<plays>_<i> (i global); --out is optional when\n"
+                              "               --records is given.\n"
+                              "  --shard I/M  play only the I-th of M contiguous blocks of 1..K (needs\n"
+                              "               --seed): simulations floor((I-1)K/M)+1 .. floor(IK/M).\n"
+                              "  --jobs J     threads, 1 to 1024; default: one per core. Records and\n"
+                              "               files do not depend on J or on the shards.\n"};
 
 const CommandHelp REPORT_HELP = {
     "report", "FILE",

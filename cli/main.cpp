@@ -17,7 +17,7 @@ struct Command {
 const Command COMMANDS[] = {
     {RUN_HELP, RunCommand},       {REPORT_HELP, ReportCommand},   {CHARTS_HELP, ChartsCommand},
     {THEORY_HELP, TheoryCommand}, {COMPARE_HELP, CompareCommand}, {ESTIMATE_HELP, EstimateCommand},
-    {EXPORT_HELP, ExportCommand},
+    {EXPORT_HELP, ExportCommand}, {SUMMARY_HELP, SummaryCommand},
 };
 
 const char* const EXIT_STATUS_TEXT =

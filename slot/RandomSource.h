@@ -13,6 +13,10 @@ public:
         state = static_cast<std::uint32_t>(seed * SEED_MULTIPLIER + 1u);
     }
 
+    // Starts the sequence at any of its 2^64 states, for streams that must not
+    // coincide (independent simulations of a large study).
+    void SetState(std::uint64_t newState) noexcept { state = newState; }
+
     // Next value in 0..2147483647.
     int Next() noexcept
     {

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "batchstats/SimRecord.h"
+#include "sim/WholeNumber.h"
+
+// Independent simulations: simulation i (1-based, numbered across the whole
+// study) starts its random source at IndependentState(seed, i), so it plays
+// the same games however the study is split into shards and threads.
+//
+// IndependentState is SplitMix64's output function applied to the 64-bit
+// value seed * 2^32 + i:
+//   z = (seed << 32 | i) + 0x9E3779B97F4A7C15
+//   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9
+//   z = (z ^ (z >> 27)) * 0x94D049BB133111EB
+//   state = z ^ (z >> 31)
+// and the state is the random source's whole 64-bit state, so a million
+// simulations do not meet the 2^32 seeds of a single run.
+std::uint64_t IndependentState(std::uint32_t seed, std::uint32_t index) noexcept;
+
+// Simulations first..last of the K-th of M contiguous blocks of 1..total:
+// floor((K - 1) * total / M) + 1 .. floor(K * total / M) (empty when M > total
+// leaves this block nothing).
+struct SimRange {
+    std::int64_t first = 1;
+    std::int64_t last = 0;
+};
+SimRange ShardRange(std::int64_t total, std::int64_t shard, std::int64_t shards) noexcept;
+
+struct IndependentOptions {
+    std::uint32_t seed = 0;
+    int plays = 0;
+    SettingChoice setting;
+    SimRange range;
+    int jobs = 1;
+    // Base name of the simulation files (batch naming with global numbers);
+    // empty: no files, only records.
+    std::string simBaseName;
+};
+
+// Called on the calling thread for each simulation in ascending order, with
+// the file written for it (empty without files). Returning false stops the
+// run after the simulations already under way.
+using IndependentSink = std::function<bool(const SimRecord& record, const std::string& fileName)>;
+
+struct IndependentResult {
+    enum class Status { Completed, Stopped, FileError };
+    Status status = Status::Completed;
+    std::int64_t done = 0;  // simulations handed to the sink
+    std::string message;    // for FileError: names the file and the reason
+};
+
+// Plays the range on `jobs` threads, each with its own Slot, random source and
+// series; nothing mutable is shared but the counter that hands out work.
+// On a file error the run stops: every file completed stays; the failed one
+// is not left behind (its writer removes it). May throw std::bad_alloc.
+IndependentResult RunIndependent(const IndependentOptions& options, const IndependentSink& sink);

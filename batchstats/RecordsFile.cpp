@@ -1,0 +1,571 @@
+#include "batchstats/RecordsFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "sim/SimFile.h"
+
+namespace {
+
+constexpr std::size_t SCALAR_FIELDS = 10;
+constexpr std::array<const char*, SCALAR_FIELDS> FIELD_NAMES = {
+    "sim", "setting",        "plays",           "final_balance",  "big",
+    "reg", "big_first_hits", "longest_drought", "lowest_balance", "highest_balance"};
+// Records are about a kilobyte a line; anything far longer is not one.
+constexpr std::size_t MAX_LINE_BYTES = 64 * 1024;
+constexpr std::size_t READ_CHUNK_BYTES = 1 << 20;
+
+std::string Quoted(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
+bool EndsWith(const std::string& text, std::string_view tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void AppendInt(std::string& out, std::int64_t value)
+{
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    out.append(buffer, end);
+}
+
+std::int64_t ScalarField(const SimRecord& r, std::size_t j)
+{
+    switch (j) {
+        case 0:
+            return r.sim;
+        case 1:
+            return r.setting;
+        case 2:
+            return r.plays;
+        case 3:
+            return r.finalBalance;
+        case 4:
+            return r.big;
+        case 5:
+            return r.reg;
+        case 6:
+            return r.bigFirstHits;
+        case 7:
+            return r.longestDrought;
+        case 8:
+            return r.lowestBalance;
+        default:
+            return r.highestBalance;
+    }
+}
+
+void SetScalarField(SimRecord& r, std::size_t j, std::int64_t v)
+{
+    const auto v32 = static_cast<std::int32_t>(v);
+    switch (j) {
+        case 0:
+            r.sim = v;
+            break;
+        case 1:
+            r.setting = v32;
+            break;
+        case 2:
+            r.plays = v32;
+            break;
+        case 3:
+            r.finalBalance = v32;
+            break;
+        case 4:
+            r.big = v32;
+            break;
+        case 5:
+            r.reg = v32;
+            break;
+        case 6:
+            r.bigFirstHits = v32;
+            break;
+        case 7:
+            r.longestDrought = v32;
+            break;
+        case 8:
+            r.lowestBalance = v32;
+            break;
+        default:
+            r.highestBalance = v32;
+            break;
+    }
+}
+
+// The checks a record written by a run always passes.
+bool CheckRecord(const SimRecord& r, std::string& reason)
+{
+    if (r.sim < 0)
+        reason = "sim must not be negative";
+    else if (r.plays < 1)
+        reason = "plays must be at least 1";
+    else if (r.big < 0 || r.reg < 0 || r.bigFirstHits < 0 || r.longestDrought < 0)
+        reason = "counts must not be negative";
+    else if (r.lowestBalance > r.finalBalance || r.finalBalance > r.highestBalance)
+        reason = "final_balance must lie between lowest_balance and highest_balance";
+    else {
+        for (const std::int32_t b : r.grid)
+            if (b < r.lowestBalance || b > r.highestBalance) {
+                reason = "grid balances must lie between lowest_balance and highest_balance";
+                return false;
+            }
+        return true;
+    }
+    return false;
+}
+
+bool ParseInt(std::string_view text, std::int64_t low, std::int64_t high, std::int64_t& value)
+{
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && !text.empty() && value >= low && value <= high;
+}
+
+std::int64_t FieldLow(std::size_t j)
+{
+    return j == 0 ? 0 : std::numeric_limits<std::int32_t>::min();
+}
+std::int64_t FieldHigh(std::size_t j)
+{
+    return j == 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int32_t>::max();
+}
+
+bool ParseCsvLine(std::string_view line, SimRecord& r, std::string& reason)
+{
+    std::size_t field = 0;
+    std::size_t start = 0;
+    constexpr std::size_t total = SCALAR_FIELDS + GRID_POINTS;
+    while (true) {
+        const std::size_t comma = line.find(',', start);
+        const std::string_view text =
+            line.substr(start, comma == std::string_view::npos ? line.npos : comma - start);
+        if (field >= total) {
+            reason = "more than " + std::to_string(total) + " fields";
+            return false;
+        }
+        const bool scalar = field < SCALAR_FIELDS;
+        std::int64_t value = 0;
+        if (!ParseInt(text, scalar ? FieldLow(field) : FieldLow(1), scalar ? FieldHigh(field) : FieldHigh(1),
+                      value)) {
+            reason = "field " + std::to_string(field + 1) + " ('" + std::string(text.substr(0, 40)) +
+                     "') is not a whole number in range";
+            return false;
+        }
+        if (scalar)
+            SetScalarField(r, field, value);
+        else
+            r.grid[field - SCALAR_FIELDS] = static_cast<std::int32_t>(value);
+        ++field;
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    if (field != total) {
+        reason = std::to_string(field) + " fields, expected " + std::to_string(total);
+        return false;
+    }
+    return CheckRecord(r, reason);
+}
+
+bool ParseJsonLine(std::string_view line, SimRecord& r, std::string& reason)
+{
+    const nlohmann::json object = nlohmann::json::parse(line, nullptr, false);
+    if (object.is_discarded()) {
+        reason = "not valid JSON";
+        return false;
+    }
+    if (!object.is_object() || object.size() != SCALAR_FIELDS + 1) {
+        reason = "not an object with the " + std::to_string(SCALAR_FIELDS + 1) + " record keys";
+        return false;
+    }
+    for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
+        const auto it = object.find(FIELD_NAMES[j]);
+        if (it == object.end() || !it->is_number_integer()) {
+            reason = std::string("missing or non-integer \"") + FIELD_NAMES[j] + "\"";
+            return false;
+        }
+        // Unsigned values above int64 cannot be in range; read them as such.
+        const bool tooLarge =
+            it->is_number_unsigned() && it->get<std::uint64_t>() > static_cast<std::uint64_t>(FieldHigh(j));
+        const auto value = tooLarge ? 0 : it->get<std::int64_t>();
+        if (tooLarge || value < FieldLow(j) || value > FieldHigh(j)) {
+            reason = std::string("\"") + FIELD_NAMES[j] + "\" out of range";
+            return false;
+        }
+        SetScalarField(r, j, value);
+    }
+    const auto grid = object.find("grid");
+    if (grid == object.end() || !grid->is_array() || grid->size() != GRID_POINTS) {
+        reason = "\"grid\" must be an array of " + std::to_string(GRID_POINTS) + " balances";
+        return false;
+    }
+    for (std::size_t k = 0; k < GRID_POINTS; ++k) {
+        const auto& v = (*grid)[k];
+        const bool ok =
+            v.is_number_integer() &&
+            (v.is_number_unsigned() ? v.get<std::uint64_t>() <= static_cast<std::uint64_t>(FieldHigh(1))
+                                    : v.get<std::int64_t>() >= FieldLow(1));
+        if (!ok) {
+            reason = "\"grid\" must hold whole numbers in range";
+            return false;
+        }
+        r.grid[k] = static_cast<std::int32_t>(v.get<std::int64_t>());
+    }
+    return CheckRecord(r, reason);
+}
+
+// Feeds a records file line by line; remembers the table size at the start so
+// a failure can take back what this file added.
+class RecordsParser {
+public:
+    RecordsParser(const std::string& name, RecordTable& table)
+        : name(name), table(table), startSize(table.Size())
+    {
+    }
+
+    // `final` marks the last piece: a line without its "\n" is then complete.
+    bool Feed(std::string_view piece, bool final, std::string& error)
+    {
+        std::size_t start = 0;
+        while (start < piece.size()) {
+            const std::size_t newline = piece.find('\n', start);
+            if (newline == std::string_view::npos) break;
+            if (!pending.empty()) {
+                pending.append(piece.substr(start, newline - start));
+                if (!Line(pending, error)) return false;
+                pending.clear();
+            } else if (!Line(piece.substr(start, newline - start), error)) {
+                return false;
+            }
+            start = newline + 1;
+        }
+        pending.append(piece.substr(start));
+        if (pending.size() > MAX_LINE_BYTES) return Fail(lineNumber + 1, "line too long", error);
+        if (final) {
+            if (!pending.empty() && !Line(pending, error)) return false;
+            pending.clear();
+            if (lineNumber == 0) return Fail(0, "empty file: not a simulation or records file", error);
+        }
+        return true;
+    }
+
+    void Rollback()
+    {
+        RecordTable& t = table;
+        for (auto* column : {&t.setting, &t.plays, &t.finalBalance, &t.big, &t.reg, &t.bigFirstHits,
+                             &t.longestDrought, &t.lowestBalance, &t.highestBalance})
+            column->resize(startSize);
+        t.sim.resize(startSize);
+        for (auto& column : t.grid) column.resize(startSize);
+    }
+
+private:
+    bool Fail(std::size_t line, const std::string& reason, std::string& error)
+    {
+        error = Quoted(name) + (line > 0 ? " line " + std::to_string(line) : "") + ": " + reason;
+        return false;
+    }
+
+    bool Line(std::string_view line, std::string& error)
+    {
+        ++lineNumber;
+        if (line.size() > MAX_LINE_BYTES) return Fail(lineNumber, "line too long", error);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (lineNumber == 1) {
+            if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+            if (!line.empty() && line.front() == '{') {
+                format = RecordsFormat::JsonLines;
+            } else if (line == RecordsCsvHeader()) {
+                format = RecordsFormat::Csv;
+                return true;
+            } else {
+                return Fail(lineNumber, "not a simulation or records file (no records header)", error);
+            }
+        }
+        if (line.empty()) return Fail(lineNumber, "empty line", error);
+        SimRecord record;
+        std::string reason;
+        const bool ok = format == RecordsFormat::Csv ? ParseCsvLine(line, record, reason)
+                                                     : ParseJsonLine(line, record, reason);
+        if (!ok) return Fail(lineNumber, reason, error);
+        table.Add(record);
+        return true;
+    }
+
+    const std::string& name;
+    RecordTable& table;
+    std::size_t startSize;
+    RecordsFormat format = RecordsFormat::Csv;
+    std::size_t lineNumber = 0;
+    std::string pending;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+bool ReadSimFileRecord(std::FILE* f, const std::string& path, RecordTable& table, std::string& error)
+{
+    struct stat info {};
+    if (::fstat(::fileno(f), &info) != 0) {
+        error = Quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    const std::uint64_t count = size < SIM_HEADER_BYTES ? 0 : (size - SIM_HEADER_BYTES) / SIM_RECORD_BYTES;
+    if (size < SIM_HEADER_BYTES) {
+        error = Quoted(path) + ": not a simulation file (ends inside its header)";
+        return false;
+    }
+    // A simulation's record needs N before its first row: read the header and
+    // the last whole record first, then stream the rows through a builder.
+    unsigned char header[SIM_HEADER_BYTES];
+    unsigned char last[SIM_RECORD_BYTES];
+    auto readAt = [&](std::uint64_t offset, unsigned char* out, std::size_t n) {
+        return std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0 && std::fread(out, 1, n, f) == n;
+    };
+    if (!readAt(0, header, sizeof header) ||
+        (count > 0 && !readAt(SIM_HEADER_BYTES + (count - 1) * SIM_RECORD_BYTES, last, sizeof last))) {
+        error = Quoted(path) + ": read error";
+        return false;
+    }
+    std::vector<unsigned char> probe(header, header + sizeof header);
+    if (count > 0) probe.insert(probe.end(), last, last + sizeof last);
+    SimRecord probeRecord;
+    std::string reason;
+    if (!RecordFromSimBytes(probe.data(), probe.size(), probeRecord, reason)) {
+        error = Quoted(path) + ": " + reason;
+        return false;
+    }
+    RecordBuilder builder(probeRecord.plays, probeRecord.setting, 0);
+    constexpr std::size_t CHUNK_ROWS = 16384;
+    std::vector<unsigned char> buffer(CHUNK_ROWS * SIM_RECORD_BYTES);
+    if (std::fseek(f, static_cast<long>(SIM_HEADER_BYTES), SEEK_SET) != 0) {
+        error = Quoted(path) + ": read error";
+        return false;
+    }
+    for (std::uint64_t done = 0; done < count;) {
+        const auto rows = static_cast<std::size_t>(std::min<std::uint64_t>(CHUNK_ROWS, count - done));
+        if (std::fread(buffer.data(), SIM_RECORD_BYTES, rows, f) != rows) {
+            error = Quoted(path) + ": read error";
+            return false;
+        }
+        for (std::size_t i = 0; i < rows; ++i) {
+            PlayRow row;
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(&row, buffer.data() + i * SIM_RECORD_BYTES, SIM_RECORD_BYTES);
+            } else {
+                for (int j = 0; j < PlayRow::FIELD_COUNT; ++j) {
+                    const unsigned char* p = buffer.data() + i * SIM_RECORD_BYTES + 4 * j;
+                    row.SetField(j, static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |
+                                                              static_cast<std::uint32_t>(p[1]) << 8 |
+                                                              static_cast<std::uint32_t>(p[2]) << 16 |
+                                                              static_cast<std::uint32_t>(p[3]) << 24));
+                }
+            }
+            builder.Add(row);
+        }
+        done += rows;
+    }
+    SimRecord record;
+    builder.Finish(record);
+    table.Add(record);
+    return true;
+}
+
+}  // namespace
+
+RecordsFormat RecordsFormatFor(const std::string& path)
+{
+    return EndsWith(path, ".jsonl") || EndsWith(path, ".ndjson") || EndsWith(path, ".json")
+               ? RecordsFormat::JsonLines
+               : RecordsFormat::Csv;
+}
+
+std::string RecordsCsvHeader()
+{
+    std::string header;
+    for (const char* name : FIELD_NAMES) {
+        if (!header.empty()) header += ',';
+        header += name;
+    }
+    for (int k = 1; k <= GRID_POINTS; ++k) header += ",b" + std::to_string(k);
+    return header;
+}
+
+std::string RecordLine(const SimRecord& record, RecordsFormat format)
+{
+    std::string line;
+    line.reserve(1024);
+    if (format == RecordsFormat::Csv) {
+        for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
+            if (j > 0) line += ',';
+            AppendInt(line, ScalarField(record, j));
+        }
+        for (const std::int32_t b : record.grid) {
+            line += ',';
+            AppendInt(line, b);
+        }
+    } else {
+        line += '{';
+        for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
+            line += '"';
+            line += FIELD_NAMES[j];
+            line += "\":";
+            AppendInt(line, ScalarField(record, j));
+            line += ',';
+        }
+        line += "\"grid\":[";
+        for (std::size_t k = 0; k < record.grid.size(); ++k) {
+            if (k > 0) line += ',';
+            AppendInt(line, record.grid[k]);
+        }
+        line += "]}";
+    }
+    line += '\n';
+    return line;
+}
+
+RecordsWriter::~RecordsWriter()
+{
+    Abandon();
+}
+
+void RecordsWriter::Abandon() noexcept
+{
+    if (file) std::fclose(file);
+    file = nullptr;
+    if (!temporary.empty()) ::unlink(temporary.c_str());
+    temporary.clear();
+}
+
+bool RecordsWriter::Open(const std::string& path, std::string& error)
+{
+    Abandon();
+    target = path;
+    format = RecordsFormatFor(path);
+    writeErrno = 0;
+    struct stat info {};
+    const bool inPlace = ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    if (inPlace) {
+        file = std::fopen(path.c_str(), "wb");
+    } else {
+        std::string pattern = path + ".tmp-XXXXXX";
+        const int fd = ::mkstemp(pattern.data());
+        if (fd >= 0) {
+            temporary = pattern;
+            ::fchmod(fd, 0644);
+            file = ::fdopen(fd, "wb");
+            if (!file) ::close(fd);
+        }
+    }
+    if (!file) {
+        error = "cannot create " + Quoted(path) + ": " + std::strerror(errno);
+        Abandon();
+        return false;
+    }
+    if (format == RecordsFormat::Csv) {
+        const std::string header = RecordsCsvHeader() + '\n';
+        if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) writeErrno = errno;
+    }
+    return true;
+}
+
+bool RecordsWriter::Write(const SimRecord& record)
+{
+    const std::string line = RecordLine(record, format);
+    if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) {
+        if (writeErrno == 0) writeErrno = errno ? errno : EIO;
+        return false;
+    }
+    return writeErrno == 0;
+}
+
+bool RecordsWriter::Commit(std::string& error)
+{
+    if (!file) {
+        error = "cannot write " + Quoted(target) + ": not open";
+        return false;
+    }
+    if (std::fflush(file) != 0 && writeErrno == 0) writeErrno = errno;
+    if (writeErrno == 0 && !temporary.empty() && ::fsync(::fileno(file)) != 0) writeErrno = errno;
+    const int closed = std::fclose(file);
+    file = nullptr;
+    if (closed != 0 && writeErrno == 0) writeErrno = errno;
+    if (writeErrno == 0 && !temporary.empty() && std::rename(temporary.c_str(), target.c_str()) != 0)
+        writeErrno = errno;
+    if (writeErrno != 0) {
+        error = "cannot write " + Quoted(target) + ": " + std::strerror(writeErrno);
+        Abandon();
+        return false;
+    }
+    temporary.clear();
+    return true;
+}
+
+bool ParseRecordsText(std::string_view text, const std::string& name, RecordTable& table, std::string& error)
+{
+    RecordsParser parser(name, table);
+    if (parser.Feed(text, true, error)) return true;
+    parser.Rollback();
+    return false;
+}
+
+bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& error)
+{
+    FilePtr f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        error = "cannot open " + Quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<char> buffer(READ_CHUNK_BYTES);
+    std::size_t got = std::fread(buffer.data(), 1, 4, f.get());
+    if (std::ferror(f.get())) {
+        error = "cannot read " + Quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    const unsigned char simId[4] = {SIM_FILE_ID, 0, 0, 0};
+    if (got == 4 && std::memcmp(buffer.data(), simId, 4) == 0) {
+        try {
+            return ReadSimFileRecord(f.get(), path, table, error);
+        } catch (const std::bad_alloc&) {
+            error = Quoted(path) + ": not enough memory";
+            return false;
+        }
+    }
+    RecordsParser parser(path, table);
+    try {
+        bool ok = true;
+        while (ok) {
+            got += std::fread(buffer.data() + got, 1, buffer.size() - got, f.get());
+            if (std::ferror(f.get())) {
+                error = "cannot read " + Quoted(path) + ": " + std::strerror(errno);
+                ok = false;
+                break;
+            }
+            const bool final = std::feof(f.get()) != 0;
+            ok = parser.Feed(std::string_view(buffer.data(), got), final, error);
+            got = 0;
+            if (final) break;
+        }
+        if (ok) return true;
+    } catch (const std::bad_alloc&) {
+        error = Quoted(path) + ": not enough memory for its records";
+    }
+    parser.Rollback();
+    return false;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "batchstats/SimRecord.h"
+#include "batchstats/Statistics.h"
+
+// Records files: one record per simulation, either CSV with a header line or
+// JSON lines (one object per line). Names ending in .jsonl, .ndjson or .json
+// are written as JSON lines, any other as CSV; readers tell them by content.
+
+enum class RecordsFormat { Csv, JsonLines };
+RecordsFormat RecordsFormatFor(const std::string& path);
+
+// The CSV header line (without its line end).
+std::string RecordsCsvHeader();
+// One record as a line of the given format, with its "\n".
+std::string RecordLine(const SimRecord& record, RecordsFormat format);
+
+// Writes a records file through a temporary file in the target's folder that
+// Commit renames over the target, so a failed or abandoned write leaves any
+// older file of that name as it was. Targets that are not regular files
+// (a pipe, /dev/stdout) are written in place.
+// To be used as follows: Open, Write each record, Commit; destroying an
+// uncommitted writer removes its temporary file.
+class RecordsWriter {
+public:
+    RecordsWriter() = default;
+    RecordsWriter(const RecordsWriter&) = delete;
+    RecordsWriter& operator=(const RecordsWriter&) = delete;
+    ~RecordsWriter();
+
+    // False with `error` naming the file and the reason.
+    bool Open(const std::string& path, std::string& error);
+    bool Write(const SimRecord& record);
+    bool Commit(std::string& error);
+
+private:
+    void Abandon() noexcept;
+
+    std::string target;
+    std::string temporary;  // empty when writing in place
+    std::FILE* file = nullptr;
+    RecordsFormat format = RecordsFormat::Csv;
+    int writeErrno = 0;
+};
+
+// Parses the whole text of a records file and appends its records to `table`.
+// Anything but the exact layout (header, field count, whole numbers within
+// range, consistent balances) is refused with the line number and the reason,
+// and then nothing is appended. `name` only goes into messages.
+bool ParseRecordsText(std::string_view text, const std::string& name, RecordTable& table, std::string& error);
+
+// Reads one input of a summary: a simulation file (one record) or a records
+// file (all of them), told apart by content. On failure nothing is appended
+// and `error` names the file and the reason.
+bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& error);
