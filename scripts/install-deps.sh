@@ -12,6 +12,7 @@ TEST_PACKAGES=(
   "${RUN_PACKAGES[@]}"
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev python3
+  slurm-wlm munge parallel
 )
 
 case "${1:-}" in
