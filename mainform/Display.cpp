@@ -12,9 +12,11 @@
 #include "mainform/EstimatePage.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
+#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
 #include "platform/ChartOps.h"
 #include "platform/MessagePump.h"
+#include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -96,6 +98,7 @@ void TMainForm::ClearResultViews()
     }
     bonusBars->Clear();
     slumpGraph->Clear();
+    theoryTab->Clear();
     ui->ResultLabel->clear();
     analysis = ResultAnalysis{};
 }
@@ -125,6 +128,10 @@ bool TMainForm::ShowResult(int progressFrom)
     slumpGraph->Show(playSeries, analysis);
     bonusBars->Show(analysis.bonusBars);
     FillStatTabs();
+    // The run's setting is known unless it is still hidden behind "?".
+    const auto setting = ParseSettingText(ui->FlevelComboBox->currentText().toStdString());
+    theoryTab->Show(playSeries,
+                    setting && !setting->hidden ? std::optional<int>(setting->value) : std::nullopt);
     ShowSummary(ui->ResultLabel, QString::fromStdString(analysis.summary));
     estimatePage->Show(playSeries);
     saveAllowed = true;

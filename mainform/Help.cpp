@@ -3,6 +3,7 @@
 #include "aboutbox/HelpLinks.h"
 #include "aboutbox/Unit2.h"
 #include "mainform/EstimatePage.h"
+#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
 #include "platform/ErrorDisplay.h"
 #include "ui_MainForm.h"
@@ -46,4 +47,5 @@ void TMainForm::FlevelButtonClick(QObject*)
     if (IsBusy()) return;
     ui->FlevelComboBox->setEditText(QString::number(slot.GetSetting()));
     estimatePage->RevealSetting(slot.GetSetting());
+    theoryTab->RevealSetting(slot.GetSetting());
 }

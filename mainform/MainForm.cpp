@@ -24,6 +24,7 @@
 #include "mainform/BonusBars.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
+#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
 #include "platform/ChartOps.h"
 #include "platform/Clock.h"
@@ -197,6 +198,7 @@ void TMainForm::BuildCharts()
     SlumpBSet->setObjectName(QStringLiteral("SlumpBSeries"));
     bonusBars = new BonusBars(ui->SlumpChart2, SlumpBSet);
     ui->Label5->raise();
+    theoryTab = new TheoryTab(ui->PageControl1);
 }
 
 void TMainForm::ConnectHandlers()

@@ -26,6 +26,7 @@ class BonusBars;
 class EstimatePage;
 class ResultListModel;
 class SlumpGraph;
+class TheoryTab;
 class TAboutBox;
 
 // The one working window: it owns the machine, the random source and the play
@@ -152,6 +153,7 @@ public:
     ResultListModel* ResultListViewModel() const { return resultListModel; }
     SlumpGraph* SlumpGraphView() const { return slumpGraph; }
     EstimatePage* EstimatePageView() const { return estimatePage; }
+    TheoryTab* TheoryView() const { return theoryTab; }
 
     // Chart series that the layout cannot hold; built with the window.
     QPieSeries* RenSeries = nullptr;
@@ -212,5 +214,6 @@ private:
     ResultListModel* resultListModel = nullptr;
     SlumpGraph* slumpGraph = nullptr;
     EstimatePage* estimatePage = nullptr;
+    TheoryTab* theoryTab = nullptr;
     ResultAnalysis analysis;
 };

@@ -1,0 +1,107 @@
+#include <QApplication>
+#include <QAreaSeries>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+#include "mainform/AppSetup.h"
+#include "mainform/TheoryTab.h"
+#include "mainform/Unit1.h"
+#include "platform/MessageBox.h"
+#include "sim/SimFile.h"
+#include "ui_MainForm.h"
+
+namespace {
+
+void Run(TMainForm& form, const QString& plays, const QString& setting)
+{
+    form.ui->PlayNumEdit->setText(plays);
+    form.ui->FlevelComboBox->setCurrentText(setting);
+    form.ui->SimNumEdit->setText(QStringLiteral("1"));
+    form.ui->StartButton->click();
+}
+
+}  // namespace
+
+class TheoryTabTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        SetUpApplication(*qApp);
+        MessageBox::SetHeadless(true);
+    }
+
+    void tabFollowsTheSixTabs()
+    {
+        TMainForm form;
+        QTabWidget* pages = form.ui->PageControl1;
+        QCOMPARE(pages->count(), 7);
+        QCOMPARE(pages->tabText(6), QStringLiteral("理論値"));
+        QTableWidget* table = form.TheoryView()->Table();
+        QCOMPARE(table->horizontalHeaderItem(0)->text(), QStringLiteral("このシミュレーション"));
+        QCOMPARE(table->horizontalHeaderItem(6)->text(), QStringLiteral("設定6"));
+        QCOMPARE(table->item(0, 0)->text(), QString());
+    }
+
+    // A fixed setting is marked at once; a hidden one only after 設定確認,
+    // which then marks the setting the run drew and shows its band.
+    void markedSettingAndBand()
+    {
+        TMainForm form;
+        form.random.Seed(7);
+        TheoryTab* tab = form.TheoryView();
+        Run(form, QStringLiteral("3000"), QStringLiteral("4"));
+        QCOMPARE(tab->MarkedSetting(), std::optional<int>(4));
+        QVERIFY(tab->Convergence()->Band()->isVisible());
+        QCOMPARE(tab->Table()->horizontalHeaderItem(4)->text(), QStringLiteral("▶設定4"));
+
+        Run(form, QStringLiteral("3000"), QStringLiteral("?"));
+        QCOMPARE(tab->MarkedSetting(), std::nullopt);
+        QVERIFY(!tab->Convergence()->Band()->isVisible());
+        QCOMPARE(tab->Table()->horizontalHeaderItem(4)->text(), QStringLiteral("設定4"));
+        form.ui->FlevelButton->click();
+        QCOMPARE(tab->MarkedSetting(), std::optional<int>(form.slot.GetSetting()));
+        QVERIFY(tab->Convergence()->Band()->isVisible());
+    }
+
+    // The run column holds the run's payout as the summary computes it, and
+    // the chart's run line ends at it.
+    void runColumnAndChart()
+    {
+        TMainForm form;
+        form.random.Seed(11);
+        Run(form, QStringLiteral("5000"), QStringLiteral("2"));
+        const double payout = (form.playSeries.Back().medals + 15000.0) / 15000.0 * 100;
+        QCOMPARE(form.TheoryView()->Table()->item(0, 0)->text(), QString::number(payout, 'g', 6));
+        const QList<QPointF> points = form.TheoryView()->Convergence()->RunSeries()->points();
+        QVERIFY(!points.isEmpty());
+        QVERIFY(points.size() <= 2 * 4000);  // decimated: two points a pixel column at most
+        QCOMPARE(points.back().x(), 5000.0);
+        QVERIFY(std::fabs(points.back().y() - payout) < 1e-3);  // stored as float
+    }
+
+    // A file names its setting: Open marks it without 設定確認.
+    void openMarksTheFileSetting()
+    {
+        QTemporaryDir dir;
+        TMainForm form;
+        form.random.Seed(3);
+        Run(form, QStringLiteral("2000"), QStringLiteral("?"));
+        const QString path = dir.filePath(QStringLiteral("run.sim"));
+        QVERIFY(WriteSimFile(path.toStdString(), 5, 2000, form.playSeries).Ok());
+        form.OpenFile(path);
+        QCOMPARE(form.TheoryView()->MarkedSetting(), std::optional<int>(5));
+    }
+};
+
+QTEST_MAIN(TheoryTabTest)
+#include "theory_tab_test.moc"
