@@ -26,6 +26,8 @@ constexpr int FALLBACK_COLUMNS = 300;
 // The first games swing too wildly to set the payout axis by.
 constexpr std::int64_t SETTLE_GAMES = 200;
 constexpr int RUN_COLUMN = 0;
+// The tab goes right after the six result tabs, whatever was added since.
+constexpr int SIX_TABS = 6;
 
 const QColor SETTING_COLORS[6] = {QColor(0, 0, 160),   QColor(0, 128, 255), QColor(0, 150, 0),
                                   QColor(200, 150, 0), QColor(230, 90, 0),  QColor(160, 0, 160)};
@@ -273,7 +275,7 @@ TheoryTab::TheoryTab(QTabWidget* pages) : QObject(pages)
     convergence = new ConvergenceChart(chartView, Theory());
     layout->addWidget(table, 3);
     layout->addWidget(chartView, 2);
-    pages->addTab(page, QStringLiteral("理論値"));
+    pages->insertTab(std::min(SIX_TABS, pages->count()), page, QStringLiteral("理論値"));
     // A hidden table has no width to scroll in: bring the marked column into
     // view when the tab is shown.
     connect(pages, &QTabWidget::currentChanged, this, [this, page, pages](int index) {

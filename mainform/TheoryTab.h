@@ -77,7 +77,7 @@ class TheoryTab : public QObject {
     Q_OBJECT
 
 public:
-    // Adds the tab as the last page of `pages`.
+    // Adds the tab to `pages` right after the six result tabs.
     explicit TheoryTab(QTabWidget* pages);
 
     // A run: `knownSetting` is none for a hidden setting not yet revealed.

