@@ -32,10 +32,13 @@ int main(int argc, char** argv)
     SetUpApplication(app);
     MessageBox::SetHeadless(true);
     TMainForm form;
-    if (maximized)
+    if (maximized) {
         form.showMaximized();
-    else
+        // A display without a window manager does not maximize: fill it.
+        form.setGeometry(form.screen()->availableGeometry());
+    } else {
         form.show();
+    }
     form.ui->PlayNumEdit->setText(args[0]);
     form.ui->FlevelComboBox->setCurrentText(args[1]);
     const QString out = args[2];
