@@ -6,33 +6,34 @@
 #include "Deployment.h"
 #include "platform/Shell.h"
 
-void OpenManual()
+bool OpenManual()
 {
     const QString helpFile = ExecutableFolderFile(QString::fromLatin1(HELP_FILE_NAME));
     const QString target =
         QFileInfo::exists(helpFile) ? helpFile : ExecutableFolderFile(QString::fromLatin1(MANUAL_FILE_NAME));
-    ShellExecute({ShellVerb::Open, target, {}});
+    return QFileInfo::exists(target) && ShellExecute({ShellVerb::Open, target, {}});
 }
 
-void RunJWordInstaller()
+bool RunJWordInstaller()
 {
-    ShellExecute({ShellVerb::Run, ExecutableFolderFile(QString::fromLatin1(JWORD_INSTALLER_NAME)),
-                  QString::fromLatin1(JWORD_INSTALLER_PARAMETERS)});
+    const QString installer = ExecutableFolderFile(QString::fromLatin1(JWORD_INSTALLER_NAME));
+    return QFileInfo::exists(installer) &&
+           ShellExecute({ShellVerb::Run, installer, QString::fromLatin1(JWORD_INSTALLER_PARAMETERS)});
 }
 
-void OpenHomePage()
+bool OpenHomePage()
 {
-    ShellExecute({ShellVerb::Open, HomePageUrl(), {}});
+    return ShellExecute({ShellVerb::Open, HomePageUrl(), {}});
 }
 
-void OpenAdPage()
+bool OpenAdPage()
 {
-    ShellExecute({ShellVerb::Open, AdPageUrl(), {}});
+    return ShellExecute({ShellVerb::Open, AdPageUrl(), {}});
 }
 
-void OpenMailToAuthor()
+bool OpenMailToAuthor()
 {
-    ShellExecute({ShellVerb::Open, MailToUrl(), {}});
+    return ShellExecute({ShellVerb::Open, MailToUrl(), {}});
 }
 
 QString HomePageUrl()

@@ -13,12 +13,14 @@ inline constexpr char JWORD_INSTALLER_PARAMETERS[] = "PA417209 1";
 
 // "mirvo.hlp" beside the executable when it is there, otherwise the HTML manual
 // shipped beside the executable.
-void OpenManual();
-void RunJWordInstaller();
-void OpenHomePage();
-void OpenAdPage();
+// Each returns false when it could do nothing: the file is not beside the
+// program, or the desktop has no program for it (Shell.h).
+bool OpenManual();
+bool RunJWordInstaller();
+bool OpenHomePage();
+bool OpenAdPage();
 // A new message to the author in the user's mail program.
-void OpenMailToAuthor();
+bool OpenMailToAuthor();
 
 QString HomePageUrl();
 QString AdPageUrl();

@@ -6,6 +6,7 @@
 #include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
 #include "platform/ErrorDisplay.h"
+#include "platform/MessageBox.h"
 #include "ui_MainForm.h"
 
 void TMainForm::HelpAboutMenuClick(QObject*)
@@ -23,22 +24,42 @@ void TMainForm::HelpAboutMenuClick(QObject*)
 
 void TMainForm::HelpManMenuClick(QObject*)
 {
-    RunHandler([] { OpenManual(); });
+    RunHandler([this] {
+        if (!OpenManual())
+            MessageBox::ShowError(this, QStringLiteral("取扱説明書を開けませんでした。\n"
+                                                       "プログラムのフォルダに取扱説明書がないか、"
+                                                       "開くプログラムがありません。"));
+    });
 }
 
 void TMainForm::JWord1Click(QObject*)
 {
-    RunHandler([] { RunJWordInstaller(); });
+    RunHandler([this] {
+        if (!RunJWordInstaller())
+            MessageBox::ShowError(this, QStringLiteral("JWordのインストーラを起動できませんでした。\n"
+                                                       "プログラムのフォルダにインストーラがないか、"
+                                                       "起動できません。"));
+    });
 }
 
 void TMainForm::N3Click(QObject*)
 {
-    RunHandler([] { OpenHomePage(); });
+    RunHandler([this] {
+        if (!OpenHomePage())
+            MessageBox::ShowError(
+                this, QStringLiteral("ホームページを開けませんでした。Webブラウザが見つかりません。\n%1")
+                          .arg(HomePageUrl()));
+    });
 }
 
 void TMainForm::N4Click(QObject*)
 {
-    RunHandler([] { OpenAdPage(); });
+    RunHandler([this] {
+        if (!OpenAdPage())
+            MessageBox::ShowError(
+                this, QStringLiteral("広告のページを開けませんでした。Webブラウザが見つかりません。\n%1")
+                          .arg(AdPageUrl()));
+    });
 }
 
 void TMainForm::FlevelButtonClick(QObject*)

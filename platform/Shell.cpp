@@ -22,20 +22,19 @@ QUrl DocumentUrl(const QString& target)
 
 }  // namespace
 
-void ShellExecute(const ShellCall& call)
+bool ShellExecute(const ShellCall& call)
 {
     if (Recorder()) {
         Recorder()(call);
-        return;
+        return true;
     }
     switch (call.verb) {
         case ShellVerb::Open:
-            QDesktopServices::openUrl(DocumentUrl(call.target));
-            break;
+            return QDesktopServices::openUrl(DocumentUrl(call.target));
         case ShellVerb::Run:
-            QProcess::startDetached(call.target, QProcess::splitCommand(call.parameters));
-            break;
+            return QProcess::startDetached(call.target, QProcess::splitCommand(call.parameters));
     }
+    return false;
 }
 
 QString ExecutableFolderFile(const QString& fileName)

@@ -23,8 +23,10 @@ struct ShellCall {
 
 using ShellRecorder = std::function<void(const ShellCall&)>;
 
-// Hands `call` to the desktop, or to the recorder when one is set.
-void ShellExecute(const ShellCall& call);
+// Hands `call` to the desktop, or to the recorder when one is set. False
+// when the desktop could not: no program for the document or address, or the
+// executable would not start (a recorder always succeeds).
+bool ShellExecute(const ShellCall& call);
 
 // Full path of `fileName` in the folder of the running executable (never the
 // current working folder).

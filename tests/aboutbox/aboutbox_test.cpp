@@ -129,9 +129,18 @@ private slots:
     void helpCommands()
     {
         ShellCalls shell;
-        OpenHomePage();
-        OpenAdPage();
-        RunJWordInstaller();
+        QVERIFY(OpenHomePage());
+        QVERIFY(OpenAdPage());
+        // Without the installer beside the program nothing is started.
+        QFile::remove(AppFile("jwv_for_PA417209.exe"));
+        QVERIFY(!RunJWordInstaller());
+        QCOMPARE(shell.calls.size(), 2);
+        QFile installer(AppFile("jwv_for_PA417209.exe"));
+        QVERIFY(installer.open(QIODevice::WriteOnly));
+        installer.close();
+        const bool started = RunJWordInstaller();
+        installer.remove();
+        QVERIFY(started);
         QCOMPARE(shell.calls.size(), 3);
         QCOMPARE(shell.calls[0].verb, ShellVerb::Open);
         QVERIFY(shell.calls[0].target.startsWith(QStringLiteral("http")));

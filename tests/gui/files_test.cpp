@@ -533,13 +533,27 @@ private slots:
         form.N4Click(nullptr);
         SetShellRecorder({});
         const QString appDir = QCoreApplication::applicationDirPath() + "/";
-        QCOMPARE(calls.size(), 4);
+        // No installer beside the tests: the user is told so, nothing is started.
+        QCOMPARE(calls.size(), 3);
         QVERIFY(calls[0].target == appDir + "mirvosim-manual.html" ||
                 calls[0].target == appDir + "mirvo.hlp");
-        QCOMPARE(calls[1], (ShellCall{ShellVerb::Run, appDir + "jwv_for_PA417209.exe", "PA417209 1"}));
-        QCOMPARE(calls[2].verb, ShellVerb::Open);
-        QVERIFY(calls[3].target.startsWith(calls[2].target.left(calls[2].target.lastIndexOf('/') + 1)));
-        QVERIFY(calls[3].target.endsWith("ad.html"));
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+        QVERIFY(MessageBox::Shown().back().text.startsWith(QStringLiteral("JWordのインストーラ")));
+        QCOMPARE(calls[1].verb, ShellVerb::Open);
+        QVERIFY(calls[2].target.startsWith(calls[1].target.left(calls[1].target.lastIndexOf('/') + 1)));
+        QVERIFY(calls[2].target.endsWith("ad.html"));
+
+        // With the installer there, it is started with its parameters.
+        const QString installer = appDir + "jwv_for_PA417209.exe";
+        QVERIFY(!QFileInfo::exists(installer));
+        WriteBytes(installer, "MZ");
+        calls.clear();
+        SetShellRecorder([&calls](const ShellCall& call) { calls << call; });
+        form.JWord1Click(nullptr);
+        SetShellRecorder({});
+        QFile::remove(installer);
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls[0], (ShellCall{ShellVerb::Run, installer, "PA417209 1"}));
     }
 
 private:
