@@ -250,7 +250,7 @@ TheoryTab::TheoryTab(QTabWidget* pages) : QObject(pages)
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->setDefaultSectionSize(18);
     table->horizontalHeader()->setDefaultSectionSize(62);
-    table->setColumnWidth(RUN_COLUMN, 112);
+    table->setColumnWidth(RUN_COLUMN, std::max(112, table->horizontalHeader()->sectionSizeHint(RUN_COLUMN)));
     table->horizontalHeaderItem(RUN_COLUMN)->setForeground(Qt::red);
     table->horizontalHeaderItem(RUN_COLUMN)
         ->setToolTip(QStringLiteral(

@@ -34,9 +34,11 @@ int main(int argc, char** argv)
     SetUpApplication(app);
     MessageBox::SetHeadless(true);
     TMainForm form;
-    if (maximized)
+    if (maximized) {
         form.showMaximized();
-    else
+        // Without a window manager (Xvfb) maximizing does nothing: fill the screen.
+        form.setGeometry(form.screen()->availableGeometry());
+    } else
         form.show();
     const QString out = args.back();
     int status = 1;
