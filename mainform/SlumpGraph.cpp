@@ -48,6 +48,41 @@ constexpr MarkerLook MARKER_LOOKS[] = {
     {MARKER_CHANCE, QScatterSeries::MarkerShapeCircle},
 };
 
+// The mode line: game by game while a pixel column holds few games; beyond
+// that the mode of most games of each column, as steps. A line through every
+// game's mode flips every few hundred games and fills the plot solid.
+constexpr int MODE_GAMES_PER_COLUMN = 4;
+
+QList<QPointF> ModeLine(const std::vector<QPointF>& points, double xMin, double xMax, int columns)
+{
+    columns = std::max(columns, 1);
+    const auto first = std::lower_bound(points.begin(), points.end(), xMin,
+                                        [](const QPointF& p, double x) { return p.x() < x; });
+    const auto last = std::upper_bound(points.begin(), points.end(), xMax,
+                                       [](double x, const QPointF& p) { return x < p.x(); });
+    if (last - first <= static_cast<std::ptrdiff_t>(columns) * MODE_GAMES_PER_COLUMN)
+        return DecimateMinMax(points, xMin, xMax, columns);
+    QList<QPointF> out;
+    const double width = (xMax - xMin) / columns;
+    auto at = first;
+    for (int column = 0; column < columns && at != last; ++column) {
+        const double end = xMin + width * (column + 1);
+        int counts[4] = {0, 0, 0, 0};
+        for (; at != last && (at->x() < end || column == columns - 1); ++at)
+            ++counts[std::clamp(static_cast<int>(at->y()), 0, 3)];
+        const int most = static_cast<int>(std::max_element(counts, counts + 4) - counts);
+        if (counts[most] == 0) continue;
+        const double left = xMin + width * column;
+        if (!out.isEmpty() && out.constLast().y() == most) {
+            out.last().setX(end);
+        } else {
+            out.append({left, static_cast<double>(most)});
+            out.append({end, static_cast<double>(most)});
+        }
+    }
+    return out;
+}
+
 QColor ToColor(const Rgb& rgb)
 {
     return QColor(rgb.r, rgb.g, rgb.b);
@@ -322,7 +357,7 @@ void SlumpGraph::Refresh()
     const double xMax = bottomAxis->max();
     const int columns = PlotColumns();
     ReplacePoints(SlumpSeries, DecimateMinMax(slumpPoints, xMin, xMax, columns));
-    ReplacePoints(ModeSeries, DecimateMinMax(modePoints, xMin, xMax, columns));
+    ReplacePoints(ModeSeries, ModeLine(modePoints, xMin, xMax, columns));
     for (int m = 0; m < MARKER_COUNT; ++m) {
         if (markerShown[static_cast<std::size_t>(m)]) {
             RefreshMarker(m, leftAxis->min(), leftAxis->max(), columns, PlotRows());

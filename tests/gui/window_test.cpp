@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
@@ -522,6 +523,29 @@ private slots:
         form->resize(form->width() - 300, form->height() - 200);
         QTRY_COMPARE(geometries(growing), growingBefore);
         QVERIFY(form->minimumSize().width() >= 606);
+    }
+
+    // On a long run the mode line shows the mode of most games per pixel
+    // column as steps, not a block of lines between the modes; zoomed in far
+    // enough, every game again.
+    void ModeLineOnLongRuns()
+    {
+        Start(QStringLiteral("200000"), QStringLiteral("1"));
+        SlumpGraph* graph = form->SlumpGraphView();
+        const QList<QPointF> shown = graph->ModeSeries->points();
+        const int columns = static_cast<int>(graph->Chart()->plotArea().width());
+        QVERIFY(!shown.isEmpty());
+        // Steps: at most two points per column, each at a mode.
+        QVERIFY2(shown.size() <= 2 * columns, qPrintable(QString::number(shown.size())));
+        int flips = 0;
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            QVERIFY(shown[i].y() == 1 || shown[i].y() == 2 || shown[i].y() == 3);
+            if (i > 0 && shown[i].y() != shown[i - 1].y()) ++flips;
+        }
+        QVERIFY2(flips < columns / 2, qPrintable(QString::number(flips)));
+
+        graph->bottomAxis->setRange(1000, 1000 + columns);
+        QCOMPARE(graph->ModeSeries->points().size(), qsizetype(columns + 3));
     }
 
     // Tick labels are round and never repeat, empty, after short and long
