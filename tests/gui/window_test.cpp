@@ -323,7 +323,8 @@ private slots:
         QTimer poll;
         connect(&poll, &QTimer::timeout, form.get(), [&] {
             if (stopped || !form->IsBusy()) return;
-            if (inDisplayPass ? form->slot.playCount < plays : clockTicksPlaying == 0 || !barMovedPlaying)
+            if (inDisplayPass ? form->slot.playCount < plays
+                              : clockTicksPlaying == 0 || !barMovedPlaying || !playing())
                 return;
             QVERIFY(ui->StopButton->isEnabled());
             progressSeen = ui->ProgressBar1->value();
