@@ -23,7 +23,8 @@ std::array<std::string, BONUS_LIST_COLUMNS> BonusListCells(const PlaySeries& ser
         const auto closing = static_cast<std::size_t>(line.closingRow);
         cells[5] = ModeText(series[closing].mode);
         // 64 bits: two crafted balances far apart must not overflow.
-        const std::int64_t won = std::int64_t{series[closing - 1].medals} - std::int64_t{release.medals} + 15;
+        const std::int64_t won =
+            std::int64_t{series[closing - 1].medals} - std::int64_t{release.medals} + PAYOUT_RELEASE;
         cells[6] = FormatInteger(won);
     }
     return cells;

@@ -52,18 +52,21 @@ StatTab RenTab(const ResultCounts& counts)
     const auto& bonus = counts.bonusOutcome;
     StatTab tab;
     tab.lines = {
-        RateLine("チェリー", chain[2], bonus[1]), RateLine("弁当箱", chain[4], bonus[3]),
-        RateLine("ベル", chain[3], bonus[2]),     RateLine("JACIN", chain[1], bonus[12]),
-        RateLine("純ハズレ", chain[5], bonus[6]), CertainLine("JACハズレ", chain[6]),
-        CertainLine("パンク", chain[7]),
+        RateLine("チェリー", chain[ChainTrigger::CHERRY], bonus[Outcome::CHERRY]),
+        RateLine("弁当箱", chain[ChainTrigger::BENTO], bonus[Outcome::BENTO]),
+        RateLine("ベル", chain[ChainTrigger::BELL], bonus[Outcome::BELL]),
+        RateLine("JACIN", chain[ChainTrigger::JAC_IN], bonus[Outcome::JAC_IN]),
+        RateLine("純ハズレ", chain[ChainTrigger::PURE_MISS], bonus[Outcome::PURE_MISS]),
+        CertainLine("JACハズレ", chain[ChainTrigger::JAC_MISSED]),
+        CertainLine("パンク", chain[ChainTrigger::PUNK]),
     };
-    AddSlice(tab, "チェリー", chain[2], RED);
-    AddSlice(tab, "弁当箱", chain[4], GREEN);
-    AddSlice(tab, "ベル", chain[3], YELLOW);
-    AddSlice(tab, "JACIN", chain[1], GREY);
-    AddSlice(tab, "純ハズレ", chain[5], WHITE);
-    AddSlice(tab, "JACハズレ", chain[6], LIME);
-    AddSlice(tab, "パンク", chain[7], AQUA);
+    AddSlice(tab, "チェリー", chain[ChainTrigger::CHERRY], RED);
+    AddSlice(tab, "弁当箱", chain[ChainTrigger::BENTO], GREEN);
+    AddSlice(tab, "ベル", chain[ChainTrigger::BELL], YELLOW);
+    AddSlice(tab, "JACIN", chain[ChainTrigger::JAC_IN], GREY);
+    AddSlice(tab, "純ハズレ", chain[ChainTrigger::PURE_MISS], WHITE);
+    AddSlice(tab, "JACハズレ", chain[ChainTrigger::JAC_MISSED], LIME);
+    AddSlice(tab, "パンク", chain[ChainTrigger::PUNK], AQUA);
     return tab;
 }
 
@@ -72,16 +75,19 @@ StatTab KoyakuTab(const ResultCounts& counts, std::int32_t plays)
     const auto& normal = counts.normalOutcome;
     StatTab tab;
     tab.lines = {
-        RateLine("チェリー", normal[1], plays), RateLine("ベル", normal[2], plays),
-        RateLine("弁当箱", normal[3], plays),   RateLine("リプレイ", normal[4], plays),
-        RateLine("純ハズレ", normal[6], plays), RateLine("チャンス目", normal[5], plays),
+        RateLine("チェリー", normal[Outcome::CHERRY], plays),
+        RateLine("ベル", normal[Outcome::BELL], plays),
+        RateLine("弁当箱", normal[Outcome::BENTO], plays),
+        RateLine("リプレイ", normal[Outcome::REPLAY], plays),
+        RateLine("純ハズレ", normal[Outcome::PURE_MISS], plays),
+        RateLine("チャンス目", normal[Outcome::CHANCE], plays),
     };
-    AddSlice(tab, "チェリー", normal[1], RED);
-    AddSlice(tab, "ベル", normal[2], YELLOW);
-    AddSlice(tab, "弁当箱", normal[3], GREEN);
-    AddSlice(tab, "リプレイ", normal[4], BLUE);
-    AddSlice(tab, "純ハズレ", normal[6], WHITE);
-    AddSlice(tab, "チャンス目", normal[5], BLACK);
+    AddSlice(tab, "チェリー", normal[Outcome::CHERRY], RED);
+    AddSlice(tab, "ベル", normal[Outcome::BELL], YELLOW);
+    AddSlice(tab, "弁当箱", normal[Outcome::BENTO], GREEN);
+    AddSlice(tab, "リプレイ", normal[Outcome::REPLAY], BLUE);
+    AddSlice(tab, "純ハズレ", normal[Outcome::PURE_MISS], WHITE);
+    AddSlice(tab, "チャンス目", normal[Outcome::CHANCE], BLACK);
     return tab;
 }
 
@@ -90,13 +96,13 @@ StatTab ModeStayTab(const ResultCounts& counts, std::int32_t plays)
     const auto& stay = counts.modeStay;
     StatTab tab;
     tab.lines = {
-        RateLine("モード1", stay[0], plays),
-        RateLine("モード2", stay[1], plays),
-        RateLine("モード3", stay[2], plays),
+        RateLine("モード1", stay[Mode::MODE_1], plays),
+        RateLine("モード2", stay[Mode::MODE_2], plays),
+        RateLine("モード3", stay[Mode::MODE_3], plays),
     };
-    AddSlice(tab, "モード1", stay[0], NAVY);
-    AddSlice(tab, "モード2", stay[1], FUCHSIA);
-    AddSlice(tab, "モード3", stay[2], LIME);
+    AddSlice(tab, "モード1", stay[Mode::MODE_1], NAVY);
+    AddSlice(tab, "モード2", stay[Mode::MODE_2], FUCHSIA);
+    AddSlice(tab, "モード3", stay[Mode::MODE_3], LIME);
     return tab;
 }
 
@@ -107,18 +113,18 @@ StatTab RtCancelTab(const ResultCounts& counts)
     StatTab tab;
     tab.lines = {
         StatLine{"規定RT消化", FormatInteger(counts.regularReleases), "-", "-"},
-        RateLine("チェリー解除", kind[1], normal[1]),
-        RateLine("弁当箱解除", kind[2], normal[3]),
-        RateLine("純ハズレ解除", kind[4], normal[6]),
-        RateLine("チャンス目解除", kind[3], normal[5]),
+        RateLine("チェリー解除", kind[PreSignKind::CHERRY], normal[Outcome::CHERRY]),
+        RateLine("弁当箱解除", kind[PreSignKind::BENTO], normal[Outcome::BENTO]),
+        RateLine("純ハズレ解除", kind[PreSignKind::PURE_MISS], normal[Outcome::PURE_MISS]),
+        RateLine("チャンス目解除", kind[PreSignKind::CHANCE], normal[Outcome::CHANCE]),
         // Counts 1G連 REGs too but divides by BIGs only.
-        RateLine("1G連", counts.chainReleases, normal[7]),
+        RateLine("1G連", counts.chainReleases, normal[Outcome::BIG]),
     };
     AddSlice(tab, "規定RT消化", counts.regularReleases, LIME);
-    AddSlice(tab, "チェリー", kind[1], RED);
-    AddSlice(tab, "弁当箱", kind[2], GREEN);
-    AddSlice(tab, "純ハズレ", kind[4], WHITE);
-    AddSlice(tab, "チャンス目", kind[3], BLACK);
+    AddSlice(tab, "チェリー", kind[PreSignKind::CHERRY], RED);
+    AddSlice(tab, "弁当箱", kind[PreSignKind::BENTO], GREEN);
+    AddSlice(tab, "純ハズレ", kind[PreSignKind::PURE_MISS], WHITE);
+    AddSlice(tab, "チャンス目", kind[PreSignKind::CHANCE], BLACK);
     AddSlice(tab, "1G連", counts.chainReleases, AQUA);
     return tab;
 }

@@ -13,15 +13,15 @@ namespace {
 int RoleMarker(std::int32_t outcome) noexcept
 {
     switch (outcome) {
-        case 1:
+        case Outcome::CHERRY:
             return MARKER_CHERRY;
-        case 2:
+        case Outcome::BELL:
             return MARKER_BELL;
-        case 3:
+        case Outcome::BENTO:
             return MARKER_BENTOU;
-        case 5:
+        case Outcome::CHANCE:
             return MARKER_CHANCE;
-        case 6:
+        case Outcome::PURE_MISS:
             return MARKER_HAZURE;
         default:
             return -1;
@@ -36,15 +36,17 @@ void CountRows(const PlaySeries::RowVector& rows, ResultCounts& counts, std::siz
         const std::int32_t outcome = row.outcome;
         if (row.IsNormalGame()) {
             ++normalRows;
-            if (outcome >= 1 && outcome <= 8) ++counts.normalOutcome[static_cast<std::size_t>(outcome)];
-            if (row.mode >= 0 && row.mode <= 2) ++counts.modeStay[static_cast<std::size_t>(row.mode)];
-        } else if (outcome >= 1 && outcome <= 12) {
+            if (outcome >= Outcome::CHERRY && outcome <= Outcome::REG)
+                ++counts.normalOutcome[static_cast<std::size_t>(outcome)];
+            if (row.mode >= Mode::MODE_1 && row.mode <= Mode::MODE_3)
+                ++counts.modeStay[static_cast<std::size_t>(row.mode)];
+        } else if (outcome >= Outcome::CHERRY && outcome <= Outcome::JAC_IN) {
             ++counts.bonusOutcome[static_cast<std::size_t>(outcome)];
         }
         if (const int marker = RoleMarker(outcome); marker >= 0)
             ++markerRows[static_cast<std::size_t>(marker)];
-        if (outcome == 7) ++markerRows[MARKER_BIG];
-        if (outcome == 8) ++markerRows[MARKER_REG];
+        if (outcome == Outcome::BIG) ++markerRows[MARKER_BIG];
+        if (outcome == Outcome::REG) ++markerRows[MARKER_REG];
         if (row.IsRelease()) ++releases;
     }
 }
@@ -69,16 +71,16 @@ struct RowPass {
                 ++counts.chainReleases;
             else if (kind == ReleaseClass::Regular)
                 ++counts.regularReleases;
-            else if (row.preSign >= 1 && row.preSign <= 4)
+            else if (row.preSign >= PreSignKind::CHERRY && row.preSign <= PreSignKind::PURE_MISS)
                 ++counts.preSignReleases[static_cast<std::size_t>(row.preSign)];
-            const bool big = row.outcome == 7;
+            const bool big = row.outcome == Outcome::BIG;
             if (big && kind != ReleaseClass::Chain) ++counts.bigFirstHits;
             ++bonusNumber;
             result.markerRows[big ? MARKER_BIG : MARKER_REG].push_back(index);
             result.bonusBars.push_back(
                 {bonusNumber, row.gamesSinceBonus, big ? BAR_BIG_COLOR : BAR_REG_COLOR});
         }
-        if (row.chainTrigger >= 1 && row.chainTrigger <= 7)
+        if (row.chainTrigger >= ChainTrigger::JAC_IN && row.chainTrigger <= ChainTrigger::PUNK)
             ++counts.chain[static_cast<std::size_t>(row.chainTrigger)];
 
         if (!row.IsNormalGame()) return;

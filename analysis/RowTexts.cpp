@@ -3,34 +3,34 @@
 ReleaseClass ClassifyRelease(const PlayRow& row) noexcept
 {
     if (!row.IsRelease()) return ReleaseClass::NotRelease;
-    if (row.preSign != 0) return ReleaseClass::PreSign;
+    if (row.preSign != PreSignKind::NONE) return ReleaseClass::PreSign;
     return row.gamesSinceBonus == 1 ? ReleaseClass::Chain : ReleaseClass::Regular;
 }
 
 std::string_view OutcomeText(const PlayRow& row) noexcept
 {
     switch (row.outcome) {
-        case 1:
+        case Outcome::CHERRY:
             return "チェリー";
-        case 2:
+        case Outcome::BELL:
             return "ベル";
-        case 3:
+        case Outcome::BENTO:
             return "弁当箱";
-        case 4:
+        case Outcome::REPLAY:
             return "リプレイ";
-        case 5:
+        case Outcome::CHANCE:
             return "チャンス目";
-        case 6:
+        case Outcome::PURE_MISS:
             return "純ハズレ";
-        case 7:
-            return row.bigColor == 0 ? "777(赤)" : "777(青)";
-        case 8:
+        case Outcome::BIG:
+            return row.bigColor == BigColor::RED ? "777(赤)" : "777(青)";
+        case Outcome::REG:
             return "REG";
-        case 10:
+        case Outcome::JAC_WON:
             return "JAC";
-        case 11:
+        case Outcome::JAC_MISSED:
             return "JACハズレ";
-        case 12:
+        case Outcome::JAC_IN:
             return "JAC-IN";
         default:
             return {};
@@ -40,11 +40,11 @@ std::string_view OutcomeText(const PlayRow& row) noexcept
 std::string_view ModeText(std::int32_t mode) noexcept
 {
     switch (mode) {
-        case 0:
+        case Mode::MODE_1:
             return "モード1";
-        case 1:
+        case Mode::MODE_2:
             return "モード2";
-        case 2:
+        case Mode::MODE_3:
             return "モード3";
         default:
             return {};
@@ -53,21 +53,21 @@ std::string_view ModeText(std::int32_t mode) noexcept
 
 std::string_view ModeCellText(const PlayRow& row) noexcept
 {
-    if (row.bonus == 1) return "BIG!";
-    if (row.bonus == 2) return "REG!";
+    if (row.bonus == BonusKind::BIG) return "BIG!";
+    if (row.bonus == BonusKind::REG) return "REG!";
     return ModeText(row.mode);
 }
 
 std::string_view PreSignName(std::int32_t preSign) noexcept
 {
     switch (preSign) {
-        case 1:
+        case PreSignKind::CHERRY:
             return "チェリー";
-        case 2:
+        case PreSignKind::BENTO:
             return "弁当";
-        case 3:
+        case PreSignKind::CHANCE:
             return "チャンス目";
-        case 4:
+        case PreSignKind::PURE_MISS:
             return "純ハズレ";
         default:
             return {};
@@ -85,7 +85,7 @@ namespace {
 // carry `bonus` and so no pre-sign remark.
 bool ShowsPreSign(const PlayRow& row) noexcept
 {
-    return row.preSign != 0 && row.bonus != 1 && row.bonus != 2;
+    return row.preSign != PreSignKind::NONE && row.bonus != BonusKind::BIG && row.bonus != BonusKind::REG;
 }
 
 }  // namespace
@@ -112,11 +112,11 @@ void AppendRemark(const PlayRow& row, std::string& out)
         out += ']';
         return;
     }
-    if (row.chainTrigger >= 1 && row.chainTrigger <= 6) {
+    if (row.chainTrigger >= ChainTrigger::JAC_IN && row.chainTrigger <= ChainTrigger::JAC_MISSED) {
         out += "1G連確定";
         return;
     }
-    if (row.chainTrigger == 7) {
+    if (row.chainTrigger == ChainTrigger::PUNK) {
         out += "パンク";
         return;
     }

@@ -5,13 +5,13 @@
 std::array<SummaryItem, SUMMARY_ITEMS> SummaryItems(const ResultCounts& counts, std::int32_t plays,
                                                     std::int32_t balance)
 {
-    const std::int32_t bigs = counts.normalOutcome[7];
-    const std::int32_t regs = counts.normalOutcome[8];
+    const std::int32_t bigs = counts.normalOutcome[Outcome::BIG];
+    const std::int32_t regs = counts.normalOutcome[Outcome::REG];
     // The shown figures are single precision; the arithmetic on them is double.
     const float bigOdds = bigs == 0 ? 0.0f : static_cast<float>(plays / bigs);
     const float regOdds = regs == 0 ? 0.0f : static_cast<float>(plays / regs);
     const float balanceF = static_cast<float>(balance);
-    const float medalsIn = static_cast<float>(std::int64_t{3} * plays);
+    const float medalsIn = static_cast<float>(std::int64_t{BET} * plays);
     const double yen = static_cast<double>(balanceF) * 20;
     const double payout = (static_cast<double>(balanceF) + medalsIn) / static_cast<double>(medalsIn) * 100;
 

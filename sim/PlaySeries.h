@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "slot/MachineCodes.h"
+
 #include "sim/LargeBlockAllocator.h"
 
 class Slot;
@@ -32,7 +34,7 @@ struct PlayRow {
     void SetField(int j, std::int32_t value) noexcept;
 
     bool IsNormalGame() const noexcept { return bonusGame == 0; }
-    bool IsRelease() const noexcept { return outcome == 7 || outcome == 8; }
+    bool IsRelease() const noexcept { return outcome == Outcome::BIG || outcome == Outcome::REG; }
 
     friend bool operator==(const PlayRow&, const PlayRow&) = default;
 };

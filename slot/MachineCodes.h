@@ -39,8 +39,13 @@ enum : int {
 };
 }  // namespace ChainTrigger
 
+// Result of Slot::BigRoleLottery, the small-role draw of a BIG game.
+namespace BigRole {
+enum : int { NONE = 0, JAC_IN = 1, CHERRY = 2, BELL = 3, BENTO = 4, CHANCE = 5 };
+}  // namespace BigRole
+
 // Slot::preSign: the pre-sign running until the release, 0 for none.
-namespace PreSign {
+namespace PreSignKind {
 enum : int {
     NONE = 0,
     CHERRY = 1,
@@ -48,12 +53,12 @@ enum : int {
     CHANCE = 3,
     PURE_MISS = 4,
 };
-}  // namespace PreSign
+}  // namespace PreSignKind
 
 // Slot::bonus: the bonus under way (set on its release game).
-namespace Bonus {
+namespace BonusKind {
 enum : int { NONE = 0, BIG = 1, REG = 2 };
-}  // namespace Bonus
+}  // namespace BonusKind
 
 // Slot::bigColor and Slot::chainColor; NO_CHAIN_COLOR is chainColor's value
 // until a 1G連 colour is decided and the chain lottery's "no chain".

@@ -13,7 +13,7 @@ int Lookup(const Table& table, int r) noexcept
 
 [[maybe_unused]] bool ValidSetting(int s) noexcept
 {
-    return s >= 1 && s <= 6;
+    return s >= SETTING_MIN && s <= SETTING_MAX;
 }
 
 // First game count and width of each RT class. Class 5 starts at 130, not 129.
@@ -42,10 +42,10 @@ void Slot::Reset()
     playCount = 0;
     medals = 0;
     rtCount = RtLottery(setting, mode);  // with the mode before this reset
-    preSign = 0;
-    mode = 0;
+    preSign = PreSignKind::NONE;
+    mode = Mode::MODE_1;
     chainFlag = 0;
-    bonus = 0;
+    bonus = BonusKind::NONE;
     bonusEnd = 0;
 }
 
@@ -55,12 +55,12 @@ void Slot::Play()
         bonusGame = 0;
         jacGames = 0;
         gamesSinceBonus = 0;
-        bonus = 0;
+        bonus = BonusKind::NONE;
         bonusEnd = 0;
-        chainTrigger = 0;
-        preSign = 0;
+        chainTrigger = ChainTrigger::NONE;
+        preSign = PreSignKind::NONE;
     }
-    if (bonus == 0) {
+    if (bonus == BonusKind::NONE) {
         ++gamesSinceBonus;
         ++playCount;
         NormalGame();
@@ -71,8 +71,8 @@ void Slot::Play()
         jacInCount = 0;
         chainFlag = 0;
         preSignBlue = 0;
-        chainColor = 2;
-        inJac = bonus == 1 ? 0 : 1;
+        chainColor = NO_CHAIN_COLOR;
+        inJac = bonus == BonusKind::BIG ? 0 : 1;
     }
     if (inJac) {
         bonusGame = 1;
@@ -86,26 +86,26 @@ void Slot::Play()
 void Slot::NormalGame()
 {
     --rtCount;
-    if (outcome != 4) medals -= BET;  // a replay pays the next bet
-    outcome = 0;
+    if (outcome != Outcome::REPLAY) medals -= BET;  // a replay pays the next bet
+    outcome = Outcome::NONE;
 
-    int flag = 3;  // no flag; not drawn while a pre-sign runs
-    if (preSign == 0) flag = BonusFlagLottery(setting);
+    int flag = NO_FLAG;  // not drawn while a pre-sign runs
+    if (preSign == PreSignKind::NONE) flag = BonusFlagLottery(setting);
     const int role = RoleLottery(setting);
 
-    if (preSign == 0 && rtCount >= 32 && flag == 3) {
+    if (preSign == PreSignKind::NONE && rtCount >= 32 && flag == NO_FLAG) {
         switch (role) {
-            case 1:
-                if (CherryPreSignLottery(mode) == 0) EnterPreSign(1, 0, 0);
+            case Outcome::CHERRY:
+                if (CherryPreSignLottery(mode) == 0) EnterPreSign(PreSignKind::CHERRY, 0, 0);
                 break;
-            case 3:
-                if (BentoPreSignLottery(mode) == 0) EnterPreSign(2, 1, 1);
+            case Outcome::BENTO:
+                if (BentoPreSignLottery(mode) == 0) EnterPreSign(PreSignKind::BENTO, 1, 1);
                 break;
-            case 5:
-                if (ChancePreSignLottery(setting, mode) == 0) EnterPreSign(3, 1, 2);
+            case Outcome::CHANCE:
+                if (ChancePreSignLottery(setting, mode) == 0) EnterPreSign(PreSignKind::CHANCE, 1, 2);
                 break;
-            case 6:
-                if (PureMissPreSignLottery(mode) == 0) EnterPreSign(4, 1, 3);
+            case Outcome::PURE_MISS:
+                if (PureMissPreSignLottery(mode) == 0) EnterPreSign(PreSignKind::PURE_MISS, 1, 3);
                 break;
             default:
                 break;
@@ -114,29 +114,29 @@ void Slot::NormalGame()
 
     if (rtCount == 0) {
         if (chainFlag) {
-            bonus = 1;
+            bonus = BonusKind::BIG;
             bigColor = chainColor;
         } else {
             bonus = BonusKindLottery(setting, mode) + 1;
-            if (bonus == 1) bigColor = preSignBlue != 0 ? 1 : BigColorLottery(mode);
+            if (bonus == BonusKind::BIG) bigColor = preSignBlue != 0 ? BigColor::BLUE : BigColorLottery(mode);
         }
-        outcome = bonus + 6;
+        outcome = bonus == BonusKind::BIG ? Outcome::BIG : Outcome::REG;
     } else {
         outcome = role;
     }
 
     switch (outcome) {
-        case 1:
+        case Outcome::CHERRY:
             medals += PAYOUT_CHERRY;
             break;
-        case 2:
+        case Outcome::BELL:
             medals += PAYOUT_BELL;
             break;
-        case 3:
+        case Outcome::BENTO:
             medals += PAYOUT_BENTO;
             break;
-        case 7:
-        case 8:
+        case Outcome::BIG:
+        case Outcome::REG:
             medals += PAYOUT_RELEASE;
             break;
         default:
@@ -154,45 +154,45 @@ void Slot::EnterPreSign(int kind, int lengthKind, int blueMark)
 
 void Slot::BonusGame()
 {
-    outcome = 0;
-    chainTrigger = 0;
-    if (bonus == 1 && !inJac) {
+    outcome = Outcome::NONE;
+    chainTrigger = ChainTrigger::NONE;
+    if (bonus == BonusKind::BIG && !inJac) {
         medals -= BET;
         const int role = BigRoleLottery();
         switch (role) {
-            case 1:
+            case BigRole::JAC_IN:
                 if (!(jacInCount == 2 && bonusGame < 20)) {  // the third JAC-in waits for game 20
                     medals += PAYOUT_JAC;
-                    outcome = 12;
+                    outcome = Outcome::JAC_IN;
                     ++jacInCount;
                     inJac = 1;
                 }
                 break;
-            case 2:
+            case BigRole::CHERRY:
                 medals += PAYOUT_CHERRY;
-                outcome = 1;
+                outcome = Outcome::CHERRY;
                 break;
-            case 3:
+            case BigRole::BELL:
                 medals += PAYOUT_BELL;
-                outcome = 2;
+                outcome = Outcome::BELL;
                 break;
-            case 4:
-                outcome = 3;
+            case BigRole::BENTO:
+                outcome = Outcome::BENTO;
                 break;
-            case 5:
-                outcome = 5;
+            case BigRole::CHANCE:
+                outcome = Outcome::CHANCE;
                 break;
             default:
                 break;
         }
         const int chain = ChainLottery(role, bigColor);
-        if (chain != 2) {
-            if (chainColor != 1) chainColor = chain;
+        if (chain != NO_CHAIN_COLOR) {
+            if (chainColor != BigColor::BLUE) chainColor = chain;
             chainFlag = 1;
-            chainTrigger = role;
+            chainTrigger = role;  // the trigger codes 1..4 are the roles
         }
         if (bonusGame == 30) bonusEnd = 1;
-    } else if (bonus == 1) {
+    } else if (bonus == BonusKind::BIG) {
         JacGame();
         if (jacGames == 8 || jacGames == 16 || jacGames == 24) inJac = 0;
         if (jacGames == 24) bonusEnd = 1;
@@ -211,14 +211,14 @@ void Slot::JacGame()
     medals -= JAC_BET;
     if (JacLottery() == 0) {
         medals += PAYOUT_JAC;
-        outcome = 10;
+        outcome = Outcome::JAC_WON;
         return;
     }
     chainFlag = 1;  // a missed JAC game always decides a 1G連
-    outcome = 11;
+    outcome = Outcome::JAC_MISSED;
     const int colour = BigColorLottery(mode);
-    if (chainColor != 1) chainColor = colour;
-    chainTrigger = 6;
+    if (chainColor != BigColor::BLUE) chainColor = colour;
+    chainTrigger = ChainTrigger::JAC_MISSED;
 }
 
 void Slot::EndBonus()
@@ -227,7 +227,7 @@ void Slot::EndBonus()
         rtCount = 1;  // the next normal game releases the chained BIG
         return;
     }
-    mode = preSign != 0 ? ModeLotteryAfterPreSign(setting, mode) : ModeLottery(setting, mode);
+    mode = preSign != PreSignKind::NONE ? ModeLotteryAfterPreSign(setting, mode) : ModeLottery(setting, mode);
     rtCount = RtLottery(setting, mode);
 }
 
@@ -241,31 +241,31 @@ int Slot::RoleLottery(int s)
 {
     const int r = Draw16();
     const int index = Lookup(roleRate[s - 1], r);
-    return index < 6 ? index + 1 : 0;
+    return index < 6 ? index + 1 : Outcome::NONE;  // roles are outcome codes 1..6
 }
 
 int Slot::CherryPreSignLottery(int m)
 {
     const int r = Draw16();
-    return Lookup(cherryPreSignRate[m < 2 ? 0 : 1], r);
+    return Lookup(cherryPreSignRate[m < Mode::MODE_3 ? 0 : 1], r);
 }
 
 int Slot::BentoPreSignLottery(int m)
 {
     const int r = Draw16();
-    return Lookup(bentoPreSignRate[m < 2 ? 0 : 1], r);
+    return Lookup(bentoPreSignRate[m < Mode::MODE_3 ? 0 : 1], r);
 }
 
 int Slot::PureMissPreSignLottery(int m)
 {
     const int r = Draw16();
-    return Lookup(pureMissPreSignRate[m < 2 ? 0 : 1], r);
+    return Lookup(pureMissPreSignRate[m < Mode::MODE_3 ? 0 : 1], r);
 }
 
 int Slot::ChancePreSignLottery(int s, int m)
 {
     const int r = Draw16();
-    return Lookup(chancePreSignRate[m < 2 ? 0 : 1][s - 1], r);
+    return Lookup(chancePreSignRate[m < Mode::MODE_3 ? 0 : 1][s - 1], r);
 }
 
 int Slot::PreSignLengthLottery(int kind)
@@ -283,12 +283,12 @@ int Slot::PreSignLength(int lengthClass) noexcept
 int Slot::BonusKindLottery(int s, int m)
 {
     const int r = Draw16();
-    const Table& table = m == 0   ? bonusKindRateMode0[s - 1]
-                         : m == 1 ? bonusKindRateMode1
-                                  : bonusKindRateMode2[s - 1];
+    const Table& table = m == Mode::MODE_1   ? bonusKindRateMode0[s - 1]
+                         : m == Mode::MODE_2 ? bonusKindRateMode1
+                                             : bonusKindRateMode2[s - 1];
     // Mode 0 at setting 5 sums to 65496; the uncovered top of the range is REG.
     const int index = Lookup(table, r);
-    return index > 1 ? 1 : index;
+    return index > 1 ? 1 : index;  // 0 BIG, 1 REG: the bonus code less one
 }
 
 int Slot::BigColorLottery(int m)
@@ -300,7 +300,9 @@ int Slot::BigColorLottery(int m)
 int Slot::RtLottery(int s, int m)
 {
     const int r = Draw16();
-    const Table& table = m == 0 ? rtRate[s <= 3 ? 0 : 1] : m == 1 ? rtRate[2] : rtRate[3];
+    const Table& table = m == Mode::MODE_1   ? rtRate[s <= 3 ? 0 : 1]
+                         : m == Mode::MODE_2 ? rtRate[2]
+                                             : rtRate[3];
     int rtClass = Lookup(table, r);
     if (rtClass > 27) rtClass = 27;
     const int v = random.Next();
@@ -323,7 +325,7 @@ int Slot::BigRoleLottery()
 {
     const int r = Draw16();
     const int index = Lookup(bigRoleRate, r);
-    return index < 5 ? index + 1 : 0;
+    return index < 5 ? index + 1 : BigRole::NONE;
 }
 
 int Slot::JacLottery()
@@ -334,44 +336,48 @@ int Slot::JacLottery()
 
 int Slot::ChainLottery(int role, int colour)
 {
+    // Index results are positions in the chain tables; the result is a colour
+    // or NO_CHAIN_COLOR.
     const int r = Draw16();  // drawn for every role, even one that never chains
     switch (role) {
-        case 2:
-            return Lookup(chainCherryRate, r) == 0 ? BigColorLottery(mode) : 2;
-        case 4:
-            return Lookup(chainBentoRate, r) == 0 ? 1 : 2;
-        case 3:
-            if (colour == 0) {
+        case BigRole::CHERRY:
+            return Lookup(chainCherryRate, r) == 0 ? BigColorLottery(mode) : NO_CHAIN_COLOR;
+        case BigRole::BENTO:
+            return Lookup(chainBentoRate, r) == 0 ? BigColor::BLUE : NO_CHAIN_COLOR;
+        case BigRole::BELL:
+            if (colour == BigColor::RED) {
                 const int index = Lookup(chainBellRateRed, r);
-                if (index == 1) return 1;
-                return index == 0 || index == 2 ? BigColorLottery(mode) : 2;
+                if (index == 1) return BigColor::BLUE;
+                return index == 0 || index == 2 ? BigColorLottery(mode) : NO_CHAIN_COLOR;
             } else {
                 const int index = Lookup(chainBellRateBlue, r);
-                if (index == 2) return 1;
-                return index <= 3 ? BigColorLottery(mode) : 2;
+                if (index == 2) return BigColor::BLUE;
+                return index <= 3 ? BigColorLottery(mode) : NO_CHAIN_COLOR;
             }
-        case 1: {
+        case BigRole::JAC_IN: {
             const int index = Lookup(chainJacInRate, r);
-            if (index == 1) return 1;
-            return index == 0 ? BigColorLottery(mode) : 2;
+            if (index == 1) return BigColor::BLUE;
+            return index == 0 ? BigColorLottery(mode) : NO_CHAIN_COLOR;
         }
         default:
-            return 2;
+            return NO_CHAIN_COLOR;
     }
 }
 
 int Slot::ModeLottery(int s, int m)
 {
     const int r = random.Draw8();
-    const Table& table = m == 0 ? modeRateFrom0[s - 1] : m == 1 ? modeRateFrom1 : modeRateFrom2[s - 1];
+    const Table& table = m == Mode::MODE_1   ? modeRateFrom0[s - 1]
+                         : m == Mode::MODE_2 ? modeRateFrom1
+                                             : modeRateFrom2[s - 1];
     return Lookup(table, r);
 }
 
 int Slot::ModeLotteryAfterPreSign(int s, int m)
 {
     const int r = random.Draw8();
-    const Table& table = m == 0   ? modeAfterPreSignRateFrom0[s - 1]
-                         : m == 1 ? modeAfterPreSignRateFrom1
-                                  : modeAfterPreSignRateFrom2;
+    const Table& table = m == Mode::MODE_1   ? modeAfterPreSignRateFrom0[s - 1]
+                         : m == Mode::MODE_2 ? modeAfterPreSignRateFrom1
+                                             : modeAfterPreSignRateFrom2;
     return Lookup(table, r);
 }
