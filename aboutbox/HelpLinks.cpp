@@ -1,5 +1,7 @@
 #include "aboutbox/HelpLinks.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -8,10 +10,22 @@
 
 bool OpenManual()
 {
-    const QString helpFile = ExecutableFolderFile(QString::fromLatin1(HELP_FILE_NAME));
-    const QString target =
-        QFileInfo::exists(helpFile) ? helpFile : ExecutableFolderFile(QString::fromLatin1(MANUAL_FILE_NAME));
+    const QString target = ManualPath(QCoreApplication::applicationDirPath());
     return QFileInfo::exists(target) && ShellExecute({ShellVerb::Open, target, {}});
+}
+
+QString ManualPath(const QString& programFolder)
+{
+    const QDir folder(programFolder);
+    const QString candidates[] = {
+        folder.filePath(QString::fromLatin1(HELP_FILE_NAME)),
+        folder.filePath(QString::fromLatin1(MANUAL_FILE_NAME)),
+        QDir::cleanPath(folder.filePath(QString::fromUtf8(INSTALLED_MANUAL_FOLDER) + QLatin1Char('/') +
+                                        QString::fromLatin1(MANUAL_FILE_NAME))),
+    };
+    for (const QString& candidate : candidates)
+        if (QFileInfo(candidate).isFile()) return candidate;
+    return candidates[0];
 }
 
 bool RunJWordInstaller()

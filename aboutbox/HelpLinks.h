@@ -11,11 +11,15 @@ inline constexpr char MANUAL_FILE_NAME[] = "mirvosim-manual.html";
 inline constexpr char JWORD_INSTALLER_NAME[] = "jwv_for_PA417209.exe";
 inline constexpr char JWORD_INSTALLER_PARAMETERS[] = "PA417209 1";
 
-// "mirvo.hlp" beside the executable when it is there, otherwise the HTML manual
-// shipped beside the executable.
-// Each returns false when it could do nothing: the file is not beside the
-// program, or the desktop has no program for it (Shell.h).
+// Each returns false when it could do nothing: the file is not there, or the
+// desktop has no program for it (Shell.h).
+// Opens ManualPath() of the executable's folder.
 bool OpenManual();
+// The manual for a program in `programFolder`: "mirvo.hlp" beside it when it
+// is there, else the HTML manual beside it (a build tree), else the one
+// installed with it (PREFIX/share/doc/mirvosim for PREFIX/bin). When none is
+// there, the help file's name beside the program.
+QString ManualPath(const QString& programFolder);
 bool RunJWordInstaller();
 bool OpenHomePage();
 bool OpenAdPage();

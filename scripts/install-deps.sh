@@ -6,13 +6,14 @@ set -euo pipefail
 RUN_PACKAGES=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-  fonts-noto-cjk xdg-utils nlohmann-json3-dev
+  fonts-noto-cjk xdg-utils nlohmann-json3-dev scdoc file
 )
 TEST_PACKAGES=(
   "${RUN_PACKAGES[@]}"
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev python3
   slurm-wlm munge parallel
+  lintian man-db shared-mime-info desktop-file-utils libfile-mimeinfo-perl bash-completion
 )
 
 case "${1:-}" in

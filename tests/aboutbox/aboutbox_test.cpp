@@ -178,6 +178,29 @@ private slots:
         QCOMPARE(shell.calls[1], (ShellCall{ShellVerb::Open, AppFile("mirvo.hlp"), {}}));
     }
 
+    // An installed program finds the manual installed with it; the files a
+    // build tree puts beside the program come first.
+    void manualPathFindsTheInstalledManual()
+    {
+        QTemporaryDir prefix;
+        QVERIFY(prefix.isValid());
+        const QDir root(prefix.path());
+        QVERIFY(root.mkpath("bin") && root.mkpath("share/doc/mirvosim"));
+        const QString bin = root.filePath("bin");
+        const auto touch = [&root](const char* name) {
+            QFile file(root.filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        };
+
+        QCOMPARE(ManualPath(bin), root.filePath("bin/mirvo.hlp"));
+        touch("share/doc/mirvosim/mirvosim-manual.html");
+        QCOMPARE(ManualPath(bin), root.filePath("share/doc/mirvosim/mirvosim-manual.html"));
+        touch("bin/mirvosim-manual.html");
+        QCOMPARE(ManualPath(bin), root.filePath("bin/mirvosim-manual.html"));
+        touch("bin/mirvo.hlp");
+        QCOMPARE(ManualPath(bin), root.filePath("bin/mirvo.hlp"));
+    }
+
     // Without a recorder the program really starts, detached, with its
     // parameter text split into arguments.
     void runStartsTheProgramWithItsParameters()
