@@ -51,6 +51,10 @@ class TAboutBox;
 // - No exception may leave a handler: run its body in RunHandler
 //   (platform/ErrorDisplay.h), which shows any error in the application's
 //   error display.
+// - Work that needs no window belongs below it: runs, files and inputs in
+//   sim/, every text and figure of a result in analysis/ (the CLI shows the
+//   same ones), the machine's codes by name in slot/MachineCodes.h. A handler
+//   reads the inputs, calls those and shows what they return.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
