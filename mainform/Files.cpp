@@ -12,6 +12,7 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/MessageBox.h"
 #include "platform/MessagePump.h"
+#include "sim/BatchName.h"
 #include "sim/BatchRun.h"
 #include "sim/SimFile.h"
 #include "ui_MainForm.h"
@@ -171,6 +172,7 @@ void TMainForm::FileSaveMenuClick(QObject*)
 bool TMainForm::RunBatch()
 {
     BusyGuard guard(*this);
+    batchDoneText.clear();
     if (!SaveDialog.Execute(this)) {
         // No name was confirmed, so nothing may be written: end before the
         // first simulation, with nothing to report.
@@ -226,6 +228,14 @@ bool TMainForm::RunBatch()
     switch (result.status) {
         case BatchResult::Status::Completed:
             SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
+            batchDoneText =
+                QStringLiteral("シミュレーション完了（%1ファイル: %2）")
+                    .arg(result.filesWritten)
+                    .arg(QFile::decodeName(
+                        BatchFilePattern(LocalPath(SaveDialog.FileName()),
+                                         setting->hidden ? std::nullopt : std::optional<int>(setting->value),
+                                         plays)
+                            .c_str()));
             return true;
         case BatchResult::Status::Stopped:
             return true;

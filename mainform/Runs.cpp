@@ -94,7 +94,7 @@ void TMainForm::StartCommand()
         if (stopRequested && !closing)
             SetStatusText(STOPPED_TEXT);
         else if (finished)
-            SetStatusText(DONE_TEXT);
+            SetStatusText(sims > 1 && !batchDoneText.isEmpty() ? batchDoneText : DONE_TEXT);
         else if (StatusText() == RUNNING_TEXT)
             SetStatusText(QString());
     } catch (...) {

@@ -214,6 +214,8 @@ private:
     QMenu* recentMenu = nullptr;
     // 保存 may be enabled once a display pass has shown a series.
     bool saveAllowed = false;
+    // The end status of the last batch that wrote all its files: how many, and where.
+    QString batchDoneText;
     QLabel* statusPanel[2] = {nullptr, nullptr};
     ResultListModel* resultListModel = nullptr;
     SlumpGraph* slumpGraph = nullptr;

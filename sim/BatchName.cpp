@@ -1,9 +1,9 @@
 #include "sim/BatchName.h"
 
-std::string BatchFileName(const std::string& baseName, int setting, int plays, int index)
+namespace {
+
+std::string Tagged(const std::string& baseName, const std::string& tag)
 {
-    const std::string tag =
-        std::to_string(setting) + "_" + std::to_string(plays) + "_" + std::to_string(index);
     const auto slash = baseName.find_last_of('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const auto dot = baseName.find('.', nameStart);
@@ -13,4 +13,21 @@ std::string BatchFileName(const std::string& baseName, int setting, int plays, i
     else
         name.insert(dot, tag);
     return name;
+}
+
+}  // namespace
+
+std::string BatchFileName(const std::string& baseName, int setting, int plays, int index)
+{
+    return Tagged(baseName,
+                  std::to_string(setting) + "_" + std::to_string(plays) + "_" + std::to_string(index));
+}
+
+std::string BatchFilePattern(const std::string& baseName, std::optional<int> setting, int plays)
+{
+    std::string tag = setting ? std::to_string(*setting) : std::string("*");
+    tag += '_';
+    tag += std::to_string(plays);
+    tag += "_*";
+    return Tagged(baseName, tag);
 }

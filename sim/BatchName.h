@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 // Name of simulation `index` of a batch: the tag "<setting>_<plays>_<index>"
@@ -7,3 +8,8 @@
 // never a folder), or at its end when the file name has no ".".
 // Example: "runs/test.sim", 3, 800, 12 gives "runs/test3_800_12.sim".
 std::string BatchFileName(const std::string& baseName, int setting, int plays, int index);
+
+// The names of a batch's files as one pattern: "*" for the simulation number,
+// and for the setting when each simulation draws its own (no value).
+// Example: "runs/test.sim", 3, 800 gives "runs/test3_800_*.sim".
+std::string BatchFilePattern(const std::string& baseName, std::optional<int> setting, int plays);

@@ -68,6 +68,10 @@ TEST(BatchName, TagGoesBeforeTheFirstDotOfTheFileName)
     };
     for (const auto& c : cases)
         EXPECT_EQ(BatchFileName(c.base, c.setting, c.plays, c.index), c.expected) << c.base;
+
+    // The pattern of all of a batch's names puts its "*" where the numbers go.
+    EXPECT_EQ(BatchFilePattern("/p/run.sim", 3, 8000), "/p/run3_8000_*.sim");
+    EXPECT_EQ(BatchFilePattern("my.runs/test", std::nullopt, 800), "my.runs/test*_800_*");
 }
 
 }  // namespace

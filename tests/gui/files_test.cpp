@@ -303,7 +303,12 @@ private slots:
             QVERIFY2(QFileInfo(file.name).dir() == QDir(dir->path()), qPrintable(file.name));
             QVERIFY2(ReadAll(file.name) == file.bytes, qPrintable(file.name));
         }
-        QCOMPARE(form.StatusText(), DONE_TEXT);
+        // How many files and where, as one pattern of their names.
+        const QString pattern = QFile::decodeName(
+            BatchFilePattern(base.toStdString(),
+                             setting == "?" ? std::nullopt : std::optional<int>(setting.toInt()), 700)
+                .c_str());
+        QCOMPARE(form.StatusText(), QStringLiteral("シミュレーション完了（3ファイル: %1）").arg(pattern));
         QCOMPARE(form.ui->ProgressBar1->value(), 100);
         QVERIFY(form.ui->StartButton->isEnabled());
         // A batch shows nothing: every view, the play list included, keeps
