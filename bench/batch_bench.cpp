@@ -22,15 +22,21 @@ extern char** environ;
 
 namespace {
 
+// A folder for the inputs (4.4 GB of files at most), removed at exit.
+struct BenchFolder {
+    BenchFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "mirvosim-bench-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~BenchFolder() { std::filesystem::remove_all(path); }
+    std::filesystem::path path;
+};
+
 const std::filesystem::path& Folder()
 {
-    static const std::filesystem::path folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "mirvosim-bench-XXXXXX").string();
-        std::filesystem::path made = ::mkdtemp(pattern.data());
-        std::atexit([] { std::filesystem::remove_all(Folder()); });
-        return made;
-    }();
-    return folder;
+    static const BenchFolder folder;
+    return folder.path;
 }
 
 struct ChildCost {
