@@ -5,8 +5,10 @@
 #include <QLineEdit>
 
 #include <new>
+#include <stdexcept>
 
 #include "mainform/ResultListModel.h"
+#include "mainform/RunTexts.h"
 #include "mainform/Unit1.h"
 #include "platform/Convert.h"
 #include "platform/ErrorDisplay.h"
@@ -15,6 +17,7 @@
 #include "sim/BatchName.h"
 #include "sim/BatchRun.h"
 #include "sim/SimFile.h"
+#include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -184,7 +187,9 @@ bool TMainForm::RunBatch()
     const QString settingText = ui->FlevelComboBox->currentText();
     const std::optional<SettingChoice> setting = ParseSettingText(settingText.toStdString());
     if (!setting) throw ConversionError(settingText);
-    ui->Label3->setText(setting->hidden ? QStringLiteral("終了時に設定が確認できます") : QString());
+    // The machine's tables exist for settings 1 to 6 only: never let another reach the batch.
+    if (!setting->hidden && !IsValidSetting(setting->value)) throw std::runtime_error(SETTING_RANGE_TEXT);
+    ui->Label3->setText(setting->hidden ? HIDDEN_SETTING_HINT : QString());
     // The views keep showing the last result: the play list takes its rows
     // with it, as the batch refills the series.
     resultListModel->KeepShownRows(playSeries);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "mainform/ResultListModel.h"
+#include "mainform/RunTexts.h"
 #include "mainform/Unit1.h"
 #include "platform/Convert.h"
 #include "platform/ErrorDisplay.h"
@@ -22,8 +23,6 @@ const QString DONE_TEXT = QStringLiteral("シミュレーション完了");
 const QString STOPPED_TEXT = QStringLiteral("シミュレーションを中止しました");
 // The play loop fills the bar to here, the display pass the rest.
 constexpr int PLAY_LOOP_SHARE = 50;
-const QString HIDDEN_SETTING_HINT = QStringLiteral("終了時に設定が確認できます");
-const char* const SETTING_RANGE_TEXT = "設定は、1～6または?にしてください。";
 
 // A refusal of the start command: shown in an error box by the command.
 class Refusal : public std::runtime_error {
