@@ -1,15 +1,20 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
 // The window program's own arguments: a simulation file to open (what a file
 // manager passes on a double click), --version and --help.
 struct CommandLine {
-    enum class Action { Window, Version, Help, Error };
+    enum class Action { Window, Version, Help, Error, ExportChart };
     Action action = Action::Window;
     QString file;   // the file to open once the window is up; empty for none
     QString error;  // why the arguments were refused (Action::Error)
+    // --export-chart KIND FILE --out PATH [--size WxH]
+    QString chartKind;
+    QString chartOut;
+    QSize chartSize;  // empty: the window's own size
 };
 
 // `arguments` without the program's name. Arguments after "--" are file

@@ -22,6 +22,7 @@
 
 #include "analysis/PlayListText.h"
 #include "mainform/BonusBars.h"
+#include "mainform/ChartImages.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
 #include "mainform/TheoryTab.h"
@@ -76,6 +77,7 @@ TMainForm::TMainForm(QWidget* parent)
     BuildEstimatePage();
     ConnectHandlers();
     BuildDesktop();
+    AddChartImageCommands(*this);
 }
 
 TMainForm::~TMainForm()

@@ -6,6 +6,7 @@
 
 #include "aboutbox/Unit2.h"
 #include "mainform/AppSetup.h"
+#include "mainform/ChartImages.h"
 #include "mainform/CommandLine.h"
 #include "mainform/Unit1.h"
 #include "platform/ErrorDisplay.h"
@@ -26,6 +27,8 @@ int AnswerCommandLine(const CommandLine& line)
         case CommandLine::Action::Help:
             std::fputs(WindowUsage().toLocal8Bit().constData(), stdout);
             return 0;
+        case CommandLine::Action::ExportChart:
+            return -1;
         case CommandLine::Action::Error:
             std::fprintf(stderr, "mirvosim: %s\nTry 'mirvosim --help'.\n",
                          line.error.toLocal8Bit().constData());
@@ -47,10 +50,19 @@ int main(int argc, char** argv)
 
     // Logout or shutdown during a save or batch leaves no temporary file.
     InstallWriteSignalHandlers();
+    // An image export needs no display, not even to refuse its arguments.
+    if (rawArguments.contains(QStringLiteral("--export-chart")) &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const CommandLine line = ParseCommandLine(QApplication::arguments().mid(1));
     if (const int status = AnswerCommandLine(line); status >= 0) return status;
     SetUpApplication(app);
+    if (line.action == CommandLine::Action::ExportChart) {
+        int status = 1;
+        RunHandler([&line, &status] { status = ExportChartFromCommandLine(line); });
+        return status;
+    }
     // Handlers show their own errors; this catches what escapes start-up.
     RunHandler([&line] {
         TMainForm mainForm;

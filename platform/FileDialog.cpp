@@ -24,6 +24,11 @@ void FileDialog::SetHeadless(bool headless)
     if (!headless) nextAnswers.clear();
 }
 
+bool FileDialog::Headless()
+{
+    return headlessDialogs;
+}
+
 bool FileDialog::Execute(QWidget* parent)
 {
     std::optional<QString> answer;
@@ -38,7 +43,7 @@ bool FileDialog::Execute(QWidget* parent)
         dialog.setFileMode(kind == Kind::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setNameFilter(QStringLiteral("Mirvosimファイル (*.sim)"));
+        dialog.setNameFilters(filter.split(QStringLiteral(";;")));
         const QFileInfo last(fileName);
         if (last.isAbsolute()) dialog.setDirectory(last.absolutePath());
         dialog.selectFile(last.fileName());

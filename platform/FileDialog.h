@@ -19,6 +19,12 @@ public:
     enum class Kind { Open, Save };
 
     explicit FileDialog(Kind kind) : kind(kind) {}
+    // A dialog for other files (exports, images): its own name filters
+    // ("PNG (*.png);;SVG (*.svg)") and first proposed name.
+    FileDialog(Kind kind, QString filter, QString initialName)
+        : kind(kind), filter(std::move(filter)), fileName(std::move(initialName))
+    {
+    }
 
     // Modal. True when the user confirmed a name; FileName() is then its full
     // path. A cancel leaves FileName() as it was.
@@ -28,8 +34,10 @@ public:
 
     static void SetNextAnswer(std::optional<QString> path);
     static void SetHeadless(bool headless);
+    static bool Headless();
 
 private:
     Kind kind;
+    QString filter = QStringLiteral("Mirvosimファイル (*.sim)");
     QString fileName = QStringLiteral("*.sim");
 };

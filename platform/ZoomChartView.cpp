@@ -22,6 +22,7 @@ void ZoomChartView::mousePressEvent(QMouseEvent* event)
     } else if (event->button() == Qt::RightButton) {
         dragging = Qt::RightButton;
         lastScroll = event->position().toPoint();
+        scrolled = false;
     }
     event->accept();
 }
@@ -33,7 +34,9 @@ void ZoomChartView::mouseMoveEvent(QMouseEvent* event)
         band->setGeometry(QRect(origin, at).normalized());
     } else if (dragging == Qt::RightButton) {
         const QPoint delta = at - lastScroll;
+        if (delta.isNull()) return;
         lastScroll = at;
+        scrolled = true;
         // The content follows the mouse, so the view moves the other way.
         chart()->scroll(-delta.x(), delta.y());
     }
@@ -55,6 +58,8 @@ void ZoomChartView::mouseReleaseEvent(QMouseEvent* event)
             chart()->zoomIn(chart()->mapFromScene(mapToScene(rect)).boundingRect());
         }
     }
+    const bool rightClick = dragging == Qt::RightButton && !scrolled;
     dragging = Qt::NoButton;
     event->accept();
+    if (rightClick) emit RightClicked(event->position().toPoint());
 }

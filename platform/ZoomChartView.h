@@ -18,6 +18,8 @@ signals:
     // Emitted before a zoom changes the axis ranges, so that axes with a
     // fixed tick interval can widen it before they lay out their ticks.
     void AboutToZoom();
+    // A right click that did not scroll: where the view's context menu goes.
+    void RightClicked(QPoint at);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -29,4 +31,5 @@ private:
     QPoint origin;
     QPoint lastScroll;
     Qt::MouseButton dragging = Qt::NoButton;
+    bool scrolled = false;
 };

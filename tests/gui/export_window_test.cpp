@@ -1,0 +1,244 @@
+#include <QChartView>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "mainform/AppSetup.h"
+#include "mainform/ChartImages.h"
+#include "mainform/CommandLine.h"
+#include "mainform/Unit1.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "sim/SimFile.h"
+#include "sim/SingleRun.h"
+#include "ui_MainForm.h"
+
+namespace {
+
+constexpr std::uint32_t SEED = 4;
+
+// A fixed run written as a simulation file: the same images on every machine.
+QString WriteFixedRun(const QTemporaryDir& dir)
+{
+    RandomSource random;
+    random.Seed(7);
+    Slot slot(random);
+    PlaySeries series;
+    RunSingle(slot, random, 3000, {false, 6}, series);
+    const QString path = dir.filePath(QStringLiteral("fixed.sim"));
+    if (!WriteSimFile(path.toStdString(), 6, 3000, series).Ok()) return {};
+    return path;
+}
+
+struct Run {
+    int status;
+    QByteArray err;
+};
+
+Run RunProgram(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The program must not need a display for an image.
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(MIRVOSIM_PROGRAM), arguments);
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {-1, "did not finish"};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardError()};
+}
+
+// Share of the image's pixels that are not one flat colour: a chart that
+// drew nothing, or only its background, scores near zero.
+double InkShare(const QImage& image)
+{
+    const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+    qsizetype ink = 0;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2)
+            if (image.pixel(x, y) != background) ++ink;
+    return static_cast<double>(ink) / ((image.width() / 2.0) * (image.height() / 2.0));
+}
+
+}  // namespace
+
+class ExportWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TMainForm> form;
+    Ui::TMainForm* ui = nullptr;
+    QTemporaryDir dir;
+    QString fixedRun;
+
+private slots:
+    void initTestCase()
+    {
+        SetUpApplication(*qApp);
+        MessageBox::SetHeadless(true);
+        FileDialog::SetHeadless(true);
+        QVERIFY(dir.isValid());
+        fixedRun = WriteFixedRun(dir);
+        QVERIFY(!fixedRun.isEmpty());
+    }
+
+    void init()
+    {
+        form = std::make_unique<TMainForm>();
+        ui = form->ui.get();
+        form->random.Seed(SEED);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        MessageBox::ClearShown();
+    }
+
+    void cleanup() { form.reset(); }
+
+    // Every chart of the window, drawn by the program without a display, at
+    // the window's size and at a chosen one, as PNG and SVG.
+    void ExportChartFromTheCommandLine_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QSize>("expected");
+        const std::pair<const char*, QSize> windowSizes[] = {
+            {"slump", QSize(597, 217)},  {"bonus", QSize(597, 149)}, {"ren", QSize(260, 173)},
+            {"koyaku", QSize(260, 173)}, {"mode", QSize(260, 173)},  {"rt", QSize(260, 173)},
+        };
+        for (const auto& [kind, size] : windowSizes) {
+            const QString name = QString::fromLatin1(kind);
+            QTest::addRow("%s png", kind) << name << "png" << QString() << size;
+            QTest::addRow("%s png 1280x720", kind) << name << "png"
+                                                   << "1280x720" << QSize(1280, 720);
+            QTest::addRow("%s svg", kind) << name << "svg"
+                                          << "800x450" << QSize(800, 450);
+        }
+    }
+    void ExportChartFromTheCommandLine()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, suffix);
+        QFETCH(QString, size);
+        QFETCH(QSize, expected);
+        const QString out = dir.filePath(kind + size + QLatin1Char('.') + suffix);
+        QStringList arguments{QStringLiteral("--export-chart"), kind, fixedRun, QStringLiteral("--out"), out};
+        if (!size.isEmpty()) arguments << QStringLiteral("--size") << size;
+        const Run run = RunProgram(arguments);
+        QVERIFY2(run.status == 0, run.err.constData());
+        if (suffix == QLatin1String("svg")) {
+            QSvgRenderer svg(out);
+            QVERIFY(svg.isValid());
+            QCOMPARE(svg.viewBox().size(), expected);
+            QImage image(expected, QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            svg.render(&painter);
+            painter.end();
+            QVERIFY2(InkShare(image) > 0.05, qPrintable(QString::number(InkShare(image))));
+        } else {
+            const QImage image(out);
+            QCOMPARE(image.size(), expected);
+            QVERIFY2(InkShare(image) > 0.05, qPrintable(QString::number(InkShare(image))));
+        }
+    }
+
+    void ExportChartRefusals_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QString out = dir.filePath(QStringLiteral("refused.png"));
+        const QString chart = QStringLiteral("--export-chart");
+        QTest::newRow("unknown kind")
+            << QStringList{chart, "pie", fixedRun, "--out", out} << 2 << "unknown chart 'pie'";
+        QTest::newRow("no --out") << QStringList{chart, "slump", fixedRun} << 2 << "needs one FILE and --out";
+        QTest::newRow("bad size") << QStringList{chart, "slump", fixedRun, "--out", out, "--size", "0x5"} << 2
+                                  << "--size '0x5'";
+        QTest::newRow("missing file")
+            << QStringList{chart, "slump", dir.filePath("none.sim"), "--out", out} << 1 << "none.sim";
+        QTest::newRow("folder missing")
+            << QStringList{chart, "slump", fixedRun, "--out", dir.filePath("no/x.png")} << 1
+            << "cannot create";
+    }
+    void ExportChartRefusals()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const Run run = RunProgram(arguments);
+        QCOMPARE(run.status, status);
+        QVERIFY2(QString::fromLocal8Bit(run.err).contains(message), run.err.constData());
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("refused.png"))));
+    }
+
+    void ImageOptionsBelongToExportChart()
+    {
+        const CommandLine line =
+            ParseCommandLine({fixedRun, QStringLiteral("--size"), QStringLiteral("10x10")});
+        QCOMPARE(line.action, CommandLine::Action::Error);
+        QVERIFY2(line.error.contains(QStringLiteral("go with --export-chart")), qPrintable(line.error));
+        const CommandLine chart = ParseCommandLine(
+            {QStringLiteral("--export-chart"), QStringLiteral("rt"), fixedRun, QStringLiteral("--out"),
+             QStringLiteral("a.svg"), QStringLiteral("--size"), QStringLiteral("1920x1080")});
+        QCOMPARE(chart.action, CommandLine::Action::ExportChart);
+        QCOMPARE(chart.chartSize, QSize(1920, 1080));
+        QCOMPARE(chart.file, fixedRun);
+    }
+
+    // ファイル → グラフを画像で保存...: the chosen chart at the chosen size,
+    // and the window's chart keeps its own size afterwards.
+    void SaveChartImageFromTheMenu()
+    {
+        form->OpenFile(fixedRun);
+        const QSize before = ui->SlumpChart->size();
+        const QString out = dir.filePath(QStringLiteral("menu.png"));
+        SetNextChartImageChoice(QStringLiteral("slump"), QSize(1920, 1080));
+        FileDialog::SetNextAnswer(out);
+        form->findChild<QAction*>(QStringLiteral("FileChartImageMenu"))->trigger();
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{0});
+        QCOMPARE(QImage(out).size(), QSize(1920, 1080));
+        QCOMPARE(ui->SlumpChart->size(), before);
+        QCOMPARE(ui->SlumpChart->chart()->size().toSize(), before);
+
+        // A name without a known suffix is saved as PNG under name + ".png".
+        SetNextChartImageChoice(QStringLiteral("rt"), QSize());
+        FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("rt-pie")));
+        form->findChild<QAction*>(QStringLiteral("FileChartImageMenu"))->trigger();
+        QCOMPARE(QImage(dir.filePath(QStringLiteral("rt-pie.png"))).size(), ui->RTCancelChart->size());
+
+        // A write that fails says so and leaves nothing.
+        SetNextChartImageChoice(QStringLiteral("bonus"), QSize());
+        FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("no/such/folder.png")));
+        form->findChild<QAction*>(QStringLiteral("FileChartImageMenu"))->trigger();
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+        QVERIFY(MessageBox::Shown().front().text.contains(QStringLiteral("画像を保存できませんでした")));
+    }
+
+    void EveryChartIsRegistered()
+    {
+        QStringList kinds;
+        for (const ChartImageEntry& entry : ChartImageEntries(form.get())) {
+            kinds << entry.kind;
+            QVERIFY(!entry.caption.isEmpty());
+        }
+        for (const char* kind : {"slump", "bonus", "ren", "koyaku", "mode", "rt"})
+            QVERIFY2(kinds.contains(QLatin1String(kind)), kind);
+    }
+};
+
+QTEST_MAIN(ExportWindowTest)
+#include "export_window_test.moc"
