@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -67,35 +65,6 @@ int WriteToStdout(const PlaySeries& series, const ResultAnalysis& analysis, cons
     return 0;
 }
 
-int WriteToFile(const std::string& path, const PlaySeries& series, const ResultAnalysis& analysis,
-                const ExportOptions& options)
-{
-    const SimWriteResult result = WriteFileAtomically(path, [&](int fd) {
-        return WriteExport(series, analysis, options, [fd](std::string_view bytes) {
-            return WriteAllBytes(fd, bytes.data(), bytes.size());
-        });
-    });
-    if (!result.Ok()) return Fail(1, result.message);
-    return 0;
-}
-
-int WriteToFolder(const std::string& folder, const PlaySeries& series, const ResultAnalysis& analysis,
-                  ExportOptions options)
-{
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
-        return Fail(1, "cannot create '" + folder + "': " + std::strerror(errno));
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return Fail(1, "'" + folder + "' is not a folder");
-    for (const ExportWhat part : CsvParts(options.what)) {
-        options.what = part;
-        const std::string path = folder + (folder.ends_with('/') ? "" : "/") + CsvFileName(part);
-        if (const int status = WriteToFile(path, series, analysis, options); status != 0) return status;
-        std::printf("%s\n", path.c_str());
-    }
-    return 0;
-}
-
 }  // namespace
 
 int ExportCommand(const std::vector<std::string>& args)
@@ -108,9 +77,14 @@ int ExportCommand(const std::vector<std::string>& args)
         if (const int status = LoadFileAnalysis(parsed.file, series, outcome); status != 0) return status;
         const ResultAnalysis& analysis = outcome.analysis;
         if (!parsed.out) return WriteToStdout(series, analysis, parsed.options);
-        if (parsed.options.format == ExportFormat::Csv && parsed.options.what == ExportWhat::All)
-            return WriteToFolder(*parsed.out, series, analysis, parsed.options);
-        return WriteToFile(*parsed.out, series, analysis, parsed.options);
+        if (parsed.options.format == ExportFormat::Csv && parsed.options.what == ExportWhat::All) {
+            std::vector<std::string> written;
+            const std::string error = ExportToFolder(*parsed.out, series, analysis, parsed.options, &written);
+            for (const std::string& path : written) std::printf("%s\n", path.c_str());
+            return error.empty() ? 0 : Fail(1, error);
+        }
+        const std::string error = ExportToFile(*parsed.out, series, analysis, parsed.options);
+        return error.empty() ? 0 : Fail(1, error);
     } catch (const std::bad_alloc&) {
         return Fail(1, "not enough memory for '" + parsed.file + "'");
     } catch (const std::length_error& error) {

@@ -61,6 +61,18 @@ bool WriteJson(ExportWhat what, const PlaySeries& series, const ResultAnalysis& 
 bool WriteExport(const PlaySeries& series, const ResultAnalysis& analysis, const ExportOptions& options,
                  const ExportSink& sink);
 
+// Writes the export to `path` through the atomic write of the simulation
+// files (a temporary file renamed over the target; a failure leaves the
+// target as it was). Returns the error message, empty on success.
+std::string ExportToFile(const std::string& path, const PlaySeries& series, const ResultAnalysis& analysis,
+                         const ExportOptions& options);
+// A CSV export of several tables (All): one file per table, named by
+// CsvFileName, into `folder` (created when missing). Stops at the first
+// error; the names written go to `written`.
+std::string ExportToFolder(const std::string& folder, const PlaySeries& series,
+                           const ResultAnalysis& analysis, ExportOptions options,
+                           std::vector<std::string>* written = nullptr);
+
 // Appends a CSV field, quoted when it holds a comma, quote, CR or LF.
 void AppendCsvField(std::string_view text, std::string& out);
 // Appends a JSON string literal with the needed escapes.

@@ -23,8 +23,10 @@
 #include "analysis/PlayListText.h"
 #include "mainform/BonusBars.h"
 #include "mainform/ChartImages.h"
+#include "mainform/ExportDialog.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
+#include "mainform/TableCopy.h"
 #include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
 #include "platform/ChartOps.h"
@@ -77,7 +79,9 @@ TMainForm::TMainForm(QWidget* parent)
     BuildEstimatePage();
     ConnectHandlers();
     BuildDesktop();
+    AddExportCommand(*this);
     AddChartImageCommands(*this);
+    AddCopyCommands(*this);
 }
 
 TMainForm::~TMainForm()

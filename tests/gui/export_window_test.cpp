@@ -1,18 +1,26 @@
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QChartView>
+#include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSvgRenderer>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
+#include "analysis/Report.h"
 #include "mainform/AppSetup.h"
 #include "mainform/ChartImages.h"
 #include "mainform/CommandLine.h"
+#include "mainform/ExportDialog.h"
+#include "mainform/TableCopy.h"
 #include "mainform/Unit1.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
@@ -226,6 +234,127 @@ private slots:
         form->findChild<QAction*>(QStringLiteral("FileChartImageMenu"))->trigger();
         QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
         QVERIFY(MessageBox::Shown().front().text.contains(QStringLiteral("画像を保存できませんでした")));
+    }
+
+    // "すべてコピー" puts each list on the clipboard exactly as the report
+    // prints its section; Ctrl+C and "コピー" take the selected rows.
+    void CopyFromEveryList()
+    {
+        form->OpenFile(fixedRun);
+        const QString report = QString::fromStdString(ReportText(form->playSeries, form->LastAnalysis()));
+        const auto section = [&report](const QString& caption) {
+            const qsizetype start = report.indexOf(QLatin1Char('[') + caption + QStringLiteral("]\n"));
+            const qsizetype from = report.indexOf(QLatin1Char('\n'), start) + 1;
+            const qsizetype end = report.indexOf(QStringLiteral("\n\n"), from);
+            return report.mid(from, (end < 0 ? report.size() : end + 1) - from);
+        };
+        const std::pair<QAbstractItemView*, const char*> lists[] = {
+            {ui->ResultListView, "PLAY情報"},
+            {ui->BListView, "ボーナス情報"},
+            {ui->RenListView, "1G連情報"},
+            {ui->KoyakuListView, "小役出現率"},
+            {ui->ModeStayListView, "モード別滞在率"},
+            {ui->RTCancelListView, "RT解除情報"},
+        };
+        for (const auto& [view, caption] : lists) {
+            const QString expected = section(QString::fromUtf8(caption));
+            QVERIFY2(expected.count(QLatin1Char('\n')) > 2, caption);
+            QApplication::clipboard()->clear();
+            view->findChild<QAction*>(view->objectName() + QStringLiteral("CopyAll"))->trigger();
+            QCOMPARE(QApplication::clipboard()->text(), expected);
+
+            // Rows 2 and 0 selected (in that order): copied in list order.
+            const QStringList lines = expected.split(QLatin1Char('\n'));
+            ui->PageControl1->setCurrentWidget(view->parentWidget());
+            view->setFocus();
+            view->clearSelection();
+            const auto flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+            view->selectionModel()->select(view->model()->index(2, 0), flags);
+            view->selectionModel()->select(view->model()->index(0, 0), flags);
+            QApplication::clipboard()->clear();
+            QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(QApplication::clipboard()->text(), lines[0] + '\n' + lines[1] + '\n' + lines[3] + '\n');
+            QCOMPARE(view->contextMenuPolicy(), Qt::ActionsContextMenu);
+            QCOMPARE(view->actions().size(), 2);
+            QCOMPARE(view->actions()[0]->text(), QStringLiteral("コピー"));
+            QCOMPARE(view->actions()[1]->text(), QStringLiteral("すべてコピー"));
+        }
+    }
+
+    // Beyond the limit the play list copies its first rows and says where the
+    // rest is.
+    void CopyOfALongPlayListStopsAtTheLimit()
+    {
+        ui->PlayNumEdit->setText(QString::number(PLAY_LIST_COPY_LIMIT));
+        ui->FlevelComboBox->setCurrentText(QStringLiteral("6"));
+        ui->SimNumEdit->setText(QStringLiteral("1"));
+        ui->StartButton->click();
+        QVERIFY(form->playSeries.Size() > static_cast<std::size_t>(PLAY_LIST_COPY_LIMIT));
+        ui->ResultListView->findChild<QAction*>(QStringLiteral("ResultListViewCopyAll"))->trigger();
+        const QString text = QApplication::clipboard()->text();
+        QCOMPARE(text.count(QLatin1Char('\n')), PLAY_LIST_COPY_LIMIT + 1);
+        QVERIFY2(form->StatusText(0).contains(QStringLiteral("エクスポート")),
+                 qPrintable(form->StatusText(0)));
+        ui->ResultListView->selectAll();
+        QApplication::clipboard()->clear();
+        ui->ResultListView->findChild<QAction*>(QStringLiteral("ResultListViewCopy"))->trigger();
+        QCOMPARE(QApplication::clipboard()->text().count(QLatin1Char('\n')), PLAY_LIST_COPY_LIMIT + 1);
+    }
+
+    // ファイル → エクスポート... writes what the export library writes.
+    void ExportFromTheMenu()
+    {
+        QAction* menu = form->findChild<QAction*>(QStringLiteral("FileExportMenu"));
+        menu->trigger();  // nothing shown yet
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+        MessageBox::ClearShown();
+
+        form->OpenFile(fixedRun);
+        const auto expected = [this](const ExportOptions& options) {
+            std::string bytes;
+            WriteExport(form->playSeries, form->LastAnalysis(), options, [&bytes](std::string_view piece) {
+                bytes += piece;
+                return true;
+            });
+            return QByteArray::fromStdString(bytes);
+        };
+        const auto read = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+        };
+        ExportOptions csv;
+        csv.what = ExportWhat::Plays;
+        csv.bom = true;
+        SetNextExportChoice(csv);
+        FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("plays")));  // ".csv" is added
+        menu->trigger();
+        QCOMPARE(read(dir.filePath(QStringLiteral("plays.csv"))), expected(csv));
+
+        ExportOptions json;
+        json.format = ExportFormat::Json;
+        SetNextExportChoice(json);
+        FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("all.json")));
+        menu->trigger();
+        QCOMPARE(read(dir.filePath(QStringLiteral("all.json"))), expected(json));
+
+        ExportOptions folder;  // all tables as CSV: one file each
+        SetNextExportChoice(folder);
+        FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("tables")));
+        menu->trigger();
+        for (const ExportWhat part : CsvParts(ExportWhat::All)) {
+            ExportOptions one = folder;
+            one.what = part;
+            QCOMPARE(
+                read(dir.filePath(QStringLiteral("tables/") + QString::fromStdString(CsvFileName(part)))),
+                expected(one));
+        }
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{0});
+
+        SetNextExportChoice(csv);
+        FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("no/such/plays.csv")));
+        menu->trigger();
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+        QVERIFY(MessageBox::Shown().front().text.contains(QStringLiteral("エクスポートできませんでした")));
     }
 
     void EveryChartIsRegistered()

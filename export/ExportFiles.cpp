@@ -1,0 +1,36 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "export/Export.h"
+#include "sim/SimFile.h"
+
+std::string ExportToFile(const std::string& path, const PlaySeries& series, const ResultAnalysis& analysis,
+                         const ExportOptions& options)
+{
+    const SimWriteResult result = WriteFileAtomically(path, [&](int fd) {
+        return WriteExport(series, analysis, options, [fd](std::string_view bytes) {
+            return WriteAllBytes(fd, bytes.data(), bytes.size());
+        });
+    });
+    return result.Ok() ? std::string() : result.message;
+}
+
+std::string ExportToFolder(const std::string& folder, const PlaySeries& series,
+                           const ResultAnalysis& analysis, ExportOptions options,
+                           std::vector<std::string>* written)
+{
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+        return "cannot create '" + folder + "': " + std::strerror(errno);
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return "'" + folder + "' is not a folder";
+    for (const ExportWhat part : CsvParts(options.what)) {
+        options.what = part;
+        const std::string path = folder + (folder.ends_with('/') ? "" : "/") + CsvFileName(part);
+        if (std::string error = ExportToFile(path, series, analysis, options); !error.empty()) return error;
+        if (written) written->push_back(path);
+    }
+    return {};
+}
