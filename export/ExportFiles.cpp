@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "export/Export.h"
-#include "sim/SimFile.h"
+#include "sim/AtomicFile.h"
 
 std::string ExportToFile(const std::string& path, const PlaySeries& series, const ResultAnalysis& analysis,
                          const ExportOptions& options)

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QSvgGenerator>
+#include <QTabWidget>
 
 #include <cstdio>
 #include <optional>
@@ -25,6 +26,7 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/ZoomChartView.h"
+#include "sim/AtomicFile.h"
 #include "sim/SimFile.h"
 #include "ui_MainForm.h"
 
@@ -32,6 +34,8 @@ namespace {
 
 const char* const KIND_PROPERTY = "mirvosimChartKind";
 const char* const CAPTION_PROPERTY = "mirvosimChartCaption";
+// Set on charts whose decorations are laid out for the window's size only.
+const char* const SCALED_PROPERTY = "mirvosimChartScaled";
 constexpr int MAX_SIDE = 16384;
 
 // The graphs thin their data to the pixels they have: after a size change
@@ -58,6 +62,35 @@ void SettleSize(QChartView* view)
     view->chart()->resize(view->size());
     view->setSceneRect(view->chart()->geometry());
 }
+
+// Brings the tab page that holds the view to the front for as long as it
+// lives, so that its layout gives the view its real size.
+class PageLoan {
+public:
+    explicit PageLoan(QWidget* view)
+    {
+        for (QWidget* page = view; page->parentWidget(); page = page->parentWidget()) {
+            auto* pages = qobject_cast<QTabWidget*>(page->parentWidget()->parentWidget());
+            if (!pages || pages->indexOf(page) < 0 || pages->currentWidget() == page) continue;
+            tabs = pages;
+            old = pages->currentIndex();
+            pages->setCurrentWidget(page);
+            // Only the layouts' own requests: no input is handled meanwhile.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            break;
+        }
+    }
+    ~PageLoan()
+    {
+        if (tabs) tabs->setCurrentIndex(old);
+    }
+    PageLoan(const PageLoan&) = delete;
+    PageLoan& operator=(const PageLoan&) = delete;
+
+private:
+    QTabWidget* tabs = nullptr;
+    int old = -1;
+};
 
 // Lends the view another size for as long as it lives.
 class SizeLoan {
@@ -240,11 +273,12 @@ QString SaveChartImage(QChartView* view, const QString& path, QSize size)
 {
     QByteArray bytes;
     {
-        // The graphs lay themselves out anew at the image's size, for the
-        // detail of its width; the pies and their legends are drawn for the
-        // window's size and scaled.
-        const bool graph = qobject_cast<ZoomChartView*>(view) != nullptr;
-        const SizeLoan loan(view, graph ? size : QSize());
+        // Charts lay themselves out anew at the image's size (the graphs get
+        // the detail of its width); the pies, whose legends are drawn for the
+        // window's size, are scaled.
+        const bool scaled = view->property(SCALED_PROPERTY).toBool();
+        const PageLoan page(view);
+        const SizeLoan loan(view, scaled ? QSize() : size);
         const QSize out = size.isEmpty() ? view->size() : size;
         bytes = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)
                     ? SvgBytes(view, out, CaptionOf(view))
@@ -266,6 +300,10 @@ void AddChartImageCommands(TMainForm& form)
     MarkChartForImages(ui.KoyakuChart, QStringLiteral("koyaku"), QStringLiteral("小役出現率"));
     MarkChartForImages(ui.ModeStayChart, QStringLiteral("mode"), QStringLiteral("モード別滞在率"));
     MarkChartForImages(ui.RTCancelChart, QStringLiteral("rt"), QStringLiteral("RT解除情報"));
+    for (QChartView* pie : {ui.RenChart, ui.KoyakuChart, ui.ModeStayChart, ui.RTCancelChart})
+        pie->setProperty(SCALED_PROPERTY, true);
+    if (auto* posterior = form.findChild<QChartView*>(QStringLiteral("PosteriorChart")))
+        MarkChartForImages(posterior, QStringLiteral("estimate"), QStringLiteral("設定推測"));
 
     auto* action = new QAction(QStringLiteral("グラフを画像で保存..."), &form);
     action->setObjectName(QStringLiteral("FileChartImageMenu"));
@@ -323,8 +361,13 @@ int ExportChartFromCommandLine(const CommandLine& line)
     MessageBox::SetHeadless(true);
     FileDialog::SetHeadless(true);
     TMainForm form;
-    // The pies place their legends for the size their charts have.
-    for (const ChartImageEntry& entry : ChartImageEntries(&form)) SettleSize(entry.view);
+    // Shown on no screen (offscreen), so that every layout gives its charts
+    // their real sizes; the pies place their legends for those.
+    form.show();
+    for (const ChartImageEntry& entry : ChartImageEntries(&form)) {
+        const PageLoan page(entry.view);
+        SettleSize(entry.view);
+    }
     form.DetachPlayList();
     const SimReadResult read = ReadSimFile(line.file.toLocal8Bit().toStdString(), form.playSeries);
     if (!read.Ok()) return fail(QString::fromLocal8Bit(read.message.c_str()));

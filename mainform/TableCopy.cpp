@@ -121,4 +121,8 @@ void AddCopyCommands(TMainForm& form)
           static_cast<QAbstractItemView*>(ui.ModeStayListView),
           static_cast<QAbstractItemView*>(ui.RTCancelListView)})
         AddCopyCommands(list);
+    // Tables of pages built in their own sources.
+    for (const char* name : {"EstimateTable"})
+        if (auto* table = form.findChild<QAbstractItemView*>(QString::fromLatin1(name)))
+            AddCopyCommands(table);
 }

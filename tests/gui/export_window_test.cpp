@@ -135,6 +135,13 @@ private slots:
             QTest::addRow("%s svg", kind) << name << "svg"
                                           << "800x450" << QSize(800, 450);
         }
+        // Pages built in their own sources take part by their mark.
+        QTest::addRow("estimate png 1280x720") << "estimate"
+                                               << "png"
+                                               << "1280x720" << QSize(1280, 720);
+        QTest::addRow("estimate svg") << "estimate"
+                                      << "svg"
+                                      << "800x450" << QSize(800, 450);
     }
     void ExportChartFromTheCommandLine()
     {
@@ -364,8 +371,10 @@ private slots:
             kinds << entry.kind;
             QVERIFY(!entry.caption.isEmpty());
         }
-        for (const char* kind : {"slump", "bonus", "ren", "koyaku", "mode", "rt"})
+        for (const char* kind : {"slump", "bonus", "ren", "koyaku", "mode", "rt", "estimate"})
             QVERIFY2(kinds.contains(QLatin1String(kind)), kind);
+        QVERIFY(form->findChild<QAbstractItemView*>(QStringLiteral("EstimateTable"))
+                    ->findChild<QAction*>(QStringLiteral("EstimateTableCopyAll")));
     }
 };
 
