@@ -302,6 +302,8 @@ void AddChartImageCommands(TMainForm& form)
     MarkChartForImages(ui.RTCancelChart, QStringLiteral("rt"), QStringLiteral("RT解除情報"));
     for (QChartView* pie : {ui.RenChart, ui.KoyakuChart, ui.ModeStayChart, ui.RTCancelChart})
         pie->setProperty(SCALED_PROPERTY, true);
+    if (auto* theory = form.findChild<QChartView*>(QStringLiteral("TheoryChart")))
+        MarkChartForImages(theory, QStringLiteral("theory"), QStringLiteral("理論値"));
     if (auto* posterior = form.findChild<QChartView*>(QStringLiteral("PosteriorChart")))
         MarkChartForImages(posterior, QStringLiteral("estimate"), QStringLiteral("設定推測"));
 

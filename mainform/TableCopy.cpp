@@ -122,7 +122,7 @@ void AddCopyCommands(TMainForm& form)
           static_cast<QAbstractItemView*>(ui.RTCancelListView)})
         AddCopyCommands(list);
     // Tables of pages built in their own sources.
-    for (const char* name : {"EstimateTable"})
+    for (const char* name : {"TheoryListView", "EstimateTable"})
         if (auto* table = form.findChild<QAbstractItemView*>(QString::fromLatin1(name)))
             AddCopyCommands(table);
 }

@@ -136,12 +136,13 @@ private slots:
                                           << "800x450" << QSize(800, 450);
         }
         // Pages built in their own sources take part by their mark.
-        QTest::addRow("estimate png 1280x720") << "estimate"
-                                               << "png"
-                                               << "1280x720" << QSize(1280, 720);
-        QTest::addRow("estimate svg") << "estimate"
-                                      << "svg"
-                                      << "800x450" << QSize(800, 450);
+        for (const char* kind : {"theory", "estimate"}) {
+            const QString name = QString::fromLatin1(kind);
+            QTest::addRow("%s png 1280x720", kind) << name << "png"
+                                                   << "1280x720" << QSize(1280, 720);
+            QTest::addRow("%s svg", kind) << name << "svg"
+                                          << "800x450" << QSize(800, 450);
+        }
     }
     void ExportChartFromTheCommandLine()
     {
@@ -371,8 +372,10 @@ private slots:
             kinds << entry.kind;
             QVERIFY(!entry.caption.isEmpty());
         }
-        for (const char* kind : {"slump", "bonus", "ren", "koyaku", "mode", "rt", "estimate"})
+        for (const char* kind : {"slump", "bonus", "ren", "koyaku", "mode", "rt", "theory", "estimate"})
             QVERIFY2(kinds.contains(QLatin1String(kind)), kind);
+        QVERIFY(form->findChild<QAbstractItemView*>(QStringLiteral("TheoryListView"))
+                    ->findChild<QAction*>(QStringLiteral("TheoryListViewCopyAll")));
         QVERIFY(form->findChild<QAbstractItemView*>(QStringLiteral("EstimateTable"))
                     ->findChild<QAction*>(QStringLiteral("EstimateTableCopyAll")));
     }
