@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QScopeGuard>
 
 #include <new>
 #include <stdexcept>
@@ -172,11 +174,16 @@ void TMainForm::FileSaveMenuClick(QObject*)
     });
 }
 
+namespace {
+const QString BATCH_DIALOG_TITLE = QStringLiteral("一括シミュレーションの保存先");
+const QString BATCH_NAME_LABEL = QStringLiteral("ファイル名（後ろに設定_Play数_番号が付きます）:");
+}  // namespace
+
 bool TMainForm::RunBatch()
 {
     BusyGuard guard(*this);
     batchDoneText.clear();
-    if (!SaveDialog.Execute(this)) {
+    if (!SaveDialog.Execute(this, BATCH_DIALOG_TITLE, BATCH_NAME_LABEL)) {
         // No name was confirmed, so nothing may be written: end before the
         // first simulation, with nothing to report.
         SetStatusText(QString());
@@ -194,10 +201,18 @@ bool TMainForm::RunBatch()
     // with it, as the batch refills the series.
     resultListModel->KeepShownRows(playSeries);
 
+    // The bar counts simulations during a batch (its percentage text is hidden
+    // otherwise); the guard puts the bar back however the batch ends.
+    ui->ProgressBar1->setTextVisible(true);
+    const auto restoreBar = qScopeGuard([this] {
+        ui->ProgressBar1->setTextVisible(false);
+        ui->ProgressBar1->setFormat(QStringLiteral("%p%"));
+    });
     MessagePump pump;
     const auto onStep = [this, &pump](const BatchStep& step) {
         switch (step.phase) {
             case BatchStep::Phase::BeforePlay:
+                ui->ProgressBar1->setFormat(QStringLiteral("%1 / %2").arg(step.index).arg(step.total));
                 MessagePump::ProcessPendingMessages();
                 break;
             case BatchStep::Phase::Playing:
@@ -246,6 +261,9 @@ bool TMainForm::RunBatch()
             return true;
         case BatchResult::Status::FileError:
             SetStatusText(QStringLiteral("エラーにより強制終了しました。"));
+            // The status bar alone is easy to miss and cannot say which file failed or why.
+            MessageBox::ShowError(this, QStringLiteral("一括シミュレーションを中断しました。\n") +
+                                            QString::fromStdString(result.message));
             return false;
     }
     return true;

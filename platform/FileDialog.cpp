@@ -29,8 +29,9 @@ bool FileDialog::Headless()
     return headlessDialogs;
 }
 
-bool FileDialog::Execute(QWidget* parent)
+bool FileDialog::Execute(QWidget* parent, const QString& dialogTitle, const QString& fileNameLabel)
 {
+    title = dialogTitle;
     std::optional<QString> answer;
     if (!nextAnswers.empty()) {
         answer = nextAnswers.front();
@@ -44,6 +45,8 @@ bool FileDialog::Execute(QWidget* parent)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setNameFilters(filter.split(QStringLiteral(";;")));
+        if (!dialogTitle.isEmpty()) dialog.setWindowTitle(dialogTitle);
+        if (!fileNameLabel.isEmpty()) dialog.setLabelText(QFileDialog::FileName, fileNameLabel);
         const QFileInfo last(fileName);
         if (last.isAbsolute()) dialog.setDirectory(last.absolutePath());
         dialog.selectFile(last.fileName());

@@ -28,8 +28,11 @@ public:
 
     // Modal. True when the user confirmed a name; FileName() is then its full
     // path. A cancel leaves FileName() as it was.
-    bool Execute(QWidget* parent);
+    // A non-empty title and file-name label replace the dialog's own; the
+    // title stays readable through Title() until the next Execute.
+    bool Execute(QWidget* parent, const QString& title = QString(), const QString& fileNameLabel = QString());
     QString FileName() const { return fileName; }
+    QString Title() const { return title; }
     void SetFileName(const QString& name) { fileName = name; }
 
     static void SetNextAnswer(std::optional<QString> path);
@@ -40,4 +43,5 @@ private:
     Kind kind;
     QString filter = QStringLiteral("Mirvosimファイル (*.sim)");
     QString fileName = QStringLiteral("*.sim");
+    QString title;
 };

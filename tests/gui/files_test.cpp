@@ -329,11 +329,15 @@ private slots:
         const QString base = dir->filePath("steps.sim");
         FileDialog::SetNextAnswer(base);
         QStringList seen;
+        QStringList counts;
         // Seen at each simulation's message processing: what the one before set.
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, &form, [&] {
             const QString step = QString::number(form.ui->ProgressBar1->value()) + " " + form.StatusText();
             if (seen.isEmpty() || seen.back() != step) seen << step;
+            const QString count =
+                form.ui->ProgressBar1->isTextVisible() ? form.ui->ProgressBar1->text() : QString();
+            if (counts.isEmpty() || counts.back() != count) counts << count;
         });
         watcher.start(0);
         Start(form);
@@ -343,6 +347,8 @@ private slots:
                                     "33 " + saving + dir->filePath("steps1_50_1.sim"),
                                     "66 " + saving + dir->filePath("steps1_50_2.sim")}));
         QCOMPARE(form.ui->ProgressBar1->value(), 100);
+        QCOMPARE(counts, (QStringList{"1 / 3", "2 / 3", "3 / 3"}));
+        QVERIFY(!form.ui->ProgressBar1->isTextVisible());
     }
 
     void batchErrorStopKeepsTheEarlierFiles()
@@ -365,7 +371,10 @@ private slots:
         QCOMPARE(form.ui->ProgressBar1->value(), 40);
         // The window holds the simulation whose file failed.
         QCOMPARE(ToBytes(EncodeSimFile(1, 300, form.playSeries)), expected[2].bytes);
-        QVERIFY(MessageBox::Shown().empty());
+        // The box says which file failed, not only the status bar that it did.
+        QCOMPARE(MessageBox::Shown().size(), std::size_t(1));
+        QVERIFY(MessageBox::Shown().back().text.contains(QStringLiteral("stop1_300_3.sim")));
+        QCOMPARE(form.SaveDialog.Title(), QStringLiteral("一括シミュレーションの保存先"));
     }
 
     void writeFailuresAreReportedAndDamageNothing()
@@ -404,7 +413,8 @@ private slots:
             Start(form);
         }
         QCOMPARE(form.StatusText(), QStringLiteral("エラーにより強制終了しました。"));
-        QCOMPARE(MessageBox::Shown().size(), std::size_t(2));
+        QCOMPARE(MessageBox::Shown().size(), std::size_t(3));
+        QVERIFY(MessageBox::Shown().back().text.contains(dir->filePath("full2_2000_1.sim")));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.sim"});
     }
 
