@@ -82,6 +82,7 @@ void TMainForm::BuildDesktop()
     FillRecentMenu();
     setAcceptDrops(true);
 
+    BuildSeedInput();
     centralWidget()->installEventFilter(this);
     LayOutForSize();
 }

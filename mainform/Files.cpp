@@ -196,6 +196,7 @@ bool TMainForm::RunBatch()
     if (!setting) throw ConversionError(settingText);
     // The machine's tables exist for settings 1 to 6 only: never let another reach the batch.
     if (!setting->hidden && !IsValidSetting(setting->value)) throw std::runtime_error(SETTING_RANGE_TEXT);
+    const std::optional<std::uint32_t> seed = ReadSeedField();
     ui->Label3->setText(setting->hidden ? HIDDEN_SETTING_HINT : QString());
     // The views keep showing the last result: the play list takes its rows
     // with it, as the batch refills the series.
@@ -233,6 +234,7 @@ bool TMainForm::RunBatch()
         return !StopRequested();
     };
     BatchResult result;
+    if (seed) SeedRun(*seed);
     try {
         result = ::RunBatch(slot, random, plays, *setting, sims, LocalPath(SaveDialog.FileName()), playSeries,
                             onStep);

@@ -71,7 +71,7 @@ QPieSeries* BuildPieChart(QChartView* view)
 TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent), slot(random), ui(std::make_unique<Ui::TMainForm>())
 {
-    // The one seed of this program start; a run never reseeds.
+    // The seed of this program start; only a seed given in 詳細 reseeds.
     random.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     slot.SetSetting(1);
     BuildWindow();
@@ -288,6 +288,7 @@ void TMainForm::SetBusyControls(bool enabled)
     ui->PlayNumEdit->setEnabled(enabled);
     ui->FlevelComboBox->setEnabled(enabled);
     ui->SimNumEdit->setEnabled(enabled);
+    if (SeedEdit) SeedEdit->setEnabled(enabled);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

@@ -73,6 +73,8 @@ void TMainForm::StartCommand()
                 .arg(most)
                 .toStdString());
 
+    const std::optional<std::uint32_t> seed = ReadSeedField();
+
     BusyGuard guard(*this);
     SetStatusText(RUNNING_TEXT);
     try {
@@ -92,9 +94,13 @@ void TMainForm::StartCommand()
         }
         if (stopRequested && !closing)
             SetStatusText(STOPPED_TEXT);
-        else if (finished)
-            SetStatusText(sims > 1 && !batchDoneText.isEmpty() ? batchDoneText : DONE_TEXT);
-        else if (StatusText() == RUNNING_TEXT)
+        else if (finished) {
+            QString done = sims > 1 && !batchDoneText.isEmpty() ? batchDoneText : DONE_TEXT;
+            // The seed lets the command line repeat the run; without one the
+            // sequence went on from earlier runs, which no seed describes.
+            if (seed) done += QStringLiteral("（シード: %1）").arg(*seed);
+            SetStatusText(done);
+        } else if (StatusText() == RUNNING_TEXT)
             SetStatusText(QString());
     } catch (...) {
         // Nothing runs any more, whatever the error.
@@ -110,9 +116,12 @@ bool TMainForm::RunSingle()
     const SettingChoice setting = ParseSettingField(ui->FlevelComboBox->currentText());
     // The machine is defined for settings 1 to 6 only.
     if (!setting.hidden && !IsValidSetting(setting.value)) throw std::runtime_error(SETTING_RANGE_TEXT);
+    const std::optional<std::uint32_t> seed = ReadSeedField();
     if (resultListModel->ReadsWindowSeries()) DetachPlayList();
     playSeries.Clear();
     SetProgress(0);
+    // As the command line does: seeded before the run draws a hidden setting.
+    if (seed) SeedRun(*seed);
     MessagePump pump;
     try {
         return ::RunSingle(

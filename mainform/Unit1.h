@@ -4,7 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "analysis/ResultAnalysis.h"
 #include "platform/FileDialog.h"
@@ -20,6 +22,8 @@ class QDragEnterEvent;
 class QDropEvent;
 class QMenu;
 class QLabel;
+class QLineEdit;
+class QToolButton;
 class QPieSeries;
 class QTimer;
 class BonusBars;
@@ -91,6 +95,13 @@ public:
     // 中止 and Esc: asks the run, display pass or batch under way to stop at
     // its next message processing. Nothing happens while idle.
     void StopButtonClick(QObject* sender);
+
+    // The seed in 詳細 for the next run: nullopt when empty (the sequence
+    // goes on); throws std::runtime_error for any other text that is not a
+    // whole number the command line accepts as --seed.
+    std::optional<std::uint32_t> ReadSeedField() const;
+    QToolButton* DetailsButton = nullptr;
+    QLineEdit* SeedEdit = nullptr;
 
     // One simulation into playSeries with the inputs of the window. Throws
     // ConversionError (platform/Convert.h) for an input that is not a whole
@@ -188,6 +199,8 @@ private:
     void BuildEstimatePage();
     void ConnectHandlers();
     void BuildDesktop();
+    void BuildSeedInput();
+    void SeedRun(std::uint32_t seed);
     void LayOutForSize();
     void FillRecentMenu();
     void SetBusyControls(bool enabled);

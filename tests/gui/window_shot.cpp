@@ -1,6 +1,7 @@
 // Saves a picture of the main window after a run, for the README:
-//   window_shot <plays> <setting> <out.png> [tab] [--markers] [--maximized]
-// --markers ticks every 役出現表示 box; --maximized shows the window maximized.
+//   window_shot <plays> <setting> <out.png> [tab] [--markers] [--maximized] [--seed=S]
+// --markers ticks every 役出現表示 box; --maximized shows the window maximized;
+// --seed opens 詳細 and runs with seed S.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdio>
 
@@ -24,9 +26,14 @@ int main(int argc, char** argv)
     QStringList args = QApplication::arguments().mid(1);
     const bool markers = args.removeAll(QStringLiteral("--markers")) > 0;
     const bool maximized = args.removeAll(QStringLiteral("--maximized")) > 0;
+    QString seed;
+    for (const QString& arg : args)
+        if (arg.startsWith(QStringLiteral("--seed="))) seed = arg.mid(7);
+    args.removeIf([](const QString& arg) { return arg.startsWith(QStringLiteral("--seed=")); });
     if (args.size() != 3 && args.size() != 4) {
-        std::fputs("usage: window_shot <plays> <setting> <out.png> [tab] [--markers] [--maximized]\n",
-                   stderr);
+        std::fputs(
+            "usage: window_shot <plays> <setting> <out.png> [tab] [--markers] [--maximized] [--seed=S]\n",
+            stderr);
         return 2;
     }
     SetUpApplication(app);
@@ -42,6 +49,10 @@ int main(int argc, char** argv)
     form.ui->PlayNumEdit->setText(args[0]);
     form.ui->FlevelComboBox->setCurrentText(args[1]);
     const QString out = args[2];
+    if (!seed.isEmpty()) {
+        form.DetailsButton->click();
+        form.SeedEdit->setText(seed);
+    }
     int status = 1;
     QTimer::singleShot(300, &form, [&] {
         if (markers)

@@ -1,0 +1,80 @@
+// 詳細: a seed for the next run, so that a run seen here can be repeated on
+// the command line. Kept in the menu bar's corner, out of the main controls'
+// way.
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QToolButton>
+
+#include <memory>
+#include <stdexcept>
+
+#include "mainform/Unit1.h"
+#include "ui_MainForm.h"
+
+void TMainForm::BuildSeedInput()
+{
+    auto* corner = new QWidget(menuBar());
+    auto* row = new QHBoxLayout(corner);
+    row->setContentsMargins(0, 0, 4, 0);
+    row->setSpacing(4);
+
+    DetailsButton = new QToolButton(corner);
+    DetailsButton->setObjectName(QStringLiteral("DetailsButton"));
+    DetailsButton->setText(QStringLiteral("詳細"));
+    DetailsButton->setCheckable(true);
+    DetailsButton->setAutoRaise(true);
+    DetailsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    DetailsButton->setArrowType(Qt::RightArrow);
+    DetailsButton->setToolTip(QStringLiteral("シードの入力を表示します"));
+
+    auto* label = new QLabel(QStringLiteral("シード:"), corner);
+    SeedEdit = new QLineEdit(corner);
+    SeedEdit->setObjectName(QStringLiteral("SeedEdit"));
+    SeedEdit->setPlaceholderText(QStringLiteral("なし"));
+    SeedEdit->setToolTip(
+        QStringLiteral("0～4294967295。同じシードならコマンドラインの --seed "
+                       "と同じ結果になります。空なら乱数は前の続きから。"));
+    SeedEdit->setFixedWidth(SeedEdit->fontMetrics().horizontalAdvance(QStringLiteral("4294967295")) + 12);
+    label->setBuddy(SeedEdit);
+
+    row->addWidget(DetailsButton);
+    row->addWidget(label);
+    row->addWidget(SeedEdit);
+    label->hide();
+    SeedEdit->hide();
+    connect(DetailsButton, &QToolButton::toggled, this, [this, label, corner](bool open) {
+        DetailsButton->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+        label->setVisible(open);
+        SeedEdit->setVisible(open);
+        corner->adjustSize();
+        menuBar()->adjustSize();
+        if (open) SeedEdit->setFocus();
+    });
+    connect(SeedEdit, &QLineEdit::returnPressed, this, [this] { StartButtonClic(ui->StartButton); });
+    menuBar()->setCornerWidget(corner, Qt::TopRightCorner);
+}
+
+void TMainForm::SeedRun(std::uint32_t seed)
+{
+    random.Seed(seed);
+    // A new machine, as the command line starts with: what the last run left
+    // in it (its mode, colours) decides how many numbers the first reset draws.
+    std::destroy_at(&slot);
+    std::construct_at(&slot, random);
+}
+
+std::optional<std::uint32_t> TMainForm::ReadSeedField() const
+{
+    QString text = SeedEdit ? SeedEdit->text().trimmed() : QString();
+    if (text.isEmpty()) return std::nullopt;
+    if (text.startsWith(u'+')) text.remove(0, 1);
+    // Digits only: toULongLong would also take other forms.
+    bool digits = !text.isEmpty();
+    for (const QChar c : text) digits = digits && c >= u'0' && c <= u'9';
+    bool ok = false;
+    const qulonglong value = digits && text.size() <= 10 ? text.toULongLong(&ok) : 0;
+    if (!ok || value > UINT32_MAX) throw std::runtime_error("シードは、0～4294967295の整数にしてください。");
+    return static_cast<std::uint32_t>(value);
+}
