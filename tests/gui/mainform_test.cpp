@@ -37,6 +37,7 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "sim/SingleRun.h"
 #include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
 
@@ -590,9 +591,13 @@ private slots:
     }
 
     // Memory running out in the middle of a run ends it with an error box;
-    // the window stays usable and frees what the run had taken.
+    // the window stays usable and frees what the run had taken. A machine
+    // too small for the run refuses it up front instead, keeping the last run.
     void OutOfMemoryDuringRun()
     {
+        constexpr std::int64_t plays = 30000000;
+        const std::int64_t most = MaxPlaysForMemory();
+        const bool refusedUpFront = most > 0 && plays > most;
         Start(QStringLiteral("100"));
         QVERIFY(ui->FileSaveMenu->isEnabled());
         rlimit original{};
@@ -601,16 +606,20 @@ private slots:
         // Far below what 30 million plays need, well above the window's own use.
         tight.rlim_cur = 1536ull << 20;
         QCOMPARE(setrlimit(RLIMIT_AS, &tight), 0);
-        Start(QStringLiteral("30000000"));
+        Start(QString::number(plays));
         QCOMPARE(setrlimit(RLIMIT_AS, &original), 0);
 
         QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
-        QCOMPARE(MessageBox::Shown().front().text, OutOfMemoryText());
+        if (refusedUpFront)
+            QVERIFY2(MessageBox::Shown().front().text.startsWith(QStringLiteral("Play数が大きすぎます。")),
+                     qPrintable(MessageBox::Shown().front().text));
+        else
+            QCOMPARE(MessageBox::Shown().front().text, OutOfMemoryText());
         QVERIFY(form->StatusText(0).isEmpty());
         QVERIFY(ui->StartButton->isEnabled());
         QVERIFY(!form->IsBusy());
-        QVERIFY(form->playSeries.Empty());
-        QVERIFY(!ui->FileSaveMenu->isEnabled());
+        QCOMPARE(form->playSeries.Empty(), !refusedUpFront);
+        QCOMPARE(ui->FileSaveMenu->isEnabled(), refusedUpFront);
 
         Start(QStringLiteral("100"));
         QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
