@@ -171,6 +171,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     SetUpApplication(app);
     MessageBox::SetHeadless(true);
+    const MessageBox::Recorder boxes;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

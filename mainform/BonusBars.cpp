@@ -1,7 +1,6 @@
 #include "mainform/BonusBars.h"
 
 #include <QAreaSeries>
-#include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsRectItem>
@@ -41,7 +40,7 @@ void AppendRectangle(QList<QPointF>& outline, double left, double right, double 
 }
 }  // namespace
 
-BonusBars::BonusBars(QChartView* view, QBarSet* values) : QObject(view), chart(new QChart), values(values)
+BonusBars::BonusBars(QChartView* view) : QObject(view), chart(new QChart)
 {
     QFont titleFont(QStringLiteral("MS UI Gothic"));
     titleFont.setPixelSize(12);
@@ -109,7 +108,6 @@ void BonusBars::Clear()
 {
     bars.clear();
     bars.shrink_to_fit();
-    values->remove(0, values->count());
     refreshing = true;
     // No tick per bonus while the zoom goes back to a range of old bars.
     bonusAxis->setTickInterval(HUGE_TICK_INTERVAL);
@@ -125,17 +123,8 @@ void BonusBars::Clear()
 void BonusBars::Show(const std::vector<ChartPoint>& newBars)
 {
     bars = newBars;
-    QList<qreal> heights;
-    QList<int> regBars;
-    heights.reserve(static_cast<qsizetype>(bars.size()));
-    for (std::size_t i = 0; i < bars.size(); ++i) {
-        heights.append(static_cast<qreal>(bars[i].y));
-        if (bars[i].color == BAR_REG_COLOR) regBars.append(static_cast<int>(i));
-    }
-    values->append(heights);
-    values->selectBars(regBars);
-
-    const qreal highest = heights.isEmpty() ? 1 : *std::max_element(heights.cbegin(), heights.cend());
+    qreal highest = 1;
+    for (const ChartPoint& bar : bars) highest = std::max(highest, static_cast<qreal>(bar.y));
     refreshing = true;
     // No tick per bonus while the zoom goes back to a range of old bars.
     bonusAxis->setTickInterval(HUGE_TICK_INTERVAL);

@@ -9,7 +9,6 @@
 #include "analysis/ResultAnalysis.h"
 
 class QAreaSeries;
-class QBarSet;
 class QChart;
 class QChartView;
 class QGraphicsRectItem;
@@ -31,9 +30,7 @@ class BonusBars : public QObject {
 public:
     static constexpr int LABEL_SPACING = 24;
 
-    // `values` receives the bar heights (bar i is bonus i + 1; REG bars are
-    // selected), as a plain record of what is shown.
-    BonusBars(QChartView* view, QBarSet* values);
+    explicit BonusBars(QChartView* view);
 
     void Clear();
     void Show(const std::vector<ChartPoint>& bars);
@@ -41,6 +38,11 @@ public:
     void Refresh();
 
     QChart* Chart() const { return chart; }
+    // The bars on show: bar i is bonus i + 1.
+    const std::vector<ChartPoint>& Bars() const { return bars; }
+    // What is drawn for the visible range, BIG and REG.
+    const QLineSeries* BigOutline() const { return bigOutline; }
+    const QLineSeries* RegOutline() const { return regOutline; }
     QValueAxis* bonusAxis = nullptr;
     QValueAxis* playAxis = nullptr;
     // Where the values are written: one point per labelled bar, drawn as
@@ -53,7 +55,6 @@ private:
     void SetBonusRange(double from, double to);
 
     QChart* chart;
-    QBarSet* values;
     std::vector<ChartPoint> bars;
     QLineSeries* bigOutline = nullptr;
     QLineSeries* regOutline = nullptr;

@@ -1,4 +1,3 @@
-#include <QBarSet>
 #include <QChart>
 #include <QCheckBox>
 #include <QLabel>

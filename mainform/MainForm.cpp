@@ -1,5 +1,4 @@
 #include <QAbstractItemView>
-#include <QBarSet>
 #include <QChart>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -199,10 +198,7 @@ void TMainForm::BuildCharts()
     for (const auto& [box, marker] : markerBoxes)
         slumpGraph->markerSeries[static_cast<std::size_t>(marker)]->setName(box->text());
 
-    // Bar i of SlumpBSet is bonus i + 1, REG bars selected.
-    SlumpBSet = new QBarSet(QStringLiteral("棒"), this);
-    SlumpBSet->setObjectName(QStringLiteral("SlumpBSeries"));
-    bonusBars = new BonusBars(ui->SlumpChart2, SlumpBSet);
+    bonusBars = new BonusBars(ui->SlumpChart2);
     ui->Label5->raise();
     theoryTab = new TheoryTab(ui->PageControl1);
 }

@@ -17,7 +17,6 @@
 namespace Ui {
 class TMainForm;
 }
-class QBarSet;
 class QDragEnterEvent;
 class QDropEvent;
 class QMenu;
@@ -175,8 +174,6 @@ public:
     QPieSeries* KoyakuSeries = nullptr;
     QPieSeries* ModeStaySeries = nullptr;
     QPieSeries* RTCancelSeries = nullptr;
-    // The bonus bars as shown: bar i is bonus i + 1, REG bars selected.
-    QBarSet* SlumpBSet = nullptr;
     BonusBars* BonusBarsView() const { return bonusBars; }
 
     // The file last opened or saved: in the title and the recent-files menu

@@ -3,23 +3,35 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include <deque>
+#include <stdexcept>
 #include <utility>
 
 namespace {
 bool headlessBoxes = false;
-std::vector<MessageBox::Record> shownBoxes;
-std::function<void()> whileShown;
-std::vector<MessageBox::Record> askedBoxes;
-std::deque<bool> nextAnswers;
+MessageBox::Recorder* recorder = nullptr;
+
+MessageBox::Recorder& Installed()
+{
+    if (!recorder) throw std::logic_error("no MessageBox::Recorder installed");
+    return *recorder;
+}
 }  // namespace
+
+MessageBox::Recorder::Recorder() : previous(std::exchange(recorder, this))
+{
+}
+
+MessageBox::Recorder::~Recorder()
+{
+    recorder = previous;
+}
 
 void MessageBox::ShowError(QWidget* parent, const QString& text, const QString& title)
 {
     const QString caption = title.isEmpty() ? QApplication::applicationDisplayName() : title;
-    shownBoxes.push_back({caption, text});
+    if (recorder) recorder->shown.push_back({caption, text});
     if (headlessBoxes) {
-        if (whileShown) std::exchange(whileShown, {})();
+        if (recorder && recorder->whileShown) std::exchange(recorder->whileShown, {})();
         return;
     }
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
@@ -29,26 +41,16 @@ void MessageBox::ShowError(QWidget* parent, const QString& text, const QString& 
 bool MessageBox::Ask(QWidget* parent, const QString& text, const QString& title)
 {
     const QString caption = title.isEmpty() ? QApplication::applicationDisplayName() : title;
-    askedBoxes.push_back({caption, text});
+    if (recorder) recorder->asked.push_back({caption, text});
     if (headlessBoxes) {
-        if (nextAnswers.empty()) return true;
-        const bool yes = nextAnswers.front();
-        nextAnswers.pop_front();
+        if (!recorder || recorder->nextAnswers.empty()) return true;
+        const bool yes = recorder->nextAnswers.front();
+        recorder->nextAnswers.pop_front();
         return yes;
     }
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
-}
-
-void MessageBox::SetNextAnswer(bool yes)
-{
-    nextAnswers.push_back(yes);
-}
-
-const std::vector<MessageBox::Record>& MessageBox::Asked()
-{
-    return askedBoxes;
 }
 
 void MessageBox::SetHeadless(bool headless)
@@ -58,17 +60,28 @@ void MessageBox::SetHeadless(bool headless)
 
 const std::vector<MessageBox::Record>& MessageBox::Shown()
 {
-    return shownBoxes;
+    return Installed().shown;
+}
+
+const std::vector<MessageBox::Record>& MessageBox::Asked()
+{
+    return Installed().asked;
 }
 
 void MessageBox::ClearShown()
 {
-    shownBoxes.clear();
-    askedBoxes.clear();
-    nextAnswers.clear();
+    Recorder& installed = Installed();
+    installed.shown.clear();
+    installed.asked.clear();
+    installed.nextAnswers.clear();
+}
+
+void MessageBox::SetNextAnswer(bool yes)
+{
+    Installed().nextAnswers.push_back(yes);
 }
 
 void MessageBox::SetWhileShown(std::function<void()> action)
 {
-    whileShown = std::move(action);
+    Installed().whileShown = std::move(action);
 }

@@ -64,6 +64,8 @@ Run RunProgram(const QStringList& arguments, const QProcessEnvironment& environm
 class CommandLineTest : public QObject {
     Q_OBJECT
 
+    MessageBox::Recorder boxes;
+
 private slots:
     void initTestCase()
     {

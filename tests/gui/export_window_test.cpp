@@ -86,6 +86,8 @@ double InkShare(const QImage& image)
 class ExportWindowTest : public QObject {
     Q_OBJECT
 
+    MessageBox::Recorder boxes;
+
 private:
     std::unique_ptr<TMainForm> form;
     Ui::TMainForm* ui = nullptr;

@@ -1,12 +1,12 @@
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QBarSet>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPieSeries>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,6 +18,7 @@
 
 #include "aboutbox/Unit2.h"
 #include "mainform/AppSetup.h"
+#include "mainform/BonusBars.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
 #include "mainform/Unit1.h"
@@ -83,9 +84,19 @@ QStringList Snapshot(const TMainForm& form)
          {form.RenSeries, form.KoyakuSeries, form.ModeStaySeries, form.RTCancelSeries})
         for (const QPieSlice* slice : pie->slices())
             lines << pie->objectName() + ": " + slice->label() + " " + QString::number(slice->value());
+    const BonusBars* bonusBars = form.BonusBarsView();
     QStringList bars;
-    for (int i = 0; i < form.SlumpBSet->count(); ++i) bars << QString::number(form.SlumpBSet->at(i));
-    lines << "SlumpBSeries: " + bars.join(QLatin1Char(' '));
+    for (const ChartPoint& bar : bonusBars->Bars())
+        bars << QStringLiteral("%1,%2,%3")
+                    .arg(bar.x)
+                    .arg(bar.y)
+                    .arg(bar.color == BAR_REG_COLOR ? "REG" : "BIG");
+    lines << "BonusBars: " + bars.join(QLatin1Char(' '));
+    for (const QLineSeries* outline : {bonusBars->BigOutline(), bonusBars->RegOutline()}) {
+        const QList<QPointF> drawn = outline->points();
+        points(outline == bonusBars->BigOutline() ? "BigOutline" : "RegOutline",
+               std::vector<QPointF>(drawn.cbegin(), drawn.cend()));
+    }
     return lines;
 }
 
@@ -131,6 +142,8 @@ std::vector<ReferenceFile> ReferenceBatch(std::uint32_t seed, int plays, Setting
 
 class FilesTest : public QObject {
     Q_OBJECT
+
+    MessageBox::Recorder boxes;
 
 private slots:
     void initTestCase()

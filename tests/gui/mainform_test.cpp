@@ -1,6 +1,5 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
-#include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -23,6 +22,7 @@
 #include <QTreeWidget>
 #include <QValueAxis>
 
+#include <cmath>
 #include <memory>
 
 #include <sys/resource.h>
@@ -67,6 +67,8 @@ QList<QPointF> ToList(const std::vector<QPointF>& points)
 class MainFormTest : public QObject {
     Q_OBJECT
 
+    MessageBox::Recorder boxes;
+
 private:
     std::unique_ptr<TMainForm> form;
     Ui::TMainForm* ui = nullptr;
@@ -78,6 +80,22 @@ private:
         ui->FlevelComboBox->setCurrentText(setting);
         ui->SimNumEdit->setText(sims);
         ui->StartButton->click();
+    }
+
+    // Each bar as drawn, (its middle, its height), from its rectangle of
+    // four outline points; the exact sums of bar position and half width
+    // round, so the middle is compared within 1e-9.
+    static QList<QPointF> DrawnBars(const QLineSeries* outline)
+    {
+        QList<QPointF> drawn;
+        const QList<QPointF> points = outline->points();
+        if (points.size() % 4 != 0) return {QPointF(-1, -1)};
+        for (qsizetype i = 0; i < points.size(); i += 4) {
+            const double middle = (points[i].x() + points[i + 3].x()) / 2;
+            if (std::abs(middle - std::round(middle)) > 1e-9) return {QPointF(-1, -1)};
+            drawn.append(QPointF(std::round(middle), points[i + 1].y()));
+        }
+        return drawn;
     }
 
 private slots:
@@ -126,7 +144,9 @@ private slots:
              {form->RenSeries, form->KoyakuSeries, form->ModeStaySeries, form->RTCancelSeries})
             QCOMPARE(pie->count(), 0);
         QCOMPARE(form->SlumpGraphView()->SlumpSeries->count(), 0);
-        QCOMPARE(form->SlumpBSet->count(), 0);
+        QVERIFY(form->BonusBarsView()->Bars().empty());
+        QVERIFY(form->BonusBarsView()->BigOutline()->points().isEmpty());
+        QVERIFY(form->BonusBarsView()->RegOutline()->points().isEmpty());
         for (QCheckBox* box : {ui->BIGCheckBox, ui->REGCheckBox, ui->CherryCheckBox, ui->TawaraCheckBox,
                                ui->MatuCheckBox, ui->ChanceCheckBox, ui->HazureCheckBox})
             QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
@@ -384,14 +404,22 @@ private slots:
             QCOMPARE(ToList(graph->MarkerPoints(m)), markers);
         }
 
-        // Bonus bars: bar i is bonus i + 1, REG bars selected (drawn black).
-        QCOMPARE(form->SlumpBSet->count(), static_cast<int>(expected.bonusBars.size()));
+        // Bonus bars: bar i is bonus i + 1, drawn as its own rectangle in the
+        // REG (black) or BIG (red) outline while there are few.
+        const BonusBars* bonusBars = form->BonusBarsView();
+        QCOMPARE(bonusBars->Bars().size(), expected.bonusBars.size());
+        QList<QPointF> big;
+        QList<QPointF> reg;
         for (std::size_t i = 0; i < expected.bonusBars.size(); ++i) {
-            const int bar = static_cast<int>(i);
-            QCOMPARE(expected.bonusBars[i].x, static_cast<std::int64_t>(bar + 1));
-            QCOMPARE(form->SlumpBSet->at(bar), static_cast<qreal>(expected.bonusBars[i].y));
-            QCOMPARE(form->SlumpBSet->isBarSelected(bar), expected.bonusBars[i].color == BAR_REG_COLOR);
+            const ChartPoint& bar = expected.bonusBars[i];
+            QCOMPARE(bar.x, static_cast<std::int64_t>(i + 1));
+            QCOMPARE(bonusBars->Bars()[i].y, bar.y);
+            QCOMPARE(bonusBars->Bars()[i].color == BAR_REG_COLOR, bar.color == BAR_REG_COLOR);
+            (bar.color == BAR_REG_COLOR ? reg : big).append(QPointF(bar.x, bar.y));
         }
+        QVERIFY(!big.isEmpty() && !reg.isEmpty());
+        QCOMPARE(DrawnBars(bonusBars->BigOutline()), big);
+        QCOMPARE(DrawnBars(bonusBars->RegOutline()), reg);
         // Few bars: each one's value is written above it.
         QList<QPointF> labels;
         for (const ChartPoint& bar : expected.bonusBars) labels.append(QPointF(bar.x, bar.y));

@@ -12,6 +12,8 @@
 class PlatformTest : public QObject {
     Q_OBJECT
 
+    MessageBox::Recorder boxes;
+
 private slots:
     void StrToIntCases_data()
     {
@@ -136,6 +138,17 @@ private slots:
         QVERIFY(whileShown);
         QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
         QCOMPARE(MessageBox::Shown().front().title, QStringLiteral("title"));
+        QCOMPARE(MessageBox::Shown().front().text, QStringLiteral("text"));
+
+        // A box goes only to the recorder installed last; the one before is
+        // back when it ends.
+        {
+            const MessageBox::Recorder inner;
+            QVERIFY(MessageBox::Shown().empty());
+            MessageBox::ShowError(nullptr, QStringLiteral("inner"));
+            QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+        }
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
         QCOMPARE(MessageBox::Shown().front().text, QStringLiteral("text"));
     }
 

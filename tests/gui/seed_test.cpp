@@ -55,6 +55,8 @@ QMap<QString, QByteArray> CliFiles(const QString& dir, const QString& setting, c
 class SeedTest : public QObject {
     Q_OBJECT
 
+    MessageBox::Recorder boxes;
+
 private slots:
     void initTestCase()
     {

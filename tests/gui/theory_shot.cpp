@@ -33,6 +33,7 @@ int main(int argc, char** argv)
     }
     SetUpApplication(app);
     MessageBox::SetHeadless(true);
+    const MessageBox::Recorder boxes;
     TMainForm form;
     if (maximized) {
         form.showMaximized();

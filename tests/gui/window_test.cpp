@@ -99,6 +99,8 @@ void VerifyRoundTicks(const QValueAxis* axis, const char* where)
 class WindowTest : public QObject {
     Q_OBJECT
 
+    MessageBox::Recorder boxes;
+
 private:
     std::unique_ptr<TMainForm> form;
     Ui::TMainForm* ui = nullptr;
