@@ -82,8 +82,8 @@ void PlayLoop(benchmark::State& state)
     if (form.slot.playCount != plays) state.SkipWithError("the run did not complete");
 }
 BENCHMARK(PlayLoop)
-    ->Args({5000000, 0})
-    ->Args({5000000, 1})
+    ->Args({20000000, 0})
+    ->Args({20000000, 1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(4)
     ->Repetitions(3)

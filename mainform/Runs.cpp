@@ -132,9 +132,11 @@ bool TMainForm::RunSingle()
                 return !StopRequested();
             },
             [&](int played) {
-                SetProgress(static_cast<int>(static_cast<double>(played) / plays * PLAY_LOOP_SHARE));
                 // By time: the clock and clicks go on, the plays barely notice.
-                return !pump.Poll() || !StopRequested();
+                // The bar moves only then too, as each new value repaints it at once.
+                if (!pump.Poll()) return true;
+                SetProgress(static_cast<int>(static_cast<double>(played) / plays * PLAY_LOOP_SHARE));
+                return !StopRequested();
             });
     } catch (const std::bad_alloc&) {
         // Give the memory back at once; the rows so far show nothing useful,
