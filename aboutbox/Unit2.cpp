@@ -9,6 +9,7 @@
 
 #include "Deployment.h"
 #include "aboutbox/HelpLinks.h"
+#include "platform/FormFont.h"
 #include "ui_AboutBox.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TAboutBox>())
@@ -19,8 +20,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui:
     setFixedSize(298, 213);
 
     QFont formFont;
-    formFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                          QStringLiteral("Noto Sans CJK JP")});
+    formFont.setFamilies(
+        {FORM_FONT_FAMILY, QStringLiteral("MS PGothic"), QStringLiteral("Noto Sans CJK JP")});
     formFont.setPixelSize(12);
     setFont(formFont);
 

@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "platform/FormFont.h"
+
 void SetUpApplication(QApplication& app)
 {
     Q_INIT_RESOURCE(mirvosim);
@@ -16,9 +18,10 @@ void SetUpApplication(QApplication& app)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirvosim.png")));
     // The window's fonts are Windows fonts; these are the nearest that ship
     // with the desktop, and they hold every Japanese text of the window.
-    for (const char* family : {"ＭＳ Ｐゴシック", "MS UI Gothic", "ＭＳ Ｐ明朝"})
-        QFont::insertSubstitution(QString::fromUtf8(family), QStringLiteral("Noto Sans CJK JP"));
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    for (const QString& family :
+         {FORM_FONT_FAMILY, QStringLiteral("MS UI Gothic"), QStringLiteral("ＭＳ Ｐ明朝")})
+        QFont::insertSubstitution(family, QStringLiteral("Noto Sans CJK JP"));
+    QFont font(FORM_FONT_FAMILY);
     font.setPixelSize(12);
     app.setFont(font);
 

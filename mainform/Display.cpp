@@ -14,6 +14,7 @@
 #include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
 #include "platform/ChartOps.h"
+#include "platform/FormFont.h"
 #include "platform/MessagePump.h"
 #include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
@@ -71,7 +72,7 @@ void FillStatTab(QTreeWidget* list, QPieSeries* pie, const StatTab& tab)
         legend.append(
             {QString::fromStdString(slice.label), QColor(slice.color.r, slice.color.g, slice.color.b)});
     QChart* chart = pie->chart();
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont font(FORM_FONT_FAMILY);
     font.setPixelSize(12);
     const QSizeF size = chart->size();
     SetCompactLegend(chart, legend,

@@ -24,8 +24,6 @@
 
 namespace {
 
-const QString NOT_SIM_FILE_TEXT = QStringLiteral("このファイルは、Mirvosimファイルではありません。");
-
 std::string LocalPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
@@ -100,9 +98,7 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
         try {
             read = ReadSimFile(LocalPath(path), playSeries);
         } catch (const std::bad_alloc&) {
-            // Give the memory back at once; a part of a file shows nothing.
-            playSeries.Clear();
-            playSeries.ShrinkToFit();
+            ReleaseRowsAfterOutOfMemory();
             SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
             throw;
         }
@@ -121,7 +117,7 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
                             read.status == SimReadResult::Status::TooLarge;
         MessageBox::ShowError(
             this, failed ? QStringLiteral("シミュレーションファイルを読み込めませんでした。\n%1").arg(path)
-                         : NOT_SIM_FILE_TEXT);
+                         : QString::fromUtf8(NOT_SIM_FILE_MESSAGE));
         SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
         return;
     }
@@ -179,7 +175,7 @@ const QString BATCH_DIALOG_TITLE = QStringLiteral("一括シミュレーショ�
 const QString BATCH_NAME_LABEL = QStringLiteral("ファイル名（後ろに設定_Play数_番号が付きます）:");
 }  // namespace
 
-bool TMainForm::RunBatch()
+bool TMainForm::RunBatch(const RunInputs& inputs)
 {
     BusyGuard guard(*this);
     batchDoneText.clear();
@@ -189,15 +185,10 @@ bool TMainForm::RunBatch()
         SetStatusText(QString());
         return false;
     }
-    const int sims = StrToInt(ui->SimNumEdit->text());
-    const int plays = StrToInt(ui->PlayNumEdit->text());
-    const QString settingText = ui->FlevelComboBox->currentText();
-    const std::optional<SettingChoice> setting = ParseSettingText(settingText.toStdString());
-    if (!setting) throw ConversionError(settingText);
-    // The machine's tables exist for settings 1 to 6 only: never let another reach the batch.
-    if (!setting->hidden && !IsValidSetting(setting->value)) throw std::runtime_error(SETTING_RANGE_TEXT);
-    const std::optional<std::uint32_t> seed = ReadSeedField();
-    ui->Label3->setText(setting->hidden ? HIDDEN_SETTING_HINT : QString());
+    const int sims = inputs.sims;
+    const int plays = inputs.plays;
+    const SettingChoice setting = inputs.setting;
+    ui->Label3->setText(setting.hidden ? HIDDEN_SETTING_HINT : QString());
     // The views keep showing the last result: the play list takes its rows
     // with it, as the batch refills the series.
     resultListModel->KeepShownRows(playSeries);
@@ -234,16 +225,12 @@ bool TMainForm::RunBatch()
         return !StopRequested();
     };
     BatchResult result;
-    if (seed) SeedRun(*seed);
+    if (inputs.seed) SeedRun(*inputs.seed);
     try {
-        result = ::RunBatch(slot, random, plays, *setting, sims, LocalPath(SaveDialog.FileName()), playSeries,
+        result = ::RunBatch(slot, random, plays, setting, sims, LocalPath(SaveDialog.FileName()), playSeries,
                             onStep);
     } catch (const std::bad_alloc&) {
-        // Give the memory back at once; the rows so far show nothing useful,
-        // and a Save would write none of the batch.
-        playSeries.Clear();
-        playSeries.ShrinkToFit();
-        saveAllowed = false;
+        ReleaseRowsAfterOutOfMemory();
         throw;
     }
 
@@ -255,7 +242,7 @@ bool TMainForm::RunBatch()
                     .arg(result.filesWritten)
                     .arg(QFile::decodeName(
                         BatchFilePattern(LocalPath(SaveDialog.FileName()),
-                                         setting->hidden ? std::nullopt : std::optional<int>(setting->value),
+                                         setting.hidden ? std::nullopt : std::optional<int>(setting.value),
                                          plays)
                             .c_str()));
             return true;

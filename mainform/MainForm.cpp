@@ -30,6 +30,7 @@
 #include "mainform/Unit1.h"
 #include "platform/ChartOps.h"
 #include "platform/Clock.h"
+#include "platform/FormFont.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -92,7 +93,7 @@ TMainForm::~TMainForm()
 void TMainForm::BuildWindow()
 {
     ui->setupUi(this);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont font(FORM_FONT_FAMILY);
     font.setPixelSize(12);
     setFont(font);
 

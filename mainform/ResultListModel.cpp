@@ -7,12 +7,6 @@
 #include "analysis/ResultAnalysis.h"
 #include "sim/PlaySeries.h"
 
-namespace {
-const char* const COLUMN_CAPTIONS[PLAY_LIST_COLUMNS] = {
-    "PLAY数", "PLAY数2", "確定役", "モード", "メダル数", "特殊前兆", "備考",
-};
-}  // namespace
-
 ResultListModel::ResultListModel(const PlaySeries& series, QObject* parent)
     : QAbstractTableModel(parent), windowSeries(series), series(&series)
 {
@@ -76,5 +70,6 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
         section >= PLAY_LIST_COLUMNS)
         return {};
-    return QString::fromUtf8(COLUMN_CAPTIONS[section]);
+    const std::string_view caption = PLAY_LIST_CAPTIONS[static_cast<std::size_t>(section)];
+    return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
 }

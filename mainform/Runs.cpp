@@ -24,8 +24,10 @@ const QString STOPPED_TEXT = QStringLiteral("シミュレーションを中止�
 // The play loop fills the bar to here, the display pass the rest.
 constexpr int PLAY_LOOP_SHARE = 50;
 
-// A refusal of the start command: shown in an error box by the command.
-class Refusal : public std::runtime_error {
+// Inputs the start command refuses: shown in an error box by the command.
+// A text that is no whole number is not one of them: its ConversionError
+// goes to the application's error display and leaves panel 0 as it was.
+class RunInputError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -51,29 +53,39 @@ void TMainForm::FileStartMenuClick(QObject*)
     RunHandler([this] {
         try {
             StartCommand();
-        } catch (const Refusal& refusal) {
+        } catch (const RunInputError& refusal) {
             SetStatusText(QString());
             MessageBox::ShowError(this, QString::fromUtf8(refusal.what()));
         }
     });
 }
 
-void TMainForm::StartCommand()
+TMainForm::RunInputs TMainForm::ReadRunInputs() const
 {
-    const int plays = StrToInt(ui->PlayNumEdit->text());
-    if (plays < 1) throw Refusal("Play数は、1以上にしてください。");
-    const int sims = StrToInt(ui->SimNumEdit->text());
-    if (sims < 1) throw Refusal("Sim回数は、1以上にしてください。");
-    const SettingChoice setting = ParseSettingField(ui->FlevelComboBox->currentText());
-    if (!setting.hidden && !IsValidSetting(setting.value)) throw Refusal(SETTING_RANGE_TEXT);
-    if (const std::int64_t most = MaxPlaysForMemory(); most > 0 && plays > most)
-        throw Refusal(
+    RunInputs inputs;
+    inputs.plays = StrToInt(ui->PlayNumEdit->text());
+    if (inputs.plays < 1) throw RunInputError("Play数は、1以上にしてください。");
+    inputs.sims = StrToInt(ui->SimNumEdit->text());
+    if (inputs.sims < 1) throw RunInputError("Sim回数は、1以上にしてください。");
+    inputs.setting = ParseSettingField(ui->FlevelComboBox->currentText());
+    // The machine's tables exist for settings 1 to 6 only: no other may reach a run.
+    if (!inputs.setting.hidden && !IsValidSetting(inputs.setting.value))
+        throw RunInputError("設定は、1～6または?にしてください。");
+    if (const std::int64_t most = MaxPlaysForMemory(); most > 0 && inputs.plays > most)
+        throw RunInputError(
             QStringLiteral(
                 "Play数が大きすぎます。このコンピュータのメモリでは、Play数は%1までにしてください。")
                 .arg(most)
                 .toStdString());
+    inputs.seed = ReadSeedField();
+    return inputs;
+}
 
-    const std::optional<std::uint32_t> seed = ReadSeedField();
+void TMainForm::StartCommand()
+{
+    const RunInputs inputs = ReadRunInputs();
+    const int sims = inputs.sims;
+    const std::optional<std::uint32_t>& seed = inputs.seed;
 
     BusyGuard guard(*this);
     SetStatusText(RUNNING_TEXT);
@@ -83,14 +95,14 @@ void TMainForm::StartCommand()
             // A stopped run shows nothing new: the run on show stays, and so
             // does what Save and 設定確認 take from it.
             const ShownRun shown = KeepShownRun();
-            finished = RunSingle() && ShowResult(PLAY_LOOP_SHARE);
+            finished = RunSingle(inputs) && ShowResult(PLAY_LOOP_SHARE);
             if (finished)
                 SetShownFile({});
             else
                 RestoreShownRun(shown);
         } else {
             // A batch that stopped on its file error leaves its own text.
-            if (!RunBatch()) return;
+            if (!RunBatch(inputs)) return;
         }
         if (stopRequested && !closing)
             SetStatusText(STOPPED_TEXT);
@@ -109,19 +121,16 @@ void TMainForm::StartCommand()
     }
 }
 
-bool TMainForm::RunSingle()
+bool TMainForm::RunSingle(const RunInputs& inputs)
 {
     BusyGuard guard(*this);
-    const int plays = StrToInt(ui->PlayNumEdit->text());
-    const SettingChoice setting = ParseSettingField(ui->FlevelComboBox->currentText());
-    // The machine is defined for settings 1 to 6 only.
-    if (!setting.hidden && !IsValidSetting(setting.value)) throw std::runtime_error(SETTING_RANGE_TEXT);
-    const std::optional<std::uint32_t> seed = ReadSeedField();
+    const int plays = inputs.plays;
+    const SettingChoice setting = inputs.setting;
     if (resultListModel->ReadsWindowSeries()) DetachPlayList();
     playSeries.Clear();
     SetProgress(0);
     // As the command line does: seeded before the run draws a hidden setting.
-    if (seed) SeedRun(*seed);
+    if (inputs.seed) SeedRun(*inputs.seed);
     MessagePump pump;
     try {
         return ::RunSingle(
@@ -139,14 +148,19 @@ bool TMainForm::RunSingle()
                 return !StopRequested();
             });
     } catch (const std::bad_alloc&) {
-        // Give the memory back at once; the rows so far show nothing useful,
-        // and there is no longer a shown simulation to save.
-        DetachPlayList();
-        playSeries.Clear();
-        playSeries.ShrinkToFit();
-        saveAllowed = false;
+        ReleaseRowsAfterOutOfMemory();
         throw;
     }
+}
+
+void TMainForm::ReleaseRowsAfterOutOfMemory()
+{
+    // The error box needs memory too: give every row back at once. The views
+    // show nothing rather than a run no longer held, and nothing is left to save.
+    ClearResultViews();
+    playSeries.Clear();
+    playSeries.ShrinkToFit();
+    saveAllowed = false;
 }
 
 TMainForm::ShownRun TMainForm::KeepShownRun()

@@ -11,6 +11,7 @@
 #include "analysis/ResultAnalysis.h"
 #include "platform/FileDialog.h"
 #include "sim/PlaySeries.h"
+#include "sim/WholeNumber.h"
 #include "slot/RandomSource.h"
 #include "slot/Slot.h"
 
@@ -102,22 +103,11 @@ public:
     QToolButton* DetailsButton = nullptr;
     QLineEdit* SeedEdit = nullptr;
 
-    // One simulation into playSeries with the inputs of the window. Throws
-    // ConversionError (platform/Convert.h) for an input that is not a whole
-    // number, std::bad_alloc when memory runs out (the series then keeps the
-    // rows recorded so far). Returns false when the window is closing and the
-    // run was abandoned (series empty).
-    bool RunSingle();
     // The display pass over playSeries into every result view; the progress
     // bar goes from `progressFrom` to 100. The views are replaced only once
     // the pass has its result: false when there was nothing to show, the
     // window is closing or the user stopped it, and the views are as before.
     bool ShowResult(int progressFrom = 0);
-    // The batch run: one file per simulation, no display; the views keep the
-    // run shown before. False when it wrote nothing because its dialog was
-    // cancelled (panel 0 emptied) or when it stopped on its file error (its
-    // text left in panel 0).
-    bool RunBatch();
 
     // Shows the simulation file at `path` as 開く(&O) does once its dialog
     // is answered, for a file named from outside (the command line): a file
@@ -206,6 +196,29 @@ private:
     void FillStatTabs();
     void FillBonusList();
     void MarkerCheckBoxClick(QObject* sender, int marker);
+    // Play数, 設定 ("?" included), Sim回数 and 詳細's seed, read and checked
+    // once for the whole command. Throws RunInputError (Runs.cpp) for values
+    // out of range or too many plays for the memory, ConversionError for a
+    // text that is no whole number, std::runtime_error for a bad seed.
+    struct RunInputs {
+        int plays = 0;
+        SettingChoice setting;
+        int sims = 1;
+        std::optional<std::uint32_t> seed;
+    };
+    RunInputs ReadRunInputs() const;
+    // One simulation into playSeries. Throws std::bad_alloc when memory runs
+    // out (after ReleaseRowsAfterOutOfMemory). Returns false when the run was
+    // stopped or the window is closing (series empty).
+    [[nodiscard]] bool RunSingle(const RunInputs& inputs);
+    // The batch run: one file per simulation, no display; the views keep the
+    // run shown before. False when it wrote nothing because its dialog was
+    // cancelled (panel 0 emptied) or when it stopped on its file error (its
+    // text left in panel 0).
+    [[nodiscard]] bool RunBatch(const RunInputs& inputs);
+    // Memory ran out in a run or a read: gives back every row the window
+    // holds, empties the views and disables Save.
+    void ReleaseRowsAfterOutOfMemory();
     // What a run replaces of the run on show; a stopped run puts it back.
     struct ShownRun {
         int setting = 1;

@@ -16,8 +16,6 @@ namespace {
 
 constexpr std::size_t CHUNK_ROWS = 16384;  // about 700 KB per write or read
 
-const char* const NOT_SIM_FILE_MESSAGE = "このファイルは、Mirvosimファイルではありません。";
-
 void PutInt32(unsigned char* out, std::int32_t value) noexcept
 {
     const auto u = static_cast<std::uint32_t>(value);

@@ -22,6 +22,10 @@ SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::
 // errno set on failure.
 bool WriteSimTo(int fd, std::int32_t setting, std::int32_t playCount, const PlaySeries& series);
 
+// The message of a NotSimFile result; the window shows it for any file it
+// cannot show, the command line after the file's name.
+inline constexpr const char* NOT_SIM_FILE_MESSAGE = "このファイルは、Mirvosimファイルではありません。";
+
 struct SimReadResult {
     enum class Status {
         Read,

@@ -247,6 +247,9 @@ private slots:
         QTest::newRow("setting 0") << "100"
                                    << "0"
                                    << "1" << settingRange << true;
+        QTest::newRow("setting 7 in a batch") << "100"
+                                              << "7"
+                                              << "3" << settingRange << true;
         QTest::newRow("letters") << "abc"
                                  << "1"
                                  << "1" << QStringLiteral("'abc' は有効な整数値ではありません。") << false;
