@@ -8,6 +8,7 @@
 #include <bit>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -25,6 +26,7 @@ constexpr std::array<const char*, SCALAR_FIELDS> FIELD_NAMES = {
 // Records are about a kilobyte a line; anything far longer is not one.
 constexpr std::size_t MAX_LINE_BYTES = 64 * 1024;
 constexpr std::size_t READ_CHUNK_BYTES = 1 << 20;
+constexpr std::size_t WRITE_BUFFER_BYTES = 1 << 20;
 
 std::string Quoted(const std::string& path)
 {
@@ -407,10 +409,10 @@ std::string RecordsCsvHeader()
     return header;
 }
 
-std::string RecordLine(const SimRecord& record, RecordsFormat format)
+namespace {
+
+void AppendRecordLine(std::string& line, const SimRecord& record, RecordsFormat format)
 {
-    std::string line;
-    line.reserve(1024);
     if (format == RecordsFormat::Csv) {
         for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
             if (j > 0) line += ',';
@@ -437,84 +439,63 @@ std::string RecordLine(const SimRecord& record, RecordsFormat format)
         line += "]}";
     }
     line += '\n';
+}
+
+}  // namespace
+
+std::string RecordLine(const SimRecord& record, RecordsFormat format)
+{
+    std::string line;
+    line.reserve(1024);
+    AppendRecordLine(line, record, format);
     return line;
 }
 
-RecordsWriter::~RecordsWriter()
-{
-    Abandon();
-}
-
-void RecordsWriter::Abandon() noexcept
-{
-    if (file) std::fclose(file);
-    file = nullptr;
-    if (!temporary.empty()) ::unlink(temporary.c_str());
-    temporary.clear();
-}
+RecordsWriter::RecordsWriter() = default;
+RecordsWriter::~RecordsWriter() = default;
 
 bool RecordsWriter::Open(const std::string& path, std::string& error)
 {
-    Abandon();
-    target = path;
+    file = std::make_unique<AtomicFileWriter>();
     format = RecordsFormatFor(path);
     writeErrno = 0;
-    struct stat info {};
-    const bool inPlace = ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
-    if (inPlace) {
-        file = std::fopen(path.c_str(), "wb");
-    } else {
-        std::string pattern = path + ".tmp-XXXXXX";
-        const int fd = ::mkstemp(pattern.data());
-        if (fd >= 0) {
-            temporary = pattern;
-            ::fchmod(fd, 0644);
-            file = ::fdopen(fd, "wb");
-            if (!file) ::close(fd);
-        }
-    }
-    if (!file) {
-        error = "cannot create " + Quoted(path) + ": " + std::strerror(errno);
-        Abandon();
+    buffer.clear();
+    const SimWriteResult opened = file->Open(path);
+    if (!opened.Ok()) {
+        error = opened.message;
+        file.reset();
         return false;
     }
-    if (format == RecordsFormat::Csv) {
-        const std::string header = RecordsCsvHeader() + '\n';
-        if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) writeErrno = errno;
-    }
+    if (format == RecordsFormat::Csv) buffer = RecordsCsvHeader() + '\n';
     return true;
+}
+
+bool RecordsWriter::Flush()
+{
+    if (writeErrno == 0 && !WriteAllBytes(file->Fd(), buffer.data(), buffer.size())) writeErrno = errno;
+    buffer.clear();
+    return writeErrno == 0;
 }
 
 bool RecordsWriter::Write(const SimRecord& record)
 {
-    const std::string line = RecordLine(record, format);
-    if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) {
-        if (writeErrno == 0) writeErrno = errno ? errno : EIO;
-        return false;
-    }
-    return writeErrno == 0;
+    if (!file || writeErrno != 0) return false;
+    AppendRecordLine(buffer, record, format);
+    return buffer.size() < WRITE_BUFFER_BYTES || Flush();
 }
 
 bool RecordsWriter::Commit(std::string& error)
 {
     if (!file) {
-        error = "cannot write " + Quoted(target) + ": not open";
+        error = "cannot write a records file that is not open";
         return false;
     }
-    if (std::fflush(file) != 0 && writeErrno == 0) writeErrno = errno;
-    if (writeErrno == 0 && !temporary.empty() && ::fsync(::fileno(file)) != 0) writeErrno = errno;
-    const int closed = std::fclose(file);
-    file = nullptr;
-    if (closed != 0 && writeErrno == 0) writeErrno = errno;
-    if (writeErrno == 0 && !temporary.empty() && std::rename(temporary.c_str(), target.c_str()) != 0)
-        writeErrno = errno;
-    if (writeErrno != 0) {
-        error = "cannot write " + Quoted(target) + ": " + std::strerror(writeErrno);
-        Abandon();
-        return false;
-    }
-    temporary.clear();
-    return true;
+    Flush();
+    const SimWriteResult result = writeErrno != 0 ? file->Fail(writeErrno) : file->Commit();
+    file.reset();
+    buffer.clear();
+    if (!result.Ok()) error = result.message;
+    return result.Ok();
 }
 
 bool ParseRecordsText(std::string_view text, const std::string& name, RecordTable& table, std::string& error)

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "batchstats/SimRecord.h"
 #include "batchstats/Statistics.h"
+#include "sim/AtomicFile.h"
 
 // Records files: one record per simulation, either CSV with a header line or
 // JSON lines (one object per line). Names ending in .jsonl, .ndjson or .json
@@ -19,30 +20,31 @@ std::string RecordsCsvHeader();
 // One record as a line of the given format, with its "\n".
 std::string RecordLine(const SimRecord& record, RecordsFormat format);
 
-// Writes a records file through a temporary file in the target's folder that
-// Commit renames over the target, so a failed or abandoned write leaves any
-// older file of that name as it was. Targets that are not regular files
-// (a pipe, /dev/stdout) are written in place.
+// Writes a records file through the shared atomic writer: the name never
+// shows a partial file, and a failed, abandoned or interrupted (SIGINT,
+// SIGTERM) write leaves any older file of that name as it was and no
+// temporary file. Targets that are not regular files (a pipe, /dev/stdout)
+// are written in place.
 // To be used as follows: Open, Write each record, Commit; destroying an
 // uncommitted writer removes its temporary file.
 class RecordsWriter {
 public:
-    RecordsWriter() = default;
+    RecordsWriter();
     RecordsWriter(const RecordsWriter&) = delete;
     RecordsWriter& operator=(const RecordsWriter&) = delete;
     ~RecordsWriter();
 
     // False with `error` naming the file and the reason.
     bool Open(const std::string& path, std::string& error);
+    // False once a write failed; Commit then reports why.
     bool Write(const SimRecord& record);
     bool Commit(std::string& error);
 
 private:
-    void Abandon() noexcept;
+    bool Flush();
 
-    std::string target;
-    std::string temporary;  // empty when writing in place
-    std::FILE* file = nullptr;
+    std::unique_ptr<AtomicFileWriter> file;
+    std::string buffer;
     RecordsFormat format = RecordsFormat::Csv;
     int writeErrno = 0;
 };

@@ -231,21 +231,6 @@ bool SyncFolder(const std::string& folder)
     return true;
 }
 
-SimWriteResult WriteInPlace(const std::string& path, const std::string& shown, const FileContent& content)
-{
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (!fd.IsOpen())
-        return Failure(SimWriteResult::Status::CannotCreate,
-                       "cannot create " + Quoted(shown) + ": " + Reason(errno));
-    const bool written = content(fd.Get());
-    const int writeError = errno;
-    const bool closed = fd.Close();
-    if (!written || !closed)
-        return Failure(SimWriteResult::Status::WriteFailed,
-                       "cannot write " + Quoted(shown) + ": " + Reason(written ? errno : writeError));
-    return {};
-}
-
 // Where a write to `path` lands: the path itself, or for a symbolic link
 // the file it names at the end of its chain, which need not exist yet.
 // False with errno set for a loop.
@@ -339,24 +324,44 @@ void InstallWriteSignalHandlers()
     ::signal(SIGXFSZ, SIG_IGN);
 }
 
-SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content)
+struct AtomicFileWriter::State {
+    std::string shown;  // the name as given, for messages
+    std::string target;
+    std::string folder;
+    FileDescriptor inPlace;  // open when the target is not a regular file
+    TempFile temp;
+};
+
+AtomicFileWriter::AtomicFileWriter() = default;
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+SimWriteResult AtomicFileWriter::Open(const std::string& path)
 {
+    state.reset();
     if (path.empty())
         return Failure(SimWriteResult::Status::CannotCreate, "cannot create a file without a name");
 
-    std::string target;
-    if (!ResolveTarget(path, target))
+    auto s = std::make_unique<State>();
+    s->shown = path;
+    if (!ResolveTarget(path, s->target))
         return Failure(SimWriteResult::Status::CannotCreate,
                        "cannot create " + Quoted(path) + ": " + Reason(errno));
 
     struct stat info {};
-    const bool exists = ::stat(target.c_str(), &info) == 0;
+    const bool exists = ::stat(s->target.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode))
         return Failure(SimWriteResult::Status::CannotCreate,
                        "cannot create " + Quoted(path) + ": " + Reason(EISDIR));
-    if (exists && !S_ISREG(info.st_mode)) return WriteInPlace(target, path, content);
+    if (exists && !S_ISREG(info.st_mode)) {
+        s->inPlace = FileDescriptor(::open(s->target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+        if (!s->inPlace.IsOpen())
+            return Failure(SimWriteResult::Status::CannotCreate,
+                           "cannot create " + Quoted(path) + ": " + Reason(errno));
+        state = std::move(s);
+        return {};
+    }
     // A file the user may not write is not replaced behind their back.
-    if (exists && ::access(target.c_str(), W_OK) != 0)
+    if (exists && ::access(s->target.c_str(), W_OK) != 0)
         return Failure(SimWriteResult::Status::CannotCreate,
                        "cannot create " + Quoted(path) + ": " + Reason(errno));
 
@@ -369,23 +374,55 @@ SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& c
         mode = 0666 & ~mask;
     }
 
-    const std::string folder = FolderOf(target);
-    TempFile temp;
-    if (!temp.Create(folder, NameOf(target), mode))
-        return Failure(SimWriteResult::Status::CannotCreate, CreateFailure(path, folder, errno));
-    if (exists) ::fchmod(temp.Get(), mode);  // the umask must not narrow a kept mode
-
-    const bool written = content(temp.Get()) && SyncRegularFile(temp.Get());
-    const int writeError = errno;
-    const bool closed = temp.Close();
-    if (!written || !closed)
-        return Failure(SimWriteResult::Status::WriteFailed,
-                       "cannot write " + Quoted(path) + ": " + Reason(written ? errno : writeError));
-    if (!temp.CommitTo(target))
-        return Failure(SimWriteResult::Status::CannotCreate,
-                       "cannot create " + Quoted(path) + ": " + Reason(errno));
-    if (!SyncFolder(folder))
-        return Failure(SimWriteResult::Status::WriteFailed,
-                       "cannot write " + Quoted(path) + ": " + Reason(errno));
+    s->folder = FolderOf(s->target);
+    if (!s->temp.Create(s->folder, NameOf(s->target), mode))
+        return Failure(SimWriteResult::Status::CannotCreate, CreateFailure(path, s->folder, errno));
+    if (exists) ::fchmod(s->temp.Get(), mode);  // the umask must not narrow a kept mode
+    state = std::move(s);
     return {};
+}
+
+int AtomicFileWriter::Fd() const noexcept
+{
+    if (!state) return -1;
+    return state->inPlace.IsOpen() ? state->inPlace.Get() : state->temp.Get();
+}
+
+SimWriteResult AtomicFileWriter::Fail(int error)
+{
+    const std::string shown = state ? state->shown : std::string();
+    state.reset();
+    return Failure(SimWriteResult::Status::WriteFailed,
+                   "cannot write " + Quoted(shown) + ": " + Reason(error));
+}
+
+SimWriteResult AtomicFileWriter::Commit()
+{
+    if (!state) return Failure(SimWriteResult::Status::WriteFailed, "cannot write a file that is not open");
+    State& s = *state;
+    if (s.inPlace.IsOpen()) {
+        if (!s.inPlace.Close()) return Fail(errno);
+        state.reset();
+        return {};
+    }
+    if (!SyncRegularFile(s.temp.Get()) || !s.temp.Close()) return Fail(errno);
+    if (!s.temp.CommitTo(s.target)) {
+        const std::string message = "cannot create " + Quoted(s.shown) + ": " + Reason(errno);
+        state.reset();
+        return Failure(SimWriteResult::Status::CannotCreate, message);
+    }
+    const bool synced = SyncFolder(s.folder);
+    const int error = errno;
+    if (!synced) return Fail(error);
+    state.reset();
+    return {};
+}
+
+SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content)
+{
+    AtomicFileWriter writer;
+    const SimWriteResult opened = writer.Open(path);
+    if (!opened.Ok()) return opened;
+    if (!content(writer.Fd())) return writer.Fail(errno);
+    return writer.Commit();
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 // Writing a file so that its name never shows a partial file: the content goes
@@ -34,6 +35,28 @@ using FileContent = std::function<bool(int fd)>;
 // are written in place. Exceptions from `content` pass through after the
 // temporary file is removed.
 SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content);
+
+// WriteFileAtomically for content that comes over time (the records of a long
+// study), with the same guarantees. To be used as follows: Open, write to
+// Fd(), then Commit, or Fail with the errno of a failed write; destroying a
+// writer that was not committed removes its temporary file.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter();
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    SimWriteResult Open(const std::string& path);
+    int Fd() const noexcept;
+    SimWriteResult Commit();
+    // Abandons the write and describes `error` as its failure.
+    SimWriteResult Fail(int error);
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+};
 
 // Writes all bytes to fd, retrying short writes; false with errno set.
 bool WriteAllBytes(int fd, const void* data, std::size_t size);

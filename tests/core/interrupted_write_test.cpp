@@ -101,6 +101,39 @@ TEST(InterruptedWrite, SignalDuringAWriteLeavesOnlyTheOldFile)
     }
 }
 
+TEST(InterruptedWrite, SignalDuringAStudyLeavesNoPartialRecordsFile)
+{
+    // The records file is open for the whole study, far longer than a .sim write.
+    const struct {
+        int signal;
+        int shellStatus;
+        bool oldFile;
+    } cases[] = {{SIGINT, 130, true}, {SIGTERM, 143, false}};
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string file = dir.File("study.csv");
+        if (c.oldFile) WriteBytes(file, "old content");
+        const pid_t pid = StartCli({"run", "--setting", "3", "--plays", "8000", "--sims", "1000000", "--seed",
+                                    "7", "--independent", "--jobs", "2", "--records", file});
+        // Whatever its temporary file is named, it is the folder's new entry.
+        const std::size_t before = FilesIn(dir.path);
+        while (FilesIn(dir.path) == before) {
+            int status = 0;
+            ASSERT_NE(::waitpid(pid, &status, WNOHANG), pid)
+                << "the study ended before it could be interrupted";
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // some records written
+        ::kill(pid, c.signal);
+        EXPECT_EQ(ShellStatus(Wait(pid)), c.shellStatus) << strsignal(c.signal);
+        EXPECT_EQ(FilesIn(dir.path), before) << strsignal(c.signal);
+        if (c.oldFile)
+            EXPECT_EQ(ReadBytes(file), "old content");
+        else
+            EXPECT_FALSE(std::filesystem::exists(file));
+    }
+}
+
 TEST(InterruptedWrite, SignalIgnoredAtStartStaysIgnored)
 {
     // As under nohup: the hang-up must not end the write.
@@ -150,6 +183,25 @@ TEST(InterruptedWrite, FileSizeLimitIsAWriteErrorNotADeath)
         });
     const int status = Wait(pid);
     EXPECT_EQ(ShellStatus(status), 1);
+    EXPECT_EQ(ReadBytes(err), "error: cannot write '" + file + "': File too large\n");
+    std::filesystem::remove(err);
+    EXPECT_EQ(FilesIn(dir.path), 0u);
+}
+
+TEST(InterruptedWrite, RecordsBeyondTheFileSizeLimitAreAnError)
+{
+    TempDir dir;
+    const std::string file = dir.File("study.csv");
+    const std::string err = dir.File("err.txt");
+    const pid_t pid = StartCli({"run", "--setting", "3", "--plays", "100", "--sims", "10000", "--seed", "6",
+                                "--independent", "--records", file},
+                               [&] {
+                                   const rlimit limit{100 * 1024, 100 * 1024};
+                                   setrlimit(RLIMIT_FSIZE, &limit);
+                                   const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+                                   ::dup2(fd, STDERR_FILENO);
+                               });
+    EXPECT_EQ(ShellStatus(Wait(pid)), 1);
     EXPECT_EQ(ReadBytes(err), "error: cannot write '" + file + "': File too large\n");
     std::filesystem::remove(err);
     EXPECT_EQ(FilesIn(dir.path), 0u);
