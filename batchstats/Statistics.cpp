@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 void RecordTable::Reserve(std::size_t count)
 {
@@ -47,65 +48,142 @@ SimRecord RecordTable::At(std::size_t i) const
 
 namespace {
 
-template <typename T>
-double PercentileOf(const std::vector<T>& sorted, double p) noexcept
+// numpy's default: q = p / 100, virtual index (n - 1) * q, and its lerp that
+// computes from the upper neighbour when the fraction is 0.5 or more.
+// `orderStatistic(k)` is the k-th smallest value (0-based).
+template <typename OrderStatistic>
+double PercentileAt(std::size_t n, double p, const OrderStatistic& orderStatistic)
 {
-    // numpy: q = p / 100, virtual index (n - 1) * q, and its lerp that
-    // computes from the upper neighbour when the fraction is 0.5 or more.
     const double q = p / 100.0;
-    const double position = static_cast<double>(sorted.size() - 1) * q;
+    const double position = static_cast<double>(n - 1) * q;
     const double below = std::floor(position);
     const auto i = static_cast<std::size_t>(below);
-    const std::size_t next = std::min(i + 1, sorted.size() - 1);
+    const std::size_t next = std::min(i + 1, n - 1);
     const double t = position - below;
-    const auto a = static_cast<double>(sorted[i]);
-    const auto b = static_cast<double>(sorted[next]);
+    const auto a = static_cast<double>(orderStatistic(i));
+    const auto b = static_cast<double>(orderStatistic(next));
     const double diff = b - a;
     return t >= 0.5 ? b - diff * (1 - t) : a + diff * t;
 }
 
-// Balances span a few thousand medals, so counting beats comparison sorting
-// by far on a million values; a wide range falls back to std::sort.
-void SortInts(std::vector<std::int32_t>& values)
-{
-    if (values.size() < 2) return;
-    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
-    const std::int64_t low = *lo;
-    const std::uint64_t range = static_cast<std::uint64_t>(static_cast<std::int64_t>(*hi) - low) + 1;
-    if (range > 4 * values.size() + 4096) {
-        std::sort(values.begin(), values.end());
-        return;
-    }
-    std::vector<std::uint32_t> counts(range, 0);
-    for (const std::int32_t v : values) ++counts[static_cast<std::size_t>(v - low)];
-    std::size_t out = 0;
-    for (std::size_t j = 0; j < range; ++j)
-        for (std::uint32_t c = counts[j]; c > 0; --c)
-            values[out++] = static_cast<std::int32_t>(low + static_cast<std::int64_t>(j));
-}
-
 template <typename T>
-void FillPercentiles(const std::vector<T>& sorted, Distribution& d) noexcept
+double PercentileOf(const std::vector<T>& sorted, double p) noexcept
 {
-    d.min = static_cast<double>(sorted.front());
-    d.max = static_cast<double>(sorted.back());
-    for (std::size_t j = 0; j < PERCENTILES.size(); ++j)
-        d.percentiles[j] = PercentileOf(sorted, PERCENTILES[j]);
+    return PercentileAt(sorted.size(), p, [&](std::size_t k) { return sorted[k]; });
 }
 
-Distribution IntDistribution(std::vector<std::int32_t> values)
+// Four running minima and maxima: independent, so they vectorise or at
+// least overlap, where std::minmax_element goes one value at a time.
+std::pair<std::int32_t, std::int32_t> MinMax(std::span<const std::int32_t> values) noexcept
+{
+    std::int32_t lo[4] = {values[0], values[0], values[0], values[0]};
+    std::int32_t hi[4] = {values[0], values[0], values[0], values[0]};
+    std::size_t i = 0;
+    for (; i + 4 <= values.size(); i += 4)
+        for (std::size_t w = 0; w < 4; ++w) {
+            lo[w] = std::min(lo[w], values[i + w]);
+            hi[w] = std::max(hi[w], values[i + w]);
+        }
+    for (; i < values.size(); ++i) {
+        lo[0] = std::min(lo[0], values[i]);
+        hi[0] = std::max(hi[0], values[i]);
+    }
+    return {std::min({lo[0], lo[1], lo[2], lo[3]}), std::max({hi[0], hi[1], hi[2], hi[3]})};
+}
+
+// The values of a column in ascending order without sorting them: balances
+// and counts span a few thousand values, so cumulative counts over that range
+// answer any order statistic with a binary search, at the cost of two passes.
+// A wide range falls back to a sorted copy.
+class OrderedValues {
+    static constexpr std::uint64_t INTERLEAVED_RANGE = 1 << 16;
+
+public:
+    explicit OrderedValues(std::span<const std::int32_t> values) : n(values.size())
+    {
+        const auto [lo, hi] = MinMax(values);
+        low = lo;
+        const std::uint64_t range = static_cast<std::uint64_t>(static_cast<std::int64_t>(hi) - low) + 1;
+        if (range > 4 * n + 4096 || n >= std::numeric_limits<std::uint32_t>::max()) {
+            sorted.assign(values.begin(), values.end());
+            std::sort(sorted.begin(), sorted.end());
+            return;
+        }
+        cumulative.assign(range, 0);
+        if (range <= INTERLEAVED_RANGE) {
+            // Runs of equal values would make each increment wait for the
+            // last one; four tables keep four increments in flight.
+            std::vector<std::uint32_t> more(3 * range, 0);
+            std::uint32_t* t[4] = {cumulative.data(), more.data(), more.data() + range,
+                                   more.data() + 2 * range};
+            std::size_t i = 0;
+            for (; i + 4 <= n; i += 4)
+                for (std::size_t w = 0; w < 4; ++w) ++t[w][static_cast<std::size_t>(values[i + w] - low)];
+            for (; i < n; ++i) ++t[0][static_cast<std::size_t>(values[i] - low)];
+            for (std::size_t j = 0; j < range; ++j) cumulative[j] += t[1][j] + t[2][j] + t[3][j];
+        } else {
+            for (const std::int32_t v : values) ++cumulative[static_cast<std::size_t>(v - low)];
+        }
+        std::uint32_t total = 0;
+        for (std::uint32_t& c : cumulative) c = total += c;
+    }
+
+    std::size_t Size() const noexcept { return n; }
+
+    std::int32_t At(std::size_t k) const noexcept
+    {
+        if (cumulative.empty()) return sorted[k];
+        const auto above =
+            std::upper_bound(cumulative.begin(), cumulative.end(), static_cast<std::uint32_t>(k));
+        return static_cast<std::int32_t>(low + (above - cumulative.begin()));
+    }
+
+    // Calls f(value, count) for each distinct value, ascending.
+    template <typename F>
+    void ForEachAscending(const F& f) const
+    {
+        if (cumulative.empty()) {
+            for (std::size_t i = 0; i < sorted.size();) {
+                std::size_t j = i + 1;
+                while (j < sorted.size() && sorted[j] == sorted[i]) ++j;
+                f(sorted[i], static_cast<std::uint64_t>(j - i));
+                i = j;
+            }
+            return;
+        }
+        std::uint32_t before = 0;
+        for (std::size_t j = 0; j < cumulative.size(); ++j) {
+            if (cumulative[j] != before)
+                f(static_cast<std::int32_t>(low + static_cast<std::int64_t>(j)),
+                  static_cast<std::uint64_t>(cumulative[j] - before));
+            before = cumulative[j];
+        }
+    }
+
+private:
+    std::size_t n = 0;
+    std::int64_t low = 0;
+    std::vector<std::uint32_t> cumulative;  // values <= low + j; empty when sorted is used
+    std::vector<std::int32_t> sorted;
+};
+
+Distribution IntDistribution(const OrderedValues& values)
 {
     Distribution d;
-    SortInts(values);
-    FillPercentiles(values, d);
+    const std::size_t count = values.Size();
+    const auto at = [&](std::size_t k) { return values.At(k); };
+    d.min = values.At(0);
+    d.max = values.At(count - 1);
+    for (std::size_t j = 0; j < PERCENTILES.size(); ++j)
+        d.percentiles[j] = PercentileAt(count, PERCENTILES[j], at);
     // Exact integer sums: the mean and the spread depend on the values alone.
     __int128 sum = 0;
     __int128 squares = 0;
-    for (const std::int32_t v : values) {
-        sum += v;
-        squares += static_cast<std::int64_t>(v) * v;
-    }
-    const auto n = static_cast<__int128>(values.size());
+    values.ForEachAscending([&](std::int32_t v, std::uint64_t c) {
+        sum += static_cast<__int128>(v) * c;
+        squares += static_cast<__int128>(static_cast<std::int64_t>(v) * v) * c;
+    });
+    const auto n = static_cast<__int128>(count);
     d.mean = static_cast<double>(static_cast<long double>(sum) / static_cast<long double>(n));
     if (n < 2) {
         d.sd = std::numeric_limits<double>::quiet_NaN();
@@ -131,11 +209,14 @@ struct CompensatedSum {
     double Value() const noexcept { return sum + carry; }
 };
 
-Distribution RealDistribution(std::vector<double> values)
+// Takes ascending values.
+Distribution RealDistribution(const std::vector<double>& values)
 {
     Distribution d;
-    std::sort(values.begin(), values.end());
-    FillPercentiles(values, d);
+    d.min = values.front();
+    d.max = values.back();
+    for (std::size_t j = 0; j < PERCENTILES.size(); ++j)
+        d.percentiles[j] = PercentileOf(values, PERCENTILES[j]);
     CompensatedSum sum;
     for (const double v : values) sum.Add(v);
     const auto n = static_cast<double>(values.size());
@@ -150,36 +231,67 @@ Distribution RealDistribution(std::vector<double> values)
     return d;
 }
 
+double PayoutOf(std::int32_t balance, std::int32_t plays) noexcept
+{
+    SimRecord r;
+    r.finalBalance = balance;
+    r.plays = plays;
+    return r.Payout();
+}
+
+// Ascending payout rates. With one play count the rate rises with the
+// balance, so the ordered balances give them in order without a sort.
+std::vector<double> SortedPayouts(const OrderedValues& balances, std::span<const std::int32_t> balanceColumn,
+                                  std::span<const std::int32_t> plays)
+{
+    std::vector<double> payouts;
+    payouts.reserve(plays.size());
+    const std::int32_t first = plays.front();
+    if (std::all_of(plays.begin(), plays.end(), [&](std::int32_t p) { return p == first; })) {
+        balances.ForEachAscending(
+            [&](std::int32_t b, std::uint64_t c) { payouts.insert(payouts.end(), c, PayoutOf(b, first)); });
+        return payouts;
+    }
+    for (std::size_t i = 0; i < plays.size(); ++i) payouts.push_back(PayoutOf(balanceColumn[i], plays[i]));
+    std::sort(payouts.begin(), payouts.end());
+    return payouts;
+}
+
 GroupStatistics Group(const RecordTable& table, const std::vector<std::size_t>* rows)
 {
-    auto gather = [&](const std::vector<std::int32_t>& column) {
-        if (!rows) return column;
+    // A group of some rows works on copies of their values, the whole table
+    // on its columns.
+    const auto gather = [&](const std::vector<std::int32_t>& source) {
         std::vector<std::int32_t> out;
+        if (!rows) return out;
         out.reserve(rows->size());
-        for (const std::size_t i : *rows) out.push_back(column[i]);
+        for (const std::size_t i : *rows) out.push_back(source[i]);
         return out;
     };
+    const auto view = [&](const std::vector<std::int32_t>& source, const std::vector<std::int32_t>& copy) {
+        return rows ? std::span<const std::int32_t>(copy) : std::span<const std::int32_t>(source);
+    };
+    const auto distribution = [&](const std::vector<std::int32_t>& source) {
+        const std::vector<std::int32_t> copy = gather(source);
+        return IntDistribution(OrderedValues(view(source, copy)));
+    };
+
     GroupStatistics g;
     g.count = static_cast<std::int64_t>(rows ? rows->size() : table.Size());
-    const std::vector<std::int32_t> balances = gather(table.finalBalance);
+    const std::vector<std::int32_t> balanceCopy = gather(table.finalBalance);
+    const std::span<const std::int32_t> balances = view(table.finalBalance, balanceCopy);
+    const std::vector<std::int32_t> playsCopy = gather(table.plays);
+    const std::span<const std::int32_t> plays = view(table.plays, playsCopy);
     g.pProfit = static_cast<double>(
                     std::count_if(balances.begin(), balances.end(), [](std::int32_t b) { return b > 0; })) /
                 static_cast<double>(g.count);
-    std::vector<double> payouts;
-    payouts.reserve(static_cast<std::size_t>(g.count));
-    const std::vector<std::int32_t> plays = gather(table.plays);
-    for (std::size_t i = 0; i < balances.size(); ++i) {
-        SimRecord r;
-        r.finalBalance = balances[i];
-        r.plays = plays[i];
-        payouts.push_back(r.Payout());
-    }
-    g.finalBalance = IntDistribution(balances);
-    g.payout = RealDistribution(std::move(payouts));
-    g.big = IntDistribution(gather(table.big));
-    g.reg = IntDistribution(gather(table.reg));
-    g.longestDrought = IntDistribution(gather(table.longestDrought));
-    g.lowestBalance = IntDistribution(gather(table.lowestBalance));
+    const OrderedValues orderedBalances(balances);
+    g.finalBalance = IntDistribution(orderedBalances);
+    g.payout = RealDistribution(SortedPayouts(orderedBalances, balances, plays));
+    g.big = distribution(table.big);
+    g.reg = distribution(table.reg);
+    g.longestDrought = distribution(table.longestDrought);
+    g.lowestBalance = distribution(table.lowestBalance);
     return g;
 }
 
@@ -220,10 +332,16 @@ StudySummary Summarise(const RecordTable& table)
     StudySummary s;
     s.all = Group(table, nullptr);
 
-    std::map<std::int32_t, std::vector<std::size_t>> rowsBySetting;
-    for (std::size_t i = 0; i < table.Size(); ++i) rowsBySetting[table.setting[i]].push_back(i);
-    for (const auto& [setting, rows] : rowsBySetting) s.bySetting.emplace(setting, Group(table, &rows));
-    if (rowsBySetting.size() == 1) s.commonSetting = rowsBySetting.begin()->first;
+    const std::int32_t setting = table.setting.front();
+    if (std::all_of(table.setting.begin(), table.setting.end(),
+                    [&](std::int32_t v) { return v == setting; })) {
+        s.bySetting.emplace(setting, s.all);
+        s.commonSetting = setting;
+    } else {
+        std::map<std::int32_t, std::vector<std::size_t>> rowsBySetting;
+        for (std::size_t i = 0; i < table.Size(); ++i) rowsBySetting[table.setting[i]].push_back(i);
+        for (const auto& [value, rows] : rowsBySetting) s.bySetting.emplace(value, Group(table, &rows));
+    }
 
     s.histogram = MakeHistogram(table.finalBalance);
 
@@ -232,12 +350,11 @@ StudySummary Summarise(const RecordTable& table)
         s.commonPlays = plays;
         Bands bands;
         for (int k = 1; k <= GRID_POINTS; ++k) bands.plays.push_back(GridPlay(plays, k));
-        std::vector<std::int32_t> column;
-        for (const auto& source : table.grid) {
-            column = source;
-            SortInts(column);
+        for (const auto& column : table.grid) {
+            const OrderedValues ordered(column);
+            const auto at = [&](std::size_t k) { return ordered.At(k); };
             for (std::size_t j = 0; j < BAND_PERCENTILES.size(); ++j)
-                bands.values[j].push_back(PercentileOf(column, BAND_PERCENTILES[j]));
+                bands.values[j].push_back(PercentileAt(ordered.Size(), BAND_PERCENTILES[j], at));
         }
         s.bands = std::move(bands);
     }

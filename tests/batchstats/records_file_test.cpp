@@ -118,6 +118,9 @@ TEST(RecordsFile, MalformedInputIsRefusedWithLineAndReason)
         {"json short grid", std::string(json).replace(json.find("[-1000,"), 7, "[") + "\n",
          "\"grid\" must be"},
         {"json extra key", json.substr(0, json.size() - 1) + ",\"x\":1}\n", "record keys"},
+        {"json leading zero", std::string(json).replace(json.find("\"big\":30"), 8, "\"big\":030") + "\n",
+         "line 1: not valid JSON"},
+        {"plus sign", header + "+" + good, "line 2: field 1"},
         {"json huge",
          std::string(json).replace(json.find("\"sim\":4"), 7, "\"sim\":99999999999999999999") + "\n",
          "\"sim\""},
@@ -142,6 +145,53 @@ TEST(RecordsFile, MalformedInputIsRefusedWithLineAndReason)
     for (std::size_t at = 0; (at = crlf.find('\n', at)) != std::string::npos; at += 2) crlf.insert(at, "\r");
     EXPECT_TRUE(ParseRecordsText(crlf, "c.csv", table, error)) << error;
     EXPECT_EQ(table.Size(), 1u);
+}
+
+TEST(RecordsFile, OtherSpellingsOfARecordReadAsTheWrittenOne)
+{
+    // Files from other tools: the reader takes what the formats allow, not
+    // only the layout written here, and reads the same values from it.
+    const SimRecord r = Sample(7);
+    const std::string header = RecordsCsvHeader() + "\n";
+    std::string csv = CsvLine(r);
+    const std::string json = RecordLine(r, RecordsFormat::JsonLines);
+    std::string zeros = csv;
+    zeros.replace(0, 2, "0007,");  // sim 7 with leading zeros
+    std::string minusZero = csv;
+    minusZero.replace(minusZero.find(",30,12,"), 7, ",30,-0,");
+    SimRecord zeroReg = r;
+    zeroReg.reg = 0;
+    std::string spaced = json;
+    for (std::size_t at = 0; (at = spaced.find(':', at)) != std::string::npos; at += 3)
+        spaced.insert(at + 1, " ");
+    std::string reordered = json;
+    const std::size_t simEnd = reordered.find(',');
+    reordered = "{" + reordered.substr(simEnd + 1, reordered.size() - simEnd - 3) + "," +
+                reordered.substr(1, simEnd - 1) + "}\n";
+    const struct {
+        const char* what;
+        std::string text;
+        SimRecord expected;
+    } cases[] = {
+        {"csv leading zeros", header + zeros, r},
+        {"csv minus zero", header + minusZero, zeroReg},
+        {"json spaces", spaced, r},
+        {"json keys in another order", reordered, r},
+        {"json 19-digit sim", std::string(json).replace(1, 7, "\"sim\":1000000000000000007"),
+         [&] {
+             SimRecord big = r;
+             big.sim = 1000000000000000007;
+             return big;
+         }()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordTable table;
+        std::string error;
+        ASSERT_TRUE(ParseRecordsText(c.text, "in", table, error)) << error << "\n" << c.text;
+        ASSERT_EQ(table.Size(), 1u);
+        EXPECT_EQ(table.At(0), c.expected);
+    }
 }
 
 TEST(RecordsFile, SimulationFilesAreReadAsOneRecordAndDamagedOnesRefused)

@@ -145,6 +145,54 @@ TEST(Summarise, OrderOfRecordsChangesNoDigit)
     EXPECT_EQ(sa.bySetting.at(2).payout.percentiles, sb.bySetting.at(2).payout.percentiles);
 }
 
+TEST(Summarise, PercentilesEqualThoseOfTheSortedValues)
+{
+    // Narrow ranges are ordered by counting, wide ones by sorting, and with one
+    // play count the payouts follow the balances: every path must give the
+    // order statistics of a plain sort, to the last bit.
+    struct Case {
+        const char* what;
+        std::int32_t low;
+        std::int32_t high;
+        bool mixedPlays;
+    };
+    for (const Case c :
+         {Case{"narrow, many ties", -40, 40, false}, Case{"narrow, two play counts", -40, 40, true},
+          Case{"wide", -2000000000, 2000000000, false},
+          Case{"wide, two play counts", -2000000000, 2000000000, true}}) {
+        SCOPED_TRACE(c.what);
+        std::mt19937 gen(11);
+        std::uniform_int_distribution<std::int32_t> value(c.low, c.high);
+        RecordTable table;
+        std::vector<double> balances;
+        std::vector<double> payouts;
+        std::vector<double> firstGrid;
+        for (int i = 0; i < 3001; ++i) {
+            SimRecord r = RecordWithBalance(value(gen), 1, c.mixedPlays && i % 3 == 0 ? 8000 : 500);
+            r.grid[0] = value(gen);
+            r.lowestBalance = std::min(r.finalBalance, r.grid[0]);
+            r.highestBalance = std::max(r.finalBalance, r.grid[0]);
+            table.Add(r);
+            balances.push_back(r.finalBalance);
+            payouts.push_back(r.Payout());
+            firstGrid.push_back(r.grid[0]);
+        }
+        for (auto* v : {&balances, &payouts, &firstGrid}) std::sort(v->begin(), v->end());
+        const StudySummary s = Summarise(table);
+        for (std::size_t j = 0; j < PERCENTILES.size(); ++j) {
+            EXPECT_EQ(s.all.finalBalance.percentiles[j], Percentile(balances, PERCENTILES[j]));
+            EXPECT_EQ(s.all.payout.percentiles[j], Percentile(payouts, PERCENTILES[j]));
+        }
+        EXPECT_EQ(s.all.payout.min, payouts.front());
+        EXPECT_EQ(s.all.payout.max, payouts.back());
+        EXPECT_EQ(s.all.finalBalance.max, balances.back());
+        if (!c.mixedPlays) {
+            for (std::size_t j = 0; j < BAND_PERCENTILES.size(); ++j)
+                EXPECT_EQ(s.bands->values[j].front(), Percentile(firstGrid, BAND_PERCENTILES[j]));
+        }
+    }
+}
+
 // N = 5: a pre-sign BIG at game 2 (two bonus games), a 1G連 REG at game 3
 // (one bonus game), then two normal games.
 TEST(SimRecordTest, HandMadeSeriesGivesEveryField)
