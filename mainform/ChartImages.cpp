@@ -262,7 +262,11 @@ std::vector<ChartImageEntry> ChartImageEntries(QWidget* window)
 {
     std::vector<ChartImageEntry> entries;
     const QList<QChartView*> views = window->findChildren<QChartView*>();
-    for (const QString& kind : ChartKinds())
+    // The batch charts show many files at once, so the command line's
+    // single-file export has no use for them.
+    QStringList kinds = ChartKinds();
+    kinds << QStringLiteral("batch-histogram") << QStringLiteral("batch-fan");
+    for (const QString& kind : kinds)
         for (QChartView* view : views)
             if (view->property(KIND_PROPERTY).toString() == kind)
                 entries.push_back({kind, CaptionOf(view), view});

@@ -30,7 +30,8 @@ struct ChartImageEntry {
     QString caption;  // the chart's name as the window shows it
     QChartView* view = nullptr;
 };
-// The marked charts under `window`, in ChartKinds order.
+// The marked charts under `window`, in ChartKinds order, then those of the
+// tab 一括結果 ("batch-histogram", "batch-fan") once it exists.
 std::vector<ChartImageEntry> ChartImageEntries(QWidget* window);
 
 // Renders the view's chart at `size` (the view's own size when empty) with

@@ -9,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "batchstats/Statistics.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/RunTexts.h"
 #include "mainform/Unit1.h"
@@ -201,7 +202,10 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
         ui->ProgressBar1->setFormat(QStringLiteral("%p%"));
     });
     MessagePump pump;
-    const auto onStep = [this, &pump](const BatchStep& step) {
+    // Each simulation's record is taken from its series while it is still
+    // there, so the tab 一括結果 never reads the batch's files back.
+    RecordTable records;
+    const auto onStep = [this, &pump, &records](const BatchStep& step) {
         switch (step.phase) {
             case BatchStep::Phase::BeforePlay:
                 ui->ProgressBar1->setFormat(QStringLiteral("%1 / %2").arg(step.index).arg(step.total));
@@ -220,6 +224,8 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
                 SetStatusText(QStringLiteral("シミュレーションファイルに保存中。") +
                               QFile::decodeName(step.fileName.c_str()));
                 SetProgress(static_cast<int>(step.index * 100.0 / step.total));
+                if (SimRecord record; RecordFromSeries(playSeries, slot.GetSetting(), step.index, record))
+                    records.Add(record);
                 break;
         }
         return !StopRequested();
@@ -234,17 +240,19 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
         throw;
     }
 
+    const QString pattern = QFile::decodeName(
+        BatchFilePattern(LocalPath(SaveDialog.FileName()),
+                         setting.hidden ? std::nullopt : std::optional<int>(setting.value), plays)
+            .c_str());
+    // What the batch wrote whole, also when stopped; a closing window shows nothing more.
+    if (result.status != BatchResult::Status::FileError && !records.Empty() && !closing)
+        ShowBatchResults(records, pattern);
     switch (result.status) {
         case BatchResult::Status::Completed:
             SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
-            batchDoneText =
-                QStringLiteral("シミュレーション完了（%1ファイル: %2）")
-                    .arg(result.filesWritten)
-                    .arg(QFile::decodeName(
-                        BatchFilePattern(LocalPath(SaveDialog.FileName()),
-                                         setting.hidden ? std::nullopt : std::optional<int>(setting.value),
-                                         plays)
-                            .c_str()));
+            batchDoneText = QStringLiteral("シミュレーション完了（%1ファイル: %2）")
+                                .arg(result.filesWritten)
+                                .arg(pattern);
             return true;
         case BatchResult::Status::Stopped:
             return true;

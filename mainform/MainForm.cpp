@@ -78,6 +78,7 @@ TMainForm::TMainForm(QWidget* parent)
     BuildCharts();
     BuildEstimatePage();
     ConnectHandlers();
+    BuildBatchResults();
     BuildDesktop();
     AddExportCommand(*this);
     AddChartImageCommands(*this);

@@ -26,7 +26,9 @@ class QLineEdit;
 class QToolButton;
 class QPieSeries;
 class QTimer;
+class BatchResultTab;
 class BonusBars;
+class RecordTable;
 class EstimatePage;
 class ResultListModel;
 class SlumpGraph;
@@ -95,6 +97,11 @@ public:
     // 中止 and Esc: asks the run, display pass or batch under way to stop at
     // its next message processing. Nothing happens while idle.
     void StopButtonClick(QObject* sender);
+    // ファイル → 複数ファイルを集計...: simulation and records files chosen
+    // together, summarised into the tab 一括結果. A file that cannot be read
+    // is named in a message box and left out; the tab changes only when at
+    // least one simulation was read and the user did not stop the reading.
+    void FileSummaryMenuClick(QObject* sender);
 
     // The seed in 詳細 for the next run: nullopt when empty (the sequence
     // goes on); throws std::runtime_error for any other text that is not a
@@ -150,6 +157,11 @@ public:
     std::unique_ptr<Ui::TMainForm> ui;
     FileDialog OpenDialog{FileDialog::Kind::Open};
     FileDialog SaveDialog{FileDialog::Kind::Save};
+    FileDialog SummaryDialog{
+        FileDialog::Kind::OpenMany,
+        QStringLiteral("Mirvosimファイル・集計ファイル (*.sim *.csv *.jsonl *.ndjson *.json);;"
+                       "すべてのファイル (*)"),
+        QString()};
     QTimer* Timer1 = nullptr;
 
     // What the last display pass showed (tests compare against it).
@@ -158,6 +170,8 @@ public:
     SlumpGraph* SlumpGraphView() const { return slumpGraph; }
     EstimatePage* EstimatePageView() const { return estimatePage; }
     TheoryTab* TheoryView() const { return theoryTab; }
+    // The tab 一括結果; null until a batch or 複数ファイルを集計 first fills it.
+    BatchResultTab* BatchResultView() const { return batchResultTab; }
 
     // Chart series that the layout cannot hold; built with the window.
     QPieSeries* RenSeries = nullptr;
@@ -184,6 +198,10 @@ private:
     void BuildWindow();
     void BuildCharts();
     void BuildEstimatePage();
+    void BuildBatchResults();
+    // Fills the tab 一括結果 with the summary of `records` (not empty) and
+    // brings it to the front; `source` says where they came from.
+    void ShowBatchResults(const RecordTable& records, const QString& source);
     void ConnectHandlers();
     void BuildDesktop();
     void BuildSeedInput();
@@ -244,5 +262,6 @@ private:
     SlumpGraph* slumpGraph = nullptr;
     EstimatePage* estimatePage = nullptr;
     TheoryTab* theoryTab = nullptr;
+    BatchResultTab* batchResultTab = nullptr;
     ResultAnalysis analysis;
 };

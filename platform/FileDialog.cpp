@@ -9,13 +9,18 @@
 namespace {
 // Answers are queued rather than stored once so that a test can script a
 // command that shows more than one dialog.
-std::deque<std::optional<QString>> nextAnswers;
+std::deque<std::optional<QStringList>> nextAnswers;
 bool headlessDialogs = false;
 }  // namespace
 
 void FileDialog::SetNextAnswer(std::optional<QString> path)
 {
-    nextAnswers.push_back(std::move(path));
+    nextAnswers.push_back(path ? std::optional<QStringList>(QStringList{*path}) : std::nullopt);
+}
+
+void FileDialog::SetNextAnswers(const QStringList& paths)
+{
+    nextAnswers.push_back(paths);
 }
 
 void FileDialog::SetHeadless(bool headless)
@@ -32,7 +37,7 @@ bool FileDialog::Headless()
 bool FileDialog::Execute(QWidget* parent, const QString& dialogTitle, const QString& fileNameLabel)
 {
     title = dialogTitle;
-    std::optional<QString> answer;
+    std::optional<QStringList> answer;
     if (!nextAnswers.empty()) {
         answer = nextAnswers.front();
         nextAnswers.pop_front();
@@ -40,8 +45,10 @@ bool FileDialog::Execute(QWidget* parent, const QString& dialogTitle, const QStr
         return false;
     } else {
         QFileDialog dialog(parent);
-        dialog.setAcceptMode(kind == Kind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-        dialog.setFileMode(kind == Kind::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog.setAcceptMode(kind == Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(kind == Kind::Save       ? QFileDialog::AnyFile
+                           : kind == Kind::OpenMany ? QFileDialog::ExistingFiles
+                                                    : QFileDialog::ExistingFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setNameFilters(filter.split(QStringLiteral(";;")));
@@ -51,9 +58,11 @@ bool FileDialog::Execute(QWidget* parent, const QString& dialogTitle, const QStr
         if (last.isAbsolute()) dialog.setDirectory(last.absolutePath());
         dialog.selectFile(last.fileName());
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-        answer = dialog.selectedFiles().constFirst();
+        answer = dialog.selectedFiles();
     }
-    if (!answer) return false;
-    fileName = QFileInfo(*answer).absoluteFilePath();
+    if (!answer || answer->isEmpty()) return false;
+    fileNames.clear();
+    for (const QString& name : *answer) fileNames.append(QFileInfo(name).absoluteFilePath());
+    fileName = fileNames.constFirst();
     return true;
 }

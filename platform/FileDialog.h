@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -12,11 +13,13 @@ class QWidget;
 // proposes it the next time.
 //
 // Tests queue the answer of the next Execute with SetNextAnswer (a path to
-// confirm, or nullopt to cancel); with SetHeadless(true) an Execute without a
-// queued answer cancels instead of showing a dialog, so no test ever blocks.
+// confirm, or nullopt to cancel) or SetNextAnswers (the paths of an OpenMany
+// dialog); with SetHeadless(true) an Execute without a queued answer cancels
+// instead of showing a dialog, so no test ever blocks.
 class FileDialog {
 public:
-    enum class Kind { Open, Save };
+    // OpenMany: existing files, any number of them (FileNames()).
+    enum class Kind { Open, Save, OpenMany };
 
     explicit FileDialog(Kind kind) : kind(kind) {}
     // A dialog for other files (exports, images): its own name filters
@@ -32,10 +35,14 @@ public:
     // title stays readable through Title() until the next Execute.
     bool Execute(QWidget* parent, const QString& title = QString(), const QString& fileNameLabel = QString());
     QString FileName() const { return fileName; }
+    // Every name confirmed by the last Execute, as full paths (one for Open
+    // and Save).
+    QStringList FileNames() const { return fileNames; }
     QString Title() const { return title; }
     void SetFileName(const QString& name) { fileName = name; }
 
     static void SetNextAnswer(std::optional<QString> path);
+    static void SetNextAnswers(const QStringList& paths);
     static void SetHeadless(bool headless);
     static bool Headless();
 
@@ -43,5 +50,6 @@ private:
     Kind kind;
     QString filter = QStringLiteral("Mirvosimファイル (*.sim)");
     QString fileName = QStringLiteral("*.sim");
+    QStringList fileNames;
     QString title;
 };

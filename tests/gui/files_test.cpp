@@ -63,6 +63,8 @@ QStringList Snapshot(const TMainForm& form)
     for (const auto* view : form.findChildren<QAbstractItemView*>()) {
         const QAbstractItemModel* model = view->model();
         if (!model || qobject_cast<const QHeaderView*>(view)) continue;
+        // The batch's own tab shows the batch (batch_result_test).
+        if (view->objectName() == QStringLiteral("BatchResultTable")) continue;
         for (int r = 0; r < model->rowCount(); ++r) {
             QStringList cells;
             for (int c = 0; c < model->columnCount(); ++c) cells << model->index(r, c).data().toString();

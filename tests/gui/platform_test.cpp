@@ -126,6 +126,15 @@ private slots:
         FileDialog::SetNextAnswer(std::nullopt);
         QVERIFY(!dialog.Execute(nullptr));
         QCOMPARE(dialog.FileName(), QStringLiteral("/tmp/a.sim"));  // a cancel keeps the last name
+
+        FileDialog many(FileDialog::Kind::OpenMany);
+        FileDialog::SetNextAnswers({QStringLiteral("/tmp/a.sim"), QStringLiteral("b.csv")});
+        QVERIFY(many.Execute(nullptr));
+        QCOMPARE(many.FileNames(),
+                 (QStringList{QStringLiteral("/tmp/a.sim"), QDir::current().absoluteFilePath("b.csv")}));
+        FileDialog::SetNextAnswers({});  // nothing chosen is a cancel
+        QVERIFY(!many.Execute(nullptr));
+        QCOMPARE(many.FileNames().size(), 2);
     }
 
     void MessageBoxRecords()
