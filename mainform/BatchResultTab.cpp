@@ -32,6 +32,9 @@ constexpr int AXIS_TICKS = 4;
 constexpr double LABEL_GAP = 10;
 constexpr double LEGEND_TOP = 17;
 constexpr double LEGEND_SWATCH = 8;
+// The expectation nμ + c holds once a fresh run has left its starting mode
+// behind; before that it lies well below what runs do.
+constexpr std::int32_t THEORY_FROM_PLAYS = 200;
 const QColor GROUP_COLOR(230, 230, 230);
 const QColor FAN_COLOR(0, 90, 200);
 const QColor HISTOGRAM_COLOR(70, 130, 180);
@@ -432,6 +435,7 @@ void BatchResultTab::FillFan(const StudySummary& summary)
         if (setting >= 1 && setting <= 6) {
             const SettingTheory& theory = TheoryTab::Theory()[static_cast<std::size_t>(setting - 1)];
             for (const std::int32_t n : bands.plays) {
+                if (n < THEORY_FROM_PLAYS) continue;
                 const double y = theory.ExpectedBalance(n);
                 expected.append(QPointF(n, y));
                 low = std::min(low, y);

@@ -76,6 +76,7 @@ public:
     QAreaSeries* OuterBand() const { return outerBand; }
     QAreaSeries* InnerBand() const { return innerBand; }
     QLineSeries* MedianLine() const { return medianLine; }
+    // The theory's expected balance from 200 plays on, where it holds.
     QLineSeries* TheoryLine() const { return theoryLine; }
 
 private:

@@ -29,6 +29,7 @@ class QTimer;
 class BatchResultTab;
 class BonusBars;
 class RecordTable;
+struct StudySummary;
 class EstimatePage;
 class ResultListModel;
 class SlumpGraph;
@@ -202,6 +203,7 @@ private:
     // Fills the tab 一括結果 with the summary of `records` (not empty) and
     // brings it to the front; `source` says where they came from.
     void ShowBatchResults(const RecordTable& records, const QString& source);
+    void ShowStudySummary(const StudySummary& summary, const QString& source);
     void ConnectHandlers();
     void BuildDesktop();
     void BuildSeedInput();
