@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -466,21 +465,7 @@ bool ReadSimFileRecord(std::FILE* f, const std::string& path, RecordTable& table
             error = Quoted(path) + ": read error";
             return false;
         }
-        for (std::size_t i = 0; i < rows; ++i) {
-            PlayRow row;
-            if constexpr (std::endian::native == std::endian::little) {
-                std::memcpy(&row, buffer.data() + i * SIM_RECORD_BYTES, SIM_RECORD_BYTES);
-            } else {
-                for (int j = 0; j < PlayRow::FIELD_COUNT; ++j) {
-                    const unsigned char* p = buffer.data() + i * SIM_RECORD_BYTES + 4 * j;
-                    row.SetField(j, static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |
-                                                              static_cast<std::uint32_t>(p[1]) << 8 |
-                                                              static_cast<std::uint32_t>(p[2]) << 16 |
-                                                              static_cast<std::uint32_t>(p[3]) << 24));
-                }
-            }
-            builder.Add(row);
-        }
+        for (std::size_t i = 0; i < rows; ++i) builder.Add(DecodeRow(buffer.data() + i * SIM_RECORD_BYTES));
         done += rows;
     }
     SimRecord record;

@@ -1,7 +1,5 @@
 #include "batchstats/SimRecord.h"
 
-#include <bit>
-#include <cstring>
 #include <limits>
 
 #include "analysis/RowTexts.h"
@@ -59,28 +57,6 @@ bool RecordFromSeries(const PlaySeries& series, std::int32_t setting, std::int64
     for (const PlayRow& row : series.Rows()) builder.Add(row);
     return builder.Finish(out);
 }
-
-namespace {
-
-std::int32_t GetInt32(const unsigned char* in) noexcept
-{
-    const std::uint32_t u = static_cast<std::uint32_t>(in[0]) | static_cast<std::uint32_t>(in[1]) << 8 |
-                            static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
-    return static_cast<std::int32_t>(u);
-}
-
-PlayRow DecodeRow(const unsigned char* in) noexcept
-{
-    PlayRow row;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&row, in, SIM_RECORD_BYTES);
-    } else {
-        for (int j = 0; j < PlayRow::FIELD_COUNT; ++j) row.SetField(j, GetInt32(in + 4 * j));
-    }
-    return row;
-}
-
-}  // namespace
 
 bool RecordFromSimBytes(const unsigned char* data, std::size_t size, SimRecord& out, std::string& error)
 {

@@ -25,13 +25,6 @@ void PutInt32(unsigned char* out, std::int32_t value) noexcept
     out[3] = static_cast<unsigned char>(u >> 24);
 }
 
-std::int32_t GetInt32(const unsigned char* in) noexcept
-{
-    const std::uint32_t u = static_cast<std::uint32_t>(in[0]) | static_cast<std::uint32_t>(in[1]) << 8 |
-                            static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
-    return static_cast<std::int32_t>(u);
-}
-
 void EncodeRows(const PlayRow* rows, std::size_t count, unsigned char* out) noexcept
 {
     if (count == 0) return;  // an empty series has no storage to copy from
@@ -42,17 +35,6 @@ void EncodeRows(const PlayRow* rows, std::size_t count, unsigned char* out) noex
             for (int j = 0; j < PlayRow::FIELD_COUNT; ++j)
                 PutInt32(out + i * SIM_RECORD_BYTES + 4 * j, rows[i].Field(j));
     }
-}
-
-PlayRow DecodeRow(const unsigned char* in) noexcept
-{
-    PlayRow row;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&row, in, SIM_RECORD_BYTES);
-    } else {
-        for (int j = 0; j < PlayRow::FIELD_COUNT; ++j) row.SetField(j, GetInt32(in + 4 * j));
-    }
-    return row;
 }
 
 void EncodeHeader(std::int32_t setting, std::int32_t playCount, unsigned char* out) noexcept

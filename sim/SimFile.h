@@ -1,6 +1,8 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "sim/AtomicFile.h"
@@ -12,6 +14,26 @@
 constexpr std::int32_t SIM_FILE_ID = 5;
 constexpr std::size_t SIM_HEADER_BYTES = 12;
 constexpr std::size_t SIM_RECORD_BYTES = 44;
+
+// One little-endian int32 of the file.
+inline std::int32_t GetInt32(const unsigned char* in) noexcept
+{
+    const std::uint32_t u = static_cast<std::uint32_t>(in[0]) | static_cast<std::uint32_t>(in[1]) << 8 |
+                            static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+    return static_cast<std::int32_t>(u);
+}
+
+// One record of the file as a row; inline, as readers decode millions.
+inline PlayRow DecodeRow(const unsigned char* in) noexcept
+{
+    PlayRow row;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&row, in, SIM_RECORD_BYTES);
+    } else {
+        for (int j = 0; j < PlayRow::FIELD_COUNT; ++j) row.SetField(j, GetInt32(in + 4 * j));
+    }
+    return row;
+}
 
 // Writes the file through WriteFileAtomically, so a failure never leaves a
 // damaged file under `path` and an older file of that name survives it.
