@@ -3,28 +3,23 @@
 #include <array>
 #include <charconv>
 
+#include "analysis/ChunkedText.h"
 #include "analysis/PlayListText.h"
 
 namespace {
 
-constexpr std::size_t CHUNK_BYTES = std::size_t{1} << 20;
-
-// Collects text; with a stream it hands each full chunk over.
-class TextOut {
+// The report's text; with a stream it hands each full chunk over.
+class TextOut : public ChunkedText {
 public:
-    explicit TextOut(std::FILE* stream = nullptr) : stream(stream)
+    TextOut() = default;
+    explicit TextOut(std::FILE* stream)
+        : ChunkedText([stream](std::string_view bytes) {
+              return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+          }),
+          stream(stream)
     {
-        text.reserve(stream ? 2 * CHUNK_BYTES : 4096);
     }
 
-    std::string& Text() noexcept { return text; }
-    void Put(std::string_view part) { text += part; }
-    void Put(char c) { text += c; }
-    void Integer(std::int64_t value)
-    {
-        char digits[24];
-        text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-    }
     void Color(const Rgb& color)
     {
         Integer(color.r);
@@ -35,27 +30,13 @@ public:
     }
     void EndLine()
     {
-        text += '\n';
-        if (stream && text.size() >= CHUNK_BYTES) Flush();
+        Put('\n');
+        MaybeFlush();
     }
-    bool Finish()
-    {
-        if (!stream) return true;
-        Flush();
-        return ok && std::fflush(stream) == 0;
-    }
+    bool Finish() { return ChunkedText::Finish() && (!stream || std::fflush(stream) == 0); }
 
 private:
-    void Flush()
-    {
-        if (ok && !text.empty() && std::fwrite(text.data(), 1, text.size(), stream) != text.size())
-            ok = false;
-        text.clear();
-    }
-
-    std::FILE* stream;
-    std::string text;
-    bool ok = true;
+    std::FILE* stream = nullptr;
 };
 
 void Row(TextOut& out, std::initializer_list<std::string_view> cells)

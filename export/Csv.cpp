@@ -1,10 +1,10 @@
 #include <array>
 
+#include "analysis/ChunkedText.h"
 #include "analysis/NumberFormat.h"
 #include "analysis/PlayListText.h"
 #include "analysis/Summary.h"
 #include "export/Export.h"
-#include "export/OutBuffer.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ public:
     bool Finish() { return buffer.Finish(); }
 
 private:
-    OutBuffer buffer;
+    ChunkedText buffer;
     std::string_view lineEnd;
     bool firstInLine = true;
 };

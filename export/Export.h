@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -44,6 +45,8 @@ std::string CsvFileName(ExportWhat table);
 
 // Identifiers of the raw record fields, in the play-list CSV's column order.
 extern const std::array<std::string_view, PlayRow::FIELD_COUNT> RAW_FIELD_NAMES;  // "play" .. "chain_trigger"
+// PlayRow field index of each raw play-list column, in RAW_FIELD_NAMES order.
+constexpr std::array<int, PlayRow::FIELD_COUNT> RAW_FIELD_INDEX{2, 0, 6, 3, 1, 4, 5, 7, 8, 9, 10};
 
 // `analysis` must be the analysis of `series`, which has at least one row.
 

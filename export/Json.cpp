@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "analysis/ChunkedText.h"
 #include "analysis/NumberFormat.h"
 #include "analysis/PlayListText.h"
 #include "analysis/Summary.h"
 #include "export/Export.h"
-#include "export/OutBuffer.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ bool Wants(ExportWhat what, ExportWhat part)
 
 // The rows are written by hand: a document tree of a million rows would take
 // gigabytes.
-void PutRows(OutBuffer& out, const PlaySeries& series)
+void PutRows(ChunkedText& out, const PlaySeries& series)
 {
     out.Put("  \"play_list\": {\n    \"columns\": ");
     Json columns = Captions(PLAY_LIST_CAPTIONS);
@@ -163,7 +163,7 @@ bool WriteJson(ExportWhat what, const PlaySeries& series, const ResultAnalysis& 
     if (!tables.empty()) doc["tables"] = std::move(tables);
     if (Wants(what, ExportWhat::Bonuses)) doc["bonuses"] = BonusesJson(series, analysis);
 
-    OutBuffer out(sink);
+    ChunkedText out(sink);
     std::string head = doc.dump(2);
     if (Wants(what, ExportWhat::Plays)) {
         head.resize(head.size() - 2);  // "\n}"

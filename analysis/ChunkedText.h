@@ -1,23 +1,22 @@
 #pragma once
 
-#include <array>
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
-#include "export/Export.h"
-
-// PlayRow field index of each raw play-list column, in RAW_FIELD_NAMES order.
-constexpr std::array<int, PlayRow::FIELD_COUNT> RAW_FIELD_INDEX{2, 0, 6, 3, 1, 4, 5, 7, 8, 9, 10};
-
-// Collects output and hands it to the sink a megabyte at a time; after the
-// first refusal it drops everything and Finish reports the failure.
-class OutBuffer {
+// Collects output text and, given a sink, hands it over a megabyte at a time,
+// so a long play list never has to be whole in memory; after the first
+// refusal it drops everything and Finish reports the failure. Without a sink
+// it keeps the whole text.
+class ChunkedText {
 public:
+    using Sink = std::function<bool(std::string_view bytes)>;
     static constexpr std::size_t CHUNK_BYTES = std::size_t{1} << 20;
 
-    explicit OutBuffer(const ExportSink& sink) : sink(sink) { text.reserve(CHUNK_BYTES + 4096); }
+    ChunkedText() { text.reserve(4096); }
+    explicit ChunkedText(Sink sink) : sink(std::move(sink)) { text.reserve(CHUNK_BYTES + 4096); }
 
     std::string& Text() noexcept { return text; }
     void Put(std::string_view part) { text += part; }
@@ -30,10 +29,11 @@ public:
     // Call at line ends: cheap unless a chunk is full.
     void MaybeFlush()
     {
-        if (text.size() >= CHUNK_BYTES) Flush();
+        if (sink && text.size() >= CHUNK_BYTES) Flush();
     }
     bool Finish()
     {
+        if (!sink) return true;
         Flush();
         return ok;
     }
@@ -45,7 +45,7 @@ private:
         text.clear();
     }
 
-    const ExportSink& sink;
+    Sink sink;
     std::string text;
     bool ok = true;
 };
