@@ -9,9 +9,11 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <thread>
 #include <vector>
 
 #include "sim/SimFile.h"
@@ -310,6 +312,53 @@ bool FastJsonLine(std::string_view line, SimRecord& r) noexcept
     return Skip(p, end, ",\"grid\":[") && ReadGrid(p, end, true, r) && Skip(p, end, "]}") && p == end;
 }
 
+// One record line of the given format (its number 2 or later) into `r`;
+// false with the reason.
+bool ParseRecordLine(std::string_view line, RecordsFormat format, SimRecord& r, std::string& reason)
+{
+    if (line.size() > MAX_LINE_BYTES) {
+        reason = "line too long";
+        return false;
+    }
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) {
+        reason = "empty line";
+        return false;
+    }
+    if (format == RecordsFormat::Csv)
+        return FastCsvLine(line, r) ? CheckRecord(r, reason) : ParseCsvLine(line, r, reason);
+    return FastJsonLine(line, r) ? CheckRecord(r, reason) : ParseJsonLine(line, r, reason);
+}
+
+// The records of whole lines ("\n" after each), parsed apart from the table so
+// two halves of a piece can be parsed at once.
+struct LinesResult {
+    std::vector<SimRecord> records;
+    std::size_t lines = 0;  // lines parsed, the failed one included
+    std::string reason;     // empty unless a line failed (the last one counted)
+    std::size_t firstLineBytes = 0;
+};
+
+void ParseLines(std::string_view text, RecordsFormat format, LinesResult& out)
+{
+    out.records.reserve(text.size() / 256 + 1);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t newline = text.find('\n', start);
+        const std::string_view line = text.substr(start, newline - start);
+        ++out.lines;
+        if (out.firstLineBytes == 0) out.firstLineBytes = line.size() + 1;
+        if (!ParseRecordLine(line, format, out.records.emplace_back(), out.reason)) {
+            out.records.pop_back();
+            return;
+        }
+        start = newline + 1;
+    }
+}
+
+// Below this many bytes a second thread costs more than it saves.
+constexpr std::size_t PARALLEL_BYTES = 256 * 1024;
+
 // Feeds a records file line by line; remembers the table size at the start so
 // a failure can take back what this file added.
 class RecordsParser {
@@ -325,17 +374,19 @@ public:
     bool Feed(std::string_view piece, bool final, std::string& error)
     {
         std::size_t start = 0;
-        while (start < piece.size()) {
+        // A line begun in the last piece, and the header line, go alone.
+        while (start < piece.size() && (!pending.empty() || lineNumber == 0)) {
             const std::size_t newline = piece.find('\n', start);
             if (newline == std::string_view::npos) break;
-            if (!pending.empty()) {
-                pending.append(piece.substr(start, newline - start));
-                if (!Line(pending, error)) return false;
-                pending.clear();
-            } else if (!Line(piece.substr(start, newline - start), error)) {
-                return false;
-            }
+            pending.append(piece.substr(start, newline - start));
+            if (!Line(pending, error)) return false;
+            pending.clear();
             start = newline + 1;
+        }
+        const std::size_t lastNewline = piece.rfind('\n');
+        if (lastNewline != std::string_view::npos && lastNewline >= start) {
+            if (!Lines(piece.substr(start, lastNewline + 1 - start), error)) return false;
+            start = lastNewline + 1;
         }
         pending.append(piece.substr(start));
         if (pending.size() > MAX_LINE_BYTES) return Fail(lineNumber + 1, "line too long", error);
@@ -366,32 +417,59 @@ private:
 
     bool Line(std::string_view line, std::string& error)
     {
-        ++lineNumber;
-        if (line.size() > MAX_LINE_BYTES) return Fail(lineNumber, "line too long", error);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (lineNumber == 1) {
+        if (lineNumber == 0) {
+            if (line.size() > MAX_LINE_BYTES) return Fail(1, "line too long", error);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
             if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-            if (!line.empty() && line.front() == '{') {
-                format = RecordsFormat::JsonLines;
-            } else if (line == RecordsCsvHeader()) {
+            if (line == RecordsCsvHeader()) {
                 format = RecordsFormat::Csv;
+                lineNumber = 1;
                 return true;
-            } else {
-                return Fail(lineNumber, "not a simulation or records file (no records header)", error);
             }
+            if (line.empty() || line.front() != '{')
+                return Fail(1, "not a simulation or records file (no records header)", error);
+            format = RecordsFormat::JsonLines;
         }
-        if (line.empty()) return Fail(lineNumber, "empty line", error);
-        SimRecord record;
-        std::string reason;
-        const bool ok = format == RecordsFormat::Csv
-                            ? (FastCsvLine(line, record) ? CheckRecord(record, reason)
-                                                         : ParseCsvLine(line, record, reason))
-                            : (FastJsonLine(line, record) ? CheckRecord(record, reason)
-                                                          : ParseJsonLine(line, record, reason));
-        if (!ok) return Fail(lineNumber, reason, error);
-        if (table.Size() == 0 && bytes > 0) Reserve(line.size() + 1);
-        table.Add(record);
-        return true;
+        LinesResult result;
+        ParseLines(std::string(line) + '\n', format, result);
+        return Take(result, error);
+    }
+
+    // Whole lines: a large run is split at a line end and its halves parsed
+    // on two threads; their records are added in order.
+    bool Lines(std::string_view text, std::string& error)
+    {
+        LinesResult first;
+        LinesResult second;
+        const std::size_t middle = text.size() >= PARALLEL_BYTES && std::thread::hardware_concurrency() > 1
+                                       ? text.find('\n', text.size() / 2) + 1
+                                       : text.size();
+        if (middle < text.size()) {
+            std::exception_ptr failure;
+            {
+                std::jthread worker([&] {
+                    try {
+                        ParseLines(text.substr(middle), format, second);
+                    } catch (...) {
+                        failure = std::current_exception();
+                    }
+                });
+                ParseLines(text.substr(0, middle), format, first);
+            }
+            if (failure) std::rethrow_exception(failure);
+        } else {
+            ParseLines(text, format, first);
+        }
+        return Take(first, error) && Take(second, error);
+    }
+
+    bool Take(const LinesResult& result, std::string& error)
+    {
+        if (table.Size() == startSize && !result.records.empty() && startSize == 0 && bytes > 0)
+            Reserve(result.firstLineBytes);
+        table.Append(result.records);
+        lineNumber += result.lines;
+        return result.reason.empty() || Fail(lineNumber, result.reason, error);
     }
 
     // Room for about as many records as lines of this length fill the file,

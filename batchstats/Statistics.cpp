@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <span>
+#include <thread>
 
 void RecordTable::Reserve(std::size_t count)
 {
@@ -27,6 +29,25 @@ void RecordTable::Add(const SimRecord& record)
     lowestBalance.push_back(record.lowestBalance);
     highestBalance.push_back(record.highestBalance);
     for (std::size_t k = 0; k < grid.size(); ++k) grid[k].push_back(record.grid[k]);
+}
+
+void RecordTable::Append(std::span<const SimRecord> records)
+{
+    const auto column = [&](auto& target, auto field) {
+        for (const SimRecord& r : records) target.push_back(r.*field);
+    };
+    column(sim, &SimRecord::sim);
+    column(setting, &SimRecord::setting);
+    column(plays, &SimRecord::plays);
+    column(finalBalance, &SimRecord::finalBalance);
+    column(big, &SimRecord::big);
+    column(reg, &SimRecord::reg);
+    column(bigFirstHits, &SimRecord::bigFirstHits);
+    column(longestDrought, &SimRecord::longestDrought);
+    column(lowestBalance, &SimRecord::lowestBalance);
+    column(highestBalance, &SimRecord::highestBalance);
+    for (std::size_t k = 0; k < grid.size(); ++k)
+        for (const SimRecord& r : records) grid[k].push_back(r.grid[k]);
 }
 
 SimRecord RecordTable::At(std::size_t i) const
@@ -330,32 +351,55 @@ double Percentile(const std::vector<double>& sorted, double p) noexcept
 StudySummary Summarise(const RecordTable& table)
 {
     StudySummary s;
-    s.all = Group(table, nullptr);
-
-    const std::int32_t setting = table.setting.front();
-    if (std::all_of(table.setting.begin(), table.setting.end(),
-                    [&](std::int32_t v) { return v == setting; })) {
-        s.bySetting.emplace(setting, s.all);
-        s.commonSetting = setting;
-    } else {
-        std::map<std::int32_t, std::vector<std::size_t>> rowsBySetting;
-        for (std::size_t i = 0; i < table.Size(); ++i) rowsBySetting[table.setting[i]].push_back(i);
-        for (const auto& [value, rows] : rowsBySetting) s.bySetting.emplace(value, Group(table, &rows));
-    }
-
-    s.histogram = MakeHistogram(table.finalBalance);
-
     const std::int32_t plays = table.plays.front();
-    if (std::all_of(table.plays.begin(), table.plays.end(), [&](std::int32_t p) { return p == plays; })) {
-        s.commonPlays = plays;
-        Bands bands;
-        for (int k = 1; k <= GRID_POINTS; ++k) bands.plays.push_back(GridPlay(plays, k));
-        for (const auto& column : table.grid) {
-            const OrderedValues ordered(column);
-            const auto at = [&](std::size_t k) { return ordered.At(k); };
+    const bool commonPlays =
+        std::all_of(table.plays.begin(), table.plays.end(), [&](std::int32_t p) { return p == plays; });
+    Bands bands;
+    const auto fillBands = [&](std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to; ++k) {
+            const OrderedValues ordered(table.grid[k]);
+            const auto at = [&](std::size_t i) { return ordered.At(i); };
             for (std::size_t j = 0; j < BAND_PERCENTILES.size(); ++j)
-                bands.values[j].push_back(PercentileAt(ordered.Size(), BAND_PERCENTILES[j], at));
+                bands.values[j][k] = PercentileAt(ordered.Size(), BAND_PERCENTILES[j], at);
         }
+    };
+    if (commonPlays) {
+        for (int k = 1; k <= GRID_POINTS; ++k) bands.plays.push_back(GridPlay(plays, k));
+        for (auto& values : bands.values) values.assign(GRID_POINTS, 0);
+    }
+    // The band columns stand apart from the rest: a second thread takes most
+    // of them while this one does the groups.
+    const std::size_t split =
+        commonPlays && std::thread::hardware_concurrency() > 1 ? GRID_POINTS * 3 / 5 : 0;
+    std::exception_ptr failure;
+    {
+        std::jthread worker;
+        if (split > 0)
+            worker = std::jthread([&] {
+                try {
+                    fillBands(0, split);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+
+        s.all = Group(table, nullptr);
+        const std::int32_t setting = table.setting.front();
+        if (std::all_of(table.setting.begin(), table.setting.end(),
+                        [&](std::int32_t v) { return v == setting; })) {
+            s.bySetting.emplace(setting, s.all);
+            s.commonSetting = setting;
+        } else {
+            std::map<std::int32_t, std::vector<std::size_t>> rowsBySetting;
+            for (std::size_t i = 0; i < table.Size(); ++i) rowsBySetting[table.setting[i]].push_back(i);
+            for (const auto& [value, rows] : rowsBySetting) s.bySetting.emplace(value, Group(table, &rows));
+        }
+        s.histogram = MakeHistogram(table.finalBalance);
+        if (commonPlays) fillBands(split, GRID_POINTS);
+    }
+    if (failure) std::rethrow_exception(failure);
+    if (commonPlays) {
+        s.commonPlays = plays;
         s.bands = std::move(bands);
     }
     return s;

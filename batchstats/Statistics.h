@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "batchstats/SimRecord.h"
@@ -15,6 +16,9 @@ class RecordTable {
 public:
     void Reserve(std::size_t count);
     void Add(const SimRecord& record);
+    // Many records at once, column by column: each column is written in one
+    // run, where adding them one by one touches every column per record.
+    void Append(std::span<const SimRecord> records);
     std::size_t Size() const noexcept { return setting.size(); }
     bool Empty() const noexcept { return setting.empty(); }
     SimRecord At(std::size_t i) const;
