@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "TestSupport.h"
 #include "batchstats/RecordsFile.h"
 #include "sim/SimFile.h"
@@ -145,6 +147,37 @@ TEST(RecordsFile, MalformedInputIsRefusedWithLineAndReason)
     for (std::size_t at = 0; (at = crlf.find('\n', at)) != std::string::npos; at += 2) crlf.insert(at, "\r");
     EXPECT_TRUE(ParseRecordsText(crlf, "c.csv", table, error)) << error;
     EXPECT_EQ(table.Size(), 1u);
+}
+
+TEST(RecordsFile, LargeInputKeepsOrderAndNamesTheFirstBadLine)
+{
+    // Large enough to be parsed in two halves at once.
+    constexpr int COUNT = 3000;
+    std::vector<std::string> lines = {RecordsCsvHeader() + "\n"};
+    for (int i = 1; i <= COUNT; ++i) lines.push_back(CsvLine(Sample(i)));
+    const auto join = [](const std::vector<std::string>& parts) {
+        std::string text;
+        for (const std::string& part : parts) text += part;
+        return text;
+    };
+    RecordTable table;
+    std::string error;
+    ASSERT_GT(join(lines).size(), 512u * 1024);
+    ASSERT_TRUE(ParseRecordsText(join(lines), "big.csv", table, error)) << error;
+    ASSERT_EQ(table.Size(), static_cast<std::size_t>(COUNT));
+    for (int i = 1; i <= COUNT; ++i) EXPECT_EQ(table.sim[static_cast<std::size_t>(i - 1)], i);
+
+    // Bad lines in both halves: the first one is named, and nothing is kept.
+    for (const std::vector<int>& bad : {std::vector<int>{10}, {2900}, {2900, 20}, {COUNT}}) {
+        std::vector<std::string> broken = lines;
+        for (const int at : bad) broken[static_cast<std::size_t>(at)] = "x\n";
+        RecordTable partial;
+        EXPECT_FALSE(ParseRecordsText(join(broken), "big.csv", partial, error));
+        const int first = *std::min_element(bad.begin(), bad.end());
+        EXPECT_NE(error.find("line " + std::to_string(first + 1) + ": field 1"), std::string::npos) << error;
+        EXPECT_EQ(partial.Size(), 0u);
+        EXPECT_EQ(partial.grid[0].size(), 0u);
+    }
 }
 
 TEST(RecordsFile, OtherSpellingsOfARecordReadAsTheWrittenOne)
