@@ -55,12 +55,16 @@ void RefreshThinnedData(QChartView* view)
 // view is shown.
 void SettleSize(QChartView* view)
 {
-    if (view->isVisible()) return;
-    QResizeEvent event(view->size(), QSize());
-    QCoreApplication::sendEvent(view, &event);
-    // The view passes its size on to the chart only while shown.
-    view->chart()->resize(view->size());
-    view->setSceneRect(view->chart()->geometry());
+    const bool hidden = !view->isVisible();
+    if (hidden) {
+        QResizeEvent event(view->size(), QSize());
+        QCoreApplication::sendEvent(view, &event);
+        // The view passes its size on to the chart only while shown.
+        view->chart()->resize(view->size());
+    }
+    // A chart that fits its ticks to its size lays out once more for them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    if (hidden) view->setSceneRect(view->chart()->geometry());
 }
 
 // Brings the tab page that holds the view to the front for as long as it
