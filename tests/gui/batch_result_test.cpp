@@ -227,7 +227,10 @@ private slots:
         FileDialog::SetNextAnswer(dir->filePath("s.sim"));
         QTimer poll;
         connect(&poll, &QTimer::timeout, &form, [&] {
-            if (form.IsBusy() && form.StatusText().endsWith(QStringLiteral("_2.sim")))
+            // From the second file on, so a late timer still stops the batch.
+            const QString status = form.StatusText();
+            if (form.IsBusy() && status.startsWith(QStringLiteral("シミュレーションファイルに保存中")) &&
+                !status.endsWith(QStringLiteral("_1.sim")))
                 form.StopButtonClick(nullptr);
         });
         poll.start(0);
