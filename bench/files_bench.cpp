@@ -28,8 +28,7 @@ double PeakResidentMegabytes()
 void BM_WindowBatch8000Plays(benchmark::State& state)
 {
     const int sims = static_cast<int>(state.range(0));
-    TMainForm form;
-    form.random.Seed(20261209);
+    TMainForm form(nullptr, 20261209);
     form.ui->PlayNumEdit->setText(QStringLiteral("8000"));
     form.ui->FlevelComboBox->setEditText(QStringLiteral("?"));
     form.ui->SimNumEdit->setText(QString::number(sims));

@@ -20,6 +20,8 @@
 #include "mainform/Unit1.h"
 #include "platform/MessageBox.h"
 #include "sim/SingleRun.h"
+#include "slot/RandomSource.h"
+#include "slot/Slot.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -72,14 +74,23 @@ void PlayLoop(benchmark::State& state)
     ShowAndSettle(form);
     const int plays = static_cast<int>(state.range(0));
     const bool pumped = state.range(1) != 0;
-    form.ui->PlayNumEdit->setText(QString::number(plays));
+    TMainForm::RunInputs inputs;
+    inputs.plays = plays;
+    RandomSource random;
+    random.Seed(1);
+    Slot slot(random);
+    bool complete = true;
+    // Each run fills a series of its own and lets it go, as the window's runs do.
     for (auto _ : state) {
-        if (pumped)
-            form.RunSingle();
-        else
-            RunSingle(form.slot, form.random, plays, {false, 1}, form.playSeries);
+        if (pumped) {
+            const auto run = form.RunSingle(inputs);
+            complete = complete && run && run->Back().playCount == plays;
+        } else {
+            PlaySeries series;
+            complete = complete && RunSingle(slot, random, plays, {false, 1}, series);
+        }
     }
-    if (form.slot.playCount != plays) state.SkipWithError("the run did not complete");
+    if (!complete) state.SkipWithError("the run did not complete");
 }
 BENCHMARK(PlayLoop)
     ->Args({20000000, 0})
@@ -100,7 +111,7 @@ void RunAndDisplay(benchmark::State& state)
     }
     if (form.StatusText() != QStringLiteral("シミュレーション完了"))
         state.SkipWithError("the run did not complete");
-    state.counters["rows"] = static_cast<double>(form.playSeries.Size());
+    state.counters["rows"] = static_cast<double>(form.HeldSeries().Size());
     state.counters["peak_MB"] = PeakMegabytes();
 }
 BENCHMARK(RunAndDisplay)->Arg(1000000)->Arg(3000000)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -159,7 +170,7 @@ void TenMillionPlays(benchmark::State& state)
     ShowAndSettle(form);
     for (auto _ : state) StartRun(form, 10000000);
     state.SetLabel(form.StatusText().toStdString());
-    state.counters["rows"] = static_cast<double>(form.playSeries.Size());
+    state.counters["rows"] = static_cast<double>(form.HeldSeries().Size());
     state.counters["peak_MB"] = PeakMegabytes();
     state.counters["boxes"] = static_cast<double>(MessageBox::Shown().size());
 }

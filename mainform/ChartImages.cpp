@@ -16,6 +16,7 @@
 #include <QTabWidget>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "mainform/BonusBars.h"
@@ -378,10 +379,10 @@ int ExportChartFromCommandLine(const CommandLine& line)
         const PageLoan page(entry.view);
         SettleSize(entry.view);
     }
-    form.DetachPlayList();
-    const SimReadResult read = ReadSimFile(line.file.toLocal8Bit().toStdString(), form.playSeries);
+    auto series = std::make_shared<PlaySeries>();
+    const SimReadResult read = ReadSimFile(line.file.toLocal8Bit().toStdString(), *series);
     if (!read.Ok()) return fail(QString::fromLocal8Bit(read.message.c_str()));
-    if (!form.ShowResult()) return fail(QStringLiteral("no plays in '%1'").arg(line.file));
+    if (!form.ShowResult(std::move(series))) return fail(QStringLiteral("no plays in '%1'").arg(line.file));
 
     for (const ChartImageEntry& entry : ChartImageEntries(&form)) {
         if (entry.kind != line.chartKind) continue;

@@ -38,7 +38,7 @@ std::vector<ChartImageEntry> ChartImageEntries(QWidget* window);
 // the window's own drawing and writes it through the atomic write of the
 // simulation files: SVG when `path` ends in ".svg", otherwise PNG. Returns
 // the error text, empty on success; a failed write leaves no file behind.
-QString SaveChartImage(QChartView* view, const QString& path, QSize size = {});
+[[nodiscard]] QString SaveChartImage(QChartView* view, const QString& path, QSize size = {});
 
 // Marks the window's charts, gives each one the context menu entry
 // "画像として保存..." and adds ファイル → "グラフを画像で保存...".
@@ -52,11 +52,11 @@ void SetNextChartImageChoice(const QString& kind, QSize size);
 // `mirvosim --export-chart KIND FILE --out PATH [--size WxH]`: shows FILE in
 // a window that is never shown and saves the chart. Returns the exit status;
 // errors go to stderr.
-int ExportChartFromCommandLine(const CommandLine& line);
+[[nodiscard]] int ExportChartFromCommandLine(const CommandLine& line);
 
 // Puts an entry into ファイル below 保存 and the entries added before it.
 void InsertFileMenuAction(TMainForm& form, QAction* action);
 
 // Parses "1920x1080"; an empty size for anything else (or sides beyond
 // 16384 pixels).
-QSize ParseImageSize(const QString& text);
+[[nodiscard]] QSize ParseImageSize(const QString& text);

@@ -21,7 +21,7 @@ struct CommandLine {
 // names even when they start with "-". Options may stand anywhere; --version
 // and --help win over everything else, so they answer even beside options
 // that only Qt understands (the caller parses again once Qt has taken those).
-CommandLine ParseCommandLine(const QStringList& arguments);
+[[nodiscard]] CommandLine ParseCommandLine(const QStringList& arguments);
 
 // `mirvosim --help`, and `mirvosim --version` as one line.
 QString WindowUsage();

@@ -80,14 +80,10 @@ void FillStatTab(QTreeWidget* list, QPieSeries* pie, const StatTab& tab)
 }
 }  // namespace
 
-void TMainForm::DetachPlayList()
-{
-    resultListModel->SetRowCount(0);
-}
-
 void TMainForm::ClearResultViews()
 {
-    DetachPlayList();
+    resultListModel->Show(nullptr);
+    shownSeries.reset();
     estimatePage->Clear();
     for (QTreeWidget* list :
          {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->RTCancelListView, ui->ModeStayListView})
@@ -103,18 +99,18 @@ void TMainForm::ClearResultViews()
     analysis = ResultAnalysis{};
 }
 
-bool TMainForm::ShowResult(int progressFrom)
+bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom)
 {
+    if (!series) return false;
     BusyGuard guard(*this);
     MessagePump pump;
     // The bar counts rows against the plays asked for, so the bonus games'
     // rows fill it before the last rows are done.
-    const double rowsPerPlay = playSeries.Empty() ? 1.0
-                                                  : static_cast<double>(playSeries.Size()) /
-                                                        std::max(playSeries.Back().playCount, 1);
+    const double rowsPerPlay =
+        series->Empty() ? 1.0 : static_cast<double>(series->Size()) / std::max(series->Back().playCount, 1);
     const double share = (100.0 - progressFrom) / 100.0;
     SetProgress(progressFrom);
-    AnalysisOutcome outcome = AnalyzeSeries(playSeries, [&](int percent) {
+    AnalysisOutcome outcome = AnalyzeSeries(*series, [&](int percent) {
         SetProgress(progressFrom + static_cast<int>(std::min(percent * rowsPerPlay, 100.0) * share));
         pump.Poll();
         return !StopRequested();
@@ -122,18 +118,19 @@ bool TMainForm::ShowResult(int progressFrom)
     if (outcome.status != AnalysisOutcome::Status::Done) return false;
     ClearResultViews();
     analysis = std::move(outcome.analysis);
+    shownSeries = series;
+    heldSeries = series;
 
-    resultListModel->SetRowCount(playSeries.Size());
+    resultListModel->Show(series);
     FillBonusList();
-    slumpGraph->Show(playSeries, analysis);
+    slumpGraph->Show(*series, analysis);
     bonusBars->Show(analysis.bonusBars);
     FillStatTabs();
     // The run's setting is known unless it is still hidden behind "?".
     const auto setting = ParseSettingText(ui->FlevelComboBox->currentText().toStdString());
-    theoryTab->Show(playSeries,
-                    setting && !setting->hidden ? std::optional<int>(setting->value) : std::nullopt);
+    theoryTab->Show(*series, setting && !setting->hidden ? std::optional<int>(setting->value) : std::nullopt);
     ShowSummary(ui->ResultLabel, QString::fromStdString(analysis.summary));
-    estimatePage->Show(playSeries);
+    estimatePage->Show(*series);
     saveAllowed = true;
     return true;
 }
@@ -143,7 +140,7 @@ void TMainForm::FillBonusList()
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(analysis.bonusLines.size()));
     for (const BonusLine& line : analysis.bonusLines) {
-        const auto cells = BonusListCells(playSeries, line);
+        const auto cells = BonusListCells(*shownSeries, line);
         QStringList texts;
         for (const std::string& cell : cells) texts.append(QString::fromStdString(cell));
         items.append(new QTreeWidgetItem(texts));

@@ -76,7 +76,7 @@ void ExportCommand(TMainForm& form)
 {
     if (form.IsBusy()) return;
     const ResultAnalysis& analysis = form.LastAnalysis();
-    if (analysis.plays < 1 || form.playSeries.Empty()) {
+    if (analysis.plays < 1 || form.ShownSeries().Empty()) {
         MessageBox::ShowError(&form, QStringLiteral("エクスポートする結果がありません。"));
         return;
     }
@@ -96,8 +96,8 @@ void ExportCommand(TMainForm& form)
 
     TMainForm::BusyGuard guard(form);
     const std::string target = path.toLocal8Bit().toStdString();
-    const std::string error = folder ? ExportToFolder(target, form.playSeries, analysis, *options)
-                                     : ExportToFile(target, form.playSeries, analysis, *options);
+    const std::string error = folder ? ExportToFolder(target, form.ShownSeries(), analysis, *options)
+                                     : ExportToFile(target, form.ShownSeries(), analysis, *options);
     if (!error.empty()) {
         MessageBox::ShowError(
             &form,

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QScopeGuard>
 
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -92,27 +93,28 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
     SetStatusText(QStringLiteral("シミュレーションファイルを読み込み中・・・"));
     SimReadResult read;
     read.status = SimReadResult::Status::NotSimFile;
+    auto series = std::make_shared<PlaySeries>();
     if (check == FileCheck::Readable) {
-        DetachPlayList();
-        playSeries.Clear();
-        playSeries.ShrinkToFit();
+        // The rows of the run on show go first, so that memory never holds
+        // that run and the file's at once.
+        resultListModel->Show(nullptr);
+        shownSeries.reset();
+        heldSeries.reset();
         try {
-            read = ReadSimFile(LocalPath(path), playSeries);
+            read = ReadSimFile(LocalPath(path), *series);
         } catch (const std::bad_alloc&) {
-            ReleaseRowsAfterOutOfMemory();
+            series.reset();
+            DropRuns();
             SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
             throw;
         }
     }
-    if (!read.Ok() || !HasPlays(playSeries)) {
+    if (!read.Ok() || !HasPlays(*series)) {
         // A refused file leaves the series on screen, so a later Save
         // still writes what the user sees rather than an empty simulation.
         // A file that failed while being read has taken them already: show
         // nothing rather than a run that is no longer held.
-        if (check == FileCheck::Readable) {
-            ClearResultViews();
-            saveAllowed = false;
-        }
+        if (check == FileCheck::Readable) DropRuns();
         const bool failed = read.status == SimReadResult::Status::ReadError ||
                             read.status == SimReadResult::Status::CannotOpen ||
                             read.status == SimReadResult::Status::TooLarge;
@@ -124,11 +126,10 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
     }
     ui->FlevelComboBox->setEditText(QString::number(read.setting));
     ui->PlayNumEdit->setText(QString::number(read.playCount));
-    if (!ShowResult()) {
+    if (!ShowResult(std::move(series))) {
         // Stopped: the list no longer has the rows it showed, so nothing is.
         if (closing) return;
-        ClearResultViews();
-        saveAllowed = false;
+        DropRuns();
         SetStatusText(QStringLiteral("シミュレーションファイルの読み込み中断"));
         return;
     }
@@ -155,7 +156,7 @@ void TMainForm::FileSaveMenuClick(QObject*)
             return;
         BusyGuard guard(*this);
         const SimWriteResult written =
-            WriteSimFile(LocalPath(path), slot.GetSetting(), slot.playCount, playSeries);
+            WriteSimFile(LocalPath(path), slot.GetSetting(), slot.playCount, HeldSeries());
         switch (written.status) {
             case SimWriteResult::Status::Written:
                 SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
@@ -190,9 +191,10 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
     const int plays = inputs.plays;
     const SettingChoice setting = inputs.setting;
     ui->Label3->setText(setting.hidden ? HIDDEN_SETTING_HINT : QString());
-    // The views keep showing the last result: the play list takes its rows
-    // with it, as the batch refills the series.
-    resultListModel->KeepShownRows(playSeries);
+    // The views keep showing the last result. A run held but not shown (an
+    // earlier batch's last simulation) goes before this batch takes memory.
+    heldSeries = shownSeries;
+    auto series = std::make_shared<PlaySeries>();
 
     // The bar counts simulations during a batch (its percentage text is hidden
     // otherwise); the guard puts the bar back however the batch ends.
@@ -205,7 +207,7 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
     // Each simulation's record is taken from its series while it is still
     // there, so the tab 一括結果 never reads the batch's files back.
     RecordTable records;
-    const auto onStep = [this, &pump, &records](const BatchStep& step) {
+    const auto onStep = [this, &pump, &records, &series](const BatchStep& step) {
         switch (step.phase) {
             case BatchStep::Phase::BeforePlay:
                 ui->ProgressBar1->setFormat(QStringLiteral("%1 / %2").arg(step.index).arg(step.total));
@@ -224,7 +226,7 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
                 SetStatusText(QStringLiteral("シミュレーションファイルに保存中。") +
                               QFile::decodeName(step.fileName.c_str()));
                 SetProgress(static_cast<int>(step.index * 100.0 / step.total));
-                if (SimRecord record; RecordFromSeries(playSeries, slot.GetSetting(), step.index, record))
+                if (SimRecord record; RecordFromSeries(*series, slot.GetSetting(), step.index, record))
                     records.Add(record);
                 break;
         }
@@ -233,12 +235,15 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
     BatchResult result;
     if (inputs.seed) SeedRun(*inputs.seed);
     try {
-        result = ::RunBatch(slot, random, plays, setting, sims, LocalPath(SaveDialog.FileName()), playSeries,
-                            onStep);
+        result =
+            ::RunBatch(slot, random, plays, setting, sims, LocalPath(SaveDialog.FileName()), *series, onStep);
     } catch (const std::bad_alloc&) {
-        ReleaseRowsAfterOutOfMemory();
+        series.reset();
+        DropRuns();
         throw;
     }
+    // Save writes the last simulation, whichever way the batch ended.
+    heldSeries = std::move(series);
 
     const QString pattern = QFile::decodeName(
         BatchFilePattern(LocalPath(SaveDialog.FileName()),

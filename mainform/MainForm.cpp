@@ -68,12 +68,14 @@ QPieSeries* BuildPieChart(QChartView* view)
 }
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent)
-    : QMainWindow(parent), slot(random), ui(std::make_unique<Ui::TMainForm>())
+TMainForm::TMainForm(QWidget* parent, std::optional<std::uint32_t> startSeed)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), slot(random)
 {
-    // The seed of this program start; only a seed given in 詳細 reseeds.
-    random.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     slot.SetSetting(1);
+    // The seed of this program start; only a seed given in 詳細 reseeds.
+    // Seeded after the machine's first reset, so that the first run draws
+    // the sequence's first numbers.
+    random.Seed(startSeed.value_or(static_cast<std::uint32_t>(std::time(nullptr))));
     BuildWindow();
     BuildCharts();
     BuildEstimatePage();
@@ -85,10 +87,18 @@ TMainForm::TMainForm(QWidget* parent)
     AddCopyCommands(*this);
 }
 
-TMainForm::~TMainForm()
+TMainForm::~TMainForm() = default;
+
+const PlaySeries& TMainForm::HeldSeries() const
 {
-    // The play list's model outlives playSeries among the window's children.
-    DetachPlayList();
+    static const PlaySeries none;
+    return heldSeries ? *heldSeries : none;
+}
+
+const PlaySeries& TMainForm::ShownSeries() const
+{
+    static const PlaySeries none;
+    return shownSeries ? *shownSeries : none;
 }
 
 void TMainForm::BuildWindow()
@@ -128,7 +138,7 @@ void TMainForm::BuildWindow()
             if (action->isSeparator())
                 action->setObjectName(separator++ == 0 ? QStringLiteral("N1") : QStringLiteral("N2"));
 
-    resultListModel = new ResultListModel(playSeries, this);
+    resultListModel = new ResultListModel(this);
     ui->ResultListView->setModel(resultListModel);
     QHeaderView* rows = ui->ResultListView->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);

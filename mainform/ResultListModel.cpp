@@ -7,42 +7,14 @@
 #include "analysis/ResultAnalysis.h"
 #include "sim/PlaySeries.h"
 
-ResultListModel::ResultListModel(const PlaySeries& series, QObject* parent)
-    : QAbstractTableModel(parent), windowSeries(series), series(&series)
-{
-}
-
-void ResultListModel::SetRowCount(std::size_t count)
+void ResultListModel::Show(std::shared_ptr<const PlaySeries> shown)
 {
     beginResetModel();
-    series = &windowSeries;
-    keptRows = PlaySeries();
+    series = std::move(shown);
     // A view counts rows in int; longer runs are refused before they start.
-    rows =
-        static_cast<int>(std::min<std::size_t>({count, series->Size(), static_cast<std::size_t>(INT_MAX)}));
+    rows = series ? static_cast<int>(std::min<std::size_t>(series->Size(), static_cast<std::size_t>(INT_MAX)))
+                  : 0;
     endResetModel();
-}
-
-void ResultListModel::KeepShownRows(PlaySeries& windowSeriesToEmpty)
-{
-    // Rows kept already are the ones on show (the window's series then holds
-    // a batch's last simulation, never shown).
-    if (series != &keptRows) {
-        keptRows = std::move(windowSeriesToEmpty);
-        series = &keptRows;
-    }
-    windowSeriesToEmpty = PlaySeries();
-}
-
-void ResultListModel::ReturnKeptRows(PlaySeries& windowSeriesToFill)
-{
-    if (series != &keptRows) {
-        windowSeriesToFill.Clear();
-        return;
-    }
-    windowSeriesToFill = std::move(keptRows);
-    keptRows = PlaySeries();
-    series = &windowSeries;
 }
 
 int ResultListModel::rowCount(const QModelIndex& parent) const
@@ -61,7 +33,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const auto row = static_cast<std::size_t>(index.row());
-    if (row >= series->Size()) return {};
+    if (!series || row >= series->Size()) return {};
     return QString::fromStdString(PlayListCell((*series)[row], index.column()));
 }
 

@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <memory>
 #include <new>
 #include <stdexcept>
 
-#include "mainform/ResultListModel.h"
 #include "mainform/RunTexts.h"
 #include "mainform/Unit1.h"
 #include "platform/Convert.h"
@@ -84,18 +84,17 @@ TMainForm::RunInputs TMainForm::ReadRunInputs() const
 void TMainForm::StartCommand()
 {
     const RunInputs inputs = ReadRunInputs();
-    const int sims = inputs.sims;
-    const std::optional<std::uint32_t>& seed = inputs.seed;
 
     BusyGuard guard(*this);
     SetStatusText(RUNNING_TEXT);
     try {
         bool finished = true;
-        if (sims == 1) {
+        if (inputs.sims == 1) {
             // A stopped run shows nothing new: the run on show stays, and so
             // does what Save and 設定確認 take from it.
             const ShownRun shown = KeepShownRun();
-            finished = RunSingle(inputs) && ShowResult(PLAY_LOOP_SHARE);
+            std::shared_ptr<const PlaySeries> run = RunSingle(inputs);
+            finished = run && ShowResult(std::move(run), PLAY_LOOP_SHARE);
             if (finished)
                 SetShownFile({});
             else
@@ -107,10 +106,10 @@ void TMainForm::StartCommand()
         if (stopRequested && !closing)
             SetStatusText(STOPPED_TEXT);
         else if (finished) {
-            QString done = sims > 1 && !batchDoneText.isEmpty() ? batchDoneText : DONE_TEXT;
+            QString done = inputs.sims > 1 && !batchDoneText.isEmpty() ? batchDoneText : DONE_TEXT;
             // The seed lets the command line repeat the run; without one the
             // sequence went on from earlier runs, which no seed describes.
-            if (seed) done += QStringLiteral("（シード: %1）").arg(*seed);
+            if (inputs.seed) done += QStringLiteral("（シード: %1）").arg(*inputs.seed);
             SetStatusText(done);
         } else if (StatusText() == RUNNING_TEXT)
             SetStatusText(QString());
@@ -121,20 +120,19 @@ void TMainForm::StartCommand()
     }
 }
 
-bool TMainForm::RunSingle(const RunInputs& inputs)
+std::shared_ptr<const PlaySeries> TMainForm::RunSingle(const RunInputs& inputs)
 {
     BusyGuard guard(*this);
     const int plays = inputs.plays;
     const SettingChoice setting = inputs.setting;
-    if (resultListModel->ReadsWindowSeries()) DetachPlayList();
-    playSeries.Clear();
+    auto series = std::make_shared<PlaySeries>();
     SetProgress(0);
     // As the command line does: seeded before the run draws a hidden setting.
     if (inputs.seed) SeedRun(*inputs.seed);
     MessagePump pump;
     try {
-        return ::RunSingle(
-            slot, random, plays, setting, playSeries,
+        const bool done = ::RunSingle(
+            slot, random, plays, setting, *series,
             [&] {
                 ui->Label3->setText(setting.hidden ? HIDDEN_SETTING_HINT : QString());
                 MessagePump::ProcessPendingMessages();
@@ -147,31 +145,32 @@ bool TMainForm::RunSingle(const RunInputs& inputs)
                 SetProgress(static_cast<int>(static_cast<double>(played) / plays * PLAY_LOOP_SHARE));
                 return !StopRequested();
             });
+        if (done) return series;
+        return nullptr;
     } catch (const std::bad_alloc&) {
-        ReleaseRowsAfterOutOfMemory();
+        series.reset();
+        DropRuns();
         throw;
     }
 }
 
-void TMainForm::ReleaseRowsAfterOutOfMemory()
+void TMainForm::DropRuns()
 {
-    // The error box needs memory too: give every row back at once. The views
-    // show nothing rather than a run no longer held, and nothing is left to save.
     ClearResultViews();
-    playSeries.Clear();
-    playSeries.ShrinkToFit();
+    heldSeries.reset();
     saveAllowed = false;
 }
 
 TMainForm::ShownRun TMainForm::KeepShownRun()
 {
-    resultListModel->KeepShownRows(playSeries);
+    // A run held but not shown (a batch's last simulation) goes before the
+    // new run takes its memory; the run on show stays for a stopped run.
+    heldSeries = shownSeries;
     return {slot.GetSetting(), slot.playCount, ui->Label3->text()};
 }
 
 void TMainForm::RestoreShownRun(const ShownRun& shown)
 {
-    resultListModel->ReturnKeptRows(playSeries);
     // SetSetting would draw; only what Save and 設定確認 read comes back.
     slot.setting = shown.setting;
     slot.playCount = shown.playCount;

@@ -36,25 +36,29 @@ class SlumpGraph;
 class TheoryTab;
 class TAboutBox;
 
-// The one working window: it owns the machine, the random source and the play
-// series for the whole program, and binds every menu entry, button and timer
-// to its command.
+// The one working window: it owns the machine and the random source for the
+// whole program, holds the run Save writes, and binds every menu entry,
+// button and timer to its command.
 //
 // How a command handler is to be written:
 // - Start with `if (IsBusy()) return;` and then hold a `BusyGuard guard(*this);`
-//   for as long as the command may change the series, the Slot or the inputs.
+//   for as long as the command may change the held run, the Slot or the inputs.
 //   The guard disables 開始 (button and menu), 開く, 保存, 設定確認 and the three
 //   input fields, and its destructor restores them on every exit (保存 comes
 //   back only once a display pass has shown a series). Guards nest.
 // - Long work lets the window run only through a MessagePump (platform), by
 //   time. After every pump check IsClosing(): the user closed the window, so
-//   stop at once, leave the series as they are and return. The window really
+//   stop at once, leave the held run as it is and return. The window really
 //   closes when the last guard is released.
 // - Status texts go through SetStatusText (panel 0), progress through
 //   SetProgress (0..100, more shows a full bar).
 // - Dialogs and message boxes only through platform's FileDialog (OpenDialog,
 //   SaveDialog) and MessageBox, which tests answer without showing anything.
-// - Before changing playSeries call DetachPlayList(); ShowResult shows it.
+// - A run is a value: a command fills a series of its own (std::make_shared),
+//   never one that is held or shown, and hands it to ShowResult, which shares
+//   it with the views and makes it the held run. DropRuns lets go of all runs
+//   (after running out of memory, or a file that failed while read).
+// - Inputs of a run only through ReadRunInputs, read once per command.
 // - No exception may leave a handler: run its body in RunHandler
 //   (platform/ErrorDisplay.h), which shows any error in the application's
 //   error display.
@@ -62,11 +66,22 @@ class TAboutBox;
 //   sim/, every text and figure of a result in analysis/ (the CLI shows the
 //   same ones), the machine's codes by name in slot/MachineCodes.h. A handler
 //   reads the inputs, calls those and shows what they return.
+//
+// Where the handlers are: Runs.cpp 開始, 中止/Esc and the run inputs;
+// Display.cpp the display pass and the marker check boxes; Files.cpp 開く,
+// 保存 and the batch run; Help.cpp the Help menu and 設定確認; MainForm.cpp the
+// window, status bar, clock, 終了 and the busy guard; Desktop.cpp size,
+// title, recent files, dropped files and shortcuts; SeedInput.cpp 詳細;
+// ChartImages.cpp, ExportDialog.cpp and TableCopy.cpp images, export and copy;
+// the tabs 理論値 and 設定推測 are TheoryTab and EstimatePage (placed by
+// EstimateTab.cpp).
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    // `startSeed` starts the random sequence instead of the clock, so that
+    // runs can be repeated (tests).
+    explicit TMainForm(QWidget* parent = nullptr, std::optional<std::uint32_t> startSeed = std::nullopt);
     ~TMainForm() override;
 
     // The About box is created after the window and lives as long as the
@@ -107,25 +122,41 @@ public:
     // The seed in 詳細 for the next run: nullopt when empty (the sequence
     // goes on); throws std::runtime_error for any other text that is not a
     // whole number the command line accepts as --seed.
-    std::optional<std::uint32_t> ReadSeedField() const;
+    [[nodiscard]] std::optional<std::uint32_t> ReadSeedField() const;
     QToolButton* DetailsButton = nullptr;
     QLineEdit* SeedEdit = nullptr;
 
-    // The display pass over playSeries into every result view; the progress
+    // The inputs of a run: Play数, 設定 ("?" included), Sim回数 and 詳細's seed.
+    struct RunInputs {
+        int plays = 0;
+        SettingChoice setting;
+        int sims = 1;
+        std::optional<std::uint32_t> seed;
+    };
+    // One simulation of `inputs` (Sim回数 aside) into a series of its own,
+    // which it returns for the display pass; nullptr when the run was
+    // stopped or the window is closing.
+    // Throws std::bad_alloc when memory runs out (after DropRuns).
+    [[nodiscard]] std::shared_ptr<const PlaySeries> RunSingle(const RunInputs& inputs);
+    // The display pass over `series` into every result view; the progress
     // bar goes from `progressFrom` to 100. The views are replaced only once
-    // the pass has its result: false when there was nothing to show, the
-    // window is closing or the user stopped it, and the views are as before.
-    bool ShowResult(int progressFrom = 0);
+    // the pass has its result, and the series becomes the run on show and
+    // the one the window holds. False when there was nothing to show, the
+    // window is closing or the user stopped it: views and held run as before.
+    [[nodiscard]] bool ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom = 0);
 
     // Shows the simulation file at `path` as 開く(&O) does once its dialog
     // is answered, for a file named from outside (the command line): a file
     // that cannot be opened is reported too, since nobody chose it here.
     void OpenFile(const QString& path);
 
-    // Empties the play list, which reads playSeries row by row: call it
-    // before changing the series (RunSingle and ShowResult do; the batch
-    // hands the shown rows to the list instead).
-    void DetachPlayList();
+    // The run the window holds, which Save writes: the run on show, or after
+    // a batch its last simulation. Empty when there is none.
+    const PlaySeries& HeldSeries() const;
+    // The run the views show (the play list co-owns it). Empty when none.
+    const PlaySeries& ShownSeries() const;
+    // The machine as the last run left it; 設定確認 shows its setting.
+    const Slot& Machine() const { return slot; }
 
     // Status bar: panel 0 the commands' texts, panel 1 the clock.
     void SetStatusText(const QString& text, int panel = 0);
@@ -151,10 +182,6 @@ public:
     // user pressed 中止 (or Esc). Long work checks it after every pump.
     bool StopRequested() const { return closing || stopRequested; }
 
-    // Declared in this order on purpose: the Slot keeps a reference to random.
-    RandomSource random;
-    Slot slot;
-    PlaySeries playSeries;
     std::unique_ptr<Ui::TMainForm> ui;
     FileDialog OpenDialog{FileDialog::Kind::Open};
     FileDialog SaveDialog{FileDialog::Kind::Save};
@@ -216,29 +243,16 @@ private:
     void FillStatTabs();
     void FillBonusList();
     void MarkerCheckBoxClick(QObject* sender, int marker);
-    // Play数, 設定 ("?" included), Sim回数 and 詳細's seed, read and checked
-    // once for the whole command. Throws RunInputError (Runs.cpp) for values
-    // out of range or too many plays for the memory, ConversionError for a
-    // text that is no whole number, std::runtime_error for a bad seed.
-    struct RunInputs {
-        int plays = 0;
-        SettingChoice setting;
-        int sims = 1;
-        std::optional<std::uint32_t> seed;
-    };
-    RunInputs ReadRunInputs() const;
-    // One simulation into playSeries. Throws std::bad_alloc when memory runs
-    // out (after ReleaseRowsAfterOutOfMemory). Returns false when the run was
-    // stopped or the window is closing (series empty).
-    [[nodiscard]] bool RunSingle(const RunInputs& inputs);
+    // Reads and checks the inputs once for the whole command. Throws
+    // RunInputError (Runs.cpp) for values out of range or too many plays for
+    // the memory, ConversionError for a text that is no whole number,
+    // std::runtime_error for a bad seed.
+    [[nodiscard]] RunInputs ReadRunInputs() const;
     // The batch run: one file per simulation, no display; the views keep the
     // run shown before. False when it wrote nothing because its dialog was
     // cancelled (panel 0 emptied) or when it stopped on its file error (its
     // text left in panel 0).
     [[nodiscard]] bool RunBatch(const RunInputs& inputs);
-    // Memory ran out in a run or a read: gives back every row the window
-    // holds, empties the views and disables Save.
-    void ReleaseRowsAfterOutOfMemory();
     // What a run replaces of the run on show; a stopped run puts it back.
     struct ShownRun {
         int setting = 1;
@@ -248,6 +262,17 @@ private:
     ShownRun KeepShownRun();
     void RestoreShownRun(const ShownRun& shown);
     void OpenSimFile(const QString& path, bool reportCannotOpen);
+    // Lets go of every run: the views empty, nothing left to save. The
+    // clean-up after running out of memory too, as the error box needs some.
+    void DropRuns();
+
+    // Declared in this order on purpose: the Slot keeps a reference to random.
+    RandomSource random;
+    Slot slot;
+    // Shared with the play list while on show; a new run fills a series of
+    // its own, so no command changes the rows another one is reading.
+    std::shared_ptr<const PlaySeries> heldSeries;
+    std::shared_ptr<const PlaySeries> shownSeries;
 
     TAboutBox* aboutBox = nullptr;
     BonusBars* bonusBars = nullptr;

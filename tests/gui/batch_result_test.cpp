@@ -186,8 +186,7 @@ private slots:
     void batchShowsTheSummaryOfItsFiles()
     {
         QFETCH(QString, setting);
-        TMainForm form;
-        form.random.Seed(SEED);
+        TMainForm form(nullptr, SEED);
         QVERIFY(!form.BatchResultView());
         SetInputs(form, "600", setting, "12");
         FileDialog::SetNextAnswer(dir->filePath("b.sim"));
@@ -221,8 +220,7 @@ private slots:
     // whole, and a later stop before any file leaves it as it was.
     void stoppedBatchShowsTheCompleteFiles()
     {
-        TMainForm form;
-        form.random.Seed(SEED);
+        TMainForm form(nullptr, SEED);
         SetInputs(form, "3000", "5", "8");
         FileDialog::SetNextAnswer(dir->filePath("s.sim"));
         QTimer poll;

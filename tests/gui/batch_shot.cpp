@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     MessageBox::SetHeadless(true);
     FileDialog::SetHeadless(true);
     const MessageBox::Recorder boxes;
-    TMainForm form;
+    TMainForm form(nullptr, seed);
     if (maximized) {
         form.showMaximized();
         // Without a window manager (Xvfb) maximizing does nothing: fill the screen.
@@ -48,7 +48,6 @@ int main(int argc, char** argv)
     int status = 1;
     QTimer::singleShot(300, &form, [&] {
         if (mode == QLatin1String("batch")) {
-            if (seed) form.random.Seed(*seed);
             form.ui->PlayNumEdit->setText(args[1]);
             form.ui->FlevelComboBox->setCurrentText(args[2]);
             form.ui->SimNumEdit->setText(args[3]);

@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(form.StatusText(), QStringLiteral("シミュレーションファイルの読み込み完了"));
         QCOMPARE(form.ui->FlevelComboBox->currentText(), QStringLiteral("3"));
         QCOMPARE(form.ui->PlayNumEdit->text(), QStringLiteral("800"));
-        QCOMPARE(form.playSeries.Back().playCount, 800);
+        QCOMPARE(form.HeldSeries().Back().playCount, 800);
         QVERIFY(form.ui->FileSaveMenu->isEnabled());
     }
 
@@ -148,7 +148,7 @@ private slots:
         QCOMPARE(MessageBox::Shown().size(), std::size_t(1));
         const QString expected = message.endsWith('\n') ? message + path : message;
         QCOMPARE(MessageBox::Shown().front().text, expected);
-        QVERIFY(form.playSeries.Empty());
+        QVERIFY(form.HeldSeries().Empty());
         QVERIFY(!form.ui->FileSaveMenu->isEnabled());
         QVERIFY(form.ui->StartButton->isEnabled());
     }

@@ -68,8 +68,7 @@ private slots:
 
     void hiddenSettingStaysHiddenUntilAsked()
     {
-        TMainForm form;
-        form.random.Seed(99);
+        TMainForm form(nullptr, 99);
         Run(form, QStringLiteral("3000"), QStringLiteral("?"));
         EstimatePage* page = form.EstimatePageView();
         const SettingEstimate& shown = page->Estimate();
@@ -82,7 +81,7 @@ private slots:
 
         form.FlevelButtonClick(form.ui->FlevelButton);
         const QString revealed = TableText(page);
-        QVERIFY(revealed.contains(QString::number(form.slot.GetSetting()) + QStringLiteral(" ")));
+        QVERIFY(revealed.contains(QString::number(form.Machine().GetSetting()) + QStringLiteral(" ")));
         QCOMPARE(revealed.count(QStringLiteral("正解")), 1);
 
         // A new run forgets the answer.
@@ -93,8 +92,7 @@ private slots:
     void priorAndEvidenceChangeThePosteriorAndAreKept()
     {
         {
-            TMainForm form;
-            form.random.Seed(7);
+            TMainForm form(nullptr, 7);
             Run(form, QStringLiteral("4000"), QStringLiteral("2"));
             EstimatePage* page = form.EstimatePageView();
             const SettingValues flat = page->Estimate().posterior;

@@ -107,9 +107,8 @@ private slots:
 
     void init()
     {
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(nullptr, SEED);
         ui = form->ui.get();
-        form->random.Seed(SEED);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         MessageBox::ClearShown();
@@ -251,7 +250,7 @@ private slots:
     void CopyFromEveryList()
     {
         form->OpenFile(fixedRun);
-        const QString report = QString::fromStdString(ReportText(form->playSeries, form->LastAnalysis()));
+        const QString report = QString::fromStdString(ReportText(form->ShownSeries(), form->LastAnalysis()));
         const auto section = [&report](const QString& caption) {
             const qsizetype start = report.indexOf(QLatin1Char('[') + caption + QStringLiteral("]\n"));
             const qsizetype from = report.indexOf(QLatin1Char('\n'), start) + 1;
@@ -299,7 +298,7 @@ private slots:
         ui->FlevelComboBox->setCurrentText(QStringLiteral("6"));
         ui->SimNumEdit->setText(QStringLiteral("1"));
         ui->StartButton->click();
-        QVERIFY(form->playSeries.Size() > static_cast<std::size_t>(PLAY_LIST_COPY_LIMIT));
+        QVERIFY(form->ShownSeries().Size() > static_cast<std::size_t>(PLAY_LIST_COPY_LIMIT));
         ui->ResultListView->findChild<QAction*>(QStringLiteral("ResultListViewCopyAll"))->trigger();
         const QString text = QApplication::clipboard()->text();
         QCOMPARE(text.count(QLatin1Char('\n')), PLAY_LIST_COPY_LIMIT + 1);
@@ -322,7 +321,7 @@ private slots:
         form->OpenFile(fixedRun);
         const auto expected = [this](const ExportOptions& options) {
             std::string bytes;
-            WriteExport(form->playSeries, form->LastAnalysis(), options, [&bytes](std::string_view piece) {
+            WriteExport(form->ShownSeries(), form->LastAnalysis(), options, [&bytes](std::string_view piece) {
                 bytes += piece;
                 return true;
             });
@@ -365,6 +364,34 @@ private slots:
         menu->trigger();
         QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
         QVERIFY(MessageBox::Shown().front().text.contains(QStringLiteral("エクスポートできませんでした")));
+    }
+
+    // A batch shows nothing, so an export after it is still of the run on
+    // show, rows and tables alike, not of the batch's last simulation.
+    void ExportAfterABatchIsOfTheShownRun()
+    {
+        form->OpenFile(fixedRun);
+        const auto exportPlays = [this](const QString& name) {
+            ExportOptions csv;
+            csv.what = ExportWhat::Plays;
+            SetNextExportChoice(csv);
+            FileDialog::SetNextAnswer(dir.filePath(name));
+            form->findChild<QAction*>(QStringLiteral("FileExportMenu"))->trigger();
+            QFile file(dir.filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+        };
+        const QByteArray before = exportPlays(QStringLiteral("before.csv"));
+
+        ui->PlayNumEdit->setText(QStringLiteral("300"));
+        ui->SimNumEdit->setText(QStringLiteral("2"));
+        FileDialog::SetNextAnswer(dir.filePath(QStringLiteral("batch.sim")));
+        ui->StartButton->click();
+        QVERIFY(form->StatusText(0).startsWith(QStringLiteral("シミュレーション完了")));
+        QCOMPARE(form->HeldSeries().Back().playCount, 300);
+        QVERIFY(form->ShownSeries().Back().playCount != 300);
+
+        QCOMPARE(exportPlays(QStringLiteral("after.csv")), before);
+        QVERIFY(MessageBox::Shown().empty());
     }
 
     void EveryChartIsRegistered()

@@ -163,8 +163,7 @@ private slots:
 
     void saveThenOpenShowsTheSameResult()
     {
-        TMainForm form;
-        form.random.Seed(SEED);
+        TMainForm form(nullptr, SEED);
         SetInputs(form, "3000", "4", "1");
         Start(form);
         QCOMPARE(form.StatusText(), DONE_TEXT);
@@ -175,7 +174,7 @@ private slots:
         FileDialog::SetNextAnswer(path);
         form.FileSaveMenuClick(nullptr);
         QCOMPARE(form.StatusText(), QStringLiteral("シミュレーションファイルに保存完了"));
-        QCOMPARE(ReadAll(path), ToBytes(EncodeSimFile(4, 3000, form.playSeries)));
+        QCOMPARE(ReadAll(path), ToBytes(EncodeSimFile(4, 3000, form.HeldSeries())));
 
         // Something else on screen, then the file again.
         SetInputs(form, "500", "?", "1");
@@ -192,7 +191,7 @@ private slots:
         QVERIFY(MessageBox::Shown().empty());
         // Open leaves the Slot with the last run: its hint and its setting.
         QCOMPARE(form.ui->Label3->text(), QStringLiteral("終了時に設定が確認できます"));
-        QCOMPARE(form.slot.playCount, 500);
+        QCOMPARE(form.Machine().playCount, 500);
 
         // Each dialog proposes the name last confirmed in it.
         QCOMPARE(form.OpenDialog.FileName(), path);
@@ -204,7 +203,7 @@ private slots:
         form.FileSaveMenuClick(nullptr);
         PlaySeries opened;
         QVERIFY(ReadSimFile(path.toStdString(), opened).Ok());
-        QCOMPARE(ReadAll(copy), ToBytes(EncodeSimFile(form.slot.GetSetting(), 500, opened)));
+        QCOMPARE(ReadAll(copy), ToBytes(EncodeSimFile(form.Machine().GetSetting(), 500, opened)));
     }
 
     void openRefusesWhatHoldsNoGame_data()
@@ -224,8 +223,7 @@ private slots:
     void openRefusesWhatHoldsNoGame()
     {
         QFETCH(QByteArray, content);
-        TMainForm form;
-        form.random.Seed(SEED);
+        TMainForm form(nullptr, SEED);
         SetInputs(form, "800", "2", "1");
         Start(form);
         const QStringList shown = Snapshot(form);
@@ -240,7 +238,7 @@ private slots:
         QCOMPARE(form.StatusText(), QStringLiteral("シミュレーションファイルの読み込み中断"));
         QCOMPARE(Snapshot(form), shown);
         // What is on screen can still be saved.
-        QCOMPARE(form.playSeries.Back().playCount, 800);
+        QCOMPARE(form.HeldSeries().Back().playCount, 800);
         QCOMPARE(form.ui->PlayNumEdit->text(), QStringLiteral("800"));
         QCOMPARE(form.ui->FlevelComboBox->currentText(), QStringLiteral("2"));
         QVERIFY(form.ui->StartButton->isEnabled());
@@ -262,9 +260,9 @@ private slots:
         form.FileOpenMenuClick(nullptr);
 
         QVERIFY(MessageBox::Shown().empty());
-        QCOMPARE(form.playSeries.Size(), series.Size() - 1);
+        QCOMPARE(form.HeldSeries().Size(), series.Size() - 1);
         QCOMPARE(form.ResultListViewModel()->rowCount(), static_cast<int>(series.Size() - 1));
-        QCOMPARE(form.playSeries.Back(), series[series.Size() - 2]);
+        QCOMPARE(form.HeldSeries().Back(), series[series.Size() - 2]);
         QCOMPARE(form.StatusText(), QStringLiteral("シミュレーションファイルの読み込み完了"));
         QVERIFY(form.ui->FileSaveMenu->isEnabled());
     }
@@ -299,8 +297,7 @@ private slots:
     {
         QFETCH(QString, setting);
         QFETCH(QString, baseName);
-        TMainForm form;
-        form.random.Seed(SEED);
+        TMainForm form(nullptr, SEED);
         SetInputs(form, "150", "2", "1");
         Start(form);
         const QStringList before = Snapshot(form);
@@ -330,11 +327,12 @@ private slots:
         // the run shown before, while the window holds its last simulation.
         QCOMPARE(Snapshot(form), before);
         QVERIFY(form.ui->FileSaveMenu->isEnabled());
-        QCOMPARE(ToBytes(EncodeSimFile(form.slot.GetSetting(), form.slot.playCount, form.playSeries)),
-                 expected.back().bytes);
+        QCOMPARE(
+            ToBytes(EncodeSimFile(form.Machine().GetSetting(), form.Machine().playCount, form.HeldSeries())),
+            expected.back().bytes);
         form.FlevelButtonClick(nullptr);
-        QCOMPARE(form.ui->FlevelComboBox->currentText(), QString::number(form.slot.GetSetting()));
-        QVERIFY(expected.back().name.contains(QStringLiteral("%1_700_3").arg(form.slot.GetSetting())));
+        QCOMPARE(form.ui->FlevelComboBox->currentText(), QString::number(form.Machine().GetSetting()));
+        QVERIFY(expected.back().name.contains(QStringLiteral("%1_700_3").arg(form.Machine().GetSetting())));
     }
 
     void batchProgressAndStatusPerSimulation()
@@ -368,8 +366,7 @@ private slots:
 
     void batchErrorStopKeepsTheEarlierFiles()
     {
-        TMainForm form;
-        form.random.Seed(SEED);
+        TMainForm form(nullptr, SEED);
         SetInputs(form, "300", "1", "5");
         const QString base = dir->filePath("stop.sim");
         QVERIFY(QDir(dir->path()).mkdir("stop1_300_3.sim"));  // simulation 3 cannot be created
@@ -385,7 +382,7 @@ private slots:
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
         QCOMPARE(form.ui->ProgressBar1->value(), 40);
         // The window holds the simulation whose file failed.
-        QCOMPARE(ToBytes(EncodeSimFile(1, 300, form.playSeries)), expected[2].bytes);
+        QCOMPARE(ToBytes(EncodeSimFile(1, 300, form.HeldSeries())), expected[2].bytes);
         // The box says which file failed, not only the status bar that it did.
         QCOMPARE(MessageBox::Shown().size(), std::size_t(1));
         QVERIFY(MessageBox::Shown().back().text.contains(QStringLiteral("stop1_300_3.sim")));
@@ -394,8 +391,7 @@ private slots:
 
     void writeFailuresAreReportedAndDamageNothing()
     {
-        TMainForm form;
-        form.random.Seed(SEED);
+        TMainForm form(nullptr, SEED);
         SetInputs(form, "2000", "2", "1");
         Start(form);
         form.SetStatusText(QStringLiteral("before"));
@@ -447,8 +443,7 @@ private slots:
 
     void cancelledBatchDialogRunsNothing()
     {
-        TMainForm form;
-        form.random.Seed(SEED);
+        TMainForm form(nullptr, SEED);
         SetInputs(form, "300", "?", "3");
         form.SetProgress(17);
         FileDialog::SetNextAnswer(std::nullopt);
@@ -456,8 +451,8 @@ private slots:
 
         QCOMPARE(form.StatusText(), QString());
         QVERIFY(form.ui->StartButton->isEnabled());
-        QCOMPARE(form.slot.playCount, 0);
-        QVERIFY(form.playSeries.Empty());
+        QCOMPARE(form.Machine().playCount, 0);
+        QVERIFY(form.HeldSeries().Empty());
         QCOMPARE(form.ui->ProgressBar1->value(), 17);
         QCOMPARE(form.ui->Label3->text(), QString());
         QVERIFY(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
@@ -505,8 +500,7 @@ private slots:
 
     void settingCheckShowsTheSlotsSetting()
     {
-        TMainForm form;
-        form.random.Seed(SEED);
+        TMainForm form(nullptr, SEED);
         auto check = [&form] {
             form.FlevelButtonClick(form.ui->FlevelButton);
             return form.ui->FlevelComboBox->currentText();
@@ -518,7 +512,7 @@ private slots:
             SetInputs(form, "200", "?", "1");
             Start(form);
             QCOMPARE(form.ui->FlevelComboBox->currentText(), QStringLiteral("?"));
-            QCOMPARE(check(), QString::number(form.slot.GetSetting()));
+            QCOMPARE(check(), QString::number(form.Machine().GetSetting()));
             QCOMPARE(form.ui->Label3->text(), QStringLiteral("終了時に設定が確認できます"));
         }
 

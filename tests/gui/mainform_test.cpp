@@ -108,9 +108,8 @@ private slots:
 
     void init()
     {
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(nullptr, SEED);
         ui = form->ui.get();
-        form->random.Seed(SEED);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         MessageBox::ClearShown();
@@ -153,8 +152,8 @@ private slots:
         QVERIFY(!ui->FileSaveMenu->isEnabled());
         QVERIFY(ui->FileStartMenu->isEnabled());
         QVERIFY(ui->StartButton->isEnabled());
-        QCOMPARE(form->slot.GetSetting(), 1);
-        QVERIFY(form->playSeries.Empty());
+        QCOMPARE(form->Machine().GetSetting(), 1);
+        QVERIFY(form->HeldSeries().Empty());
 
         // The layout's client area under the menu bar is the default size.
         QCOMPARE(form->centralWidget()->size() + QSize(0, ui->StatusBar1->height()), QSize(606, 697));
@@ -294,7 +293,7 @@ private slots:
         QCOMPARE(MessageBox::Shown().front().text, message);
         QCOMPARE(MessageBox::Shown().front().title, QStringLiteral("Mirvosim"));
         QCOMPARE(form->StatusText(0), panelEmptied ? QString() : QStringLiteral("before"));
-        QVERIFY(form->playSeries.Empty());
+        QVERIFY(form->HeldSeries().Empty());
         QVERIFY(ui->StartButton->isEnabled());
         QVERIFY(ui->PlayNumEdit->isEnabled());
         QVERIFY(!form->IsBusy());
@@ -307,7 +306,7 @@ private slots:
         QVERIFY2(MessageBox::Shown().front().text.startsWith(QStringLiteral("Play数が大きすぎます。")),
                  qPrintable(MessageBox::Shown().front().text));
         QVERIFY(form->StatusText(0).isEmpty());
-        QVERIFY(form->playSeries.Empty());
+        QVERIFY(form->HeldSeries().Empty());
         QVERIFY(ui->StartButton->isEnabled());
     }
 
@@ -322,31 +321,31 @@ private slots:
         QVERIFY(ui->StartButton->isEnabled());
         QVERIFY(ui->FileSaveMenu->isEnabled());
         QCOMPARE(ui->ProgressBar1->value(), 100);
-        QCOMPARE(form->playSeries.Back().playCount, 600);
-        QCOMPARE(form->slot.GetSetting(), 6);
+        QCOMPARE(form->HeldSeries().Back().playCount, 600);
+        QCOMPARE(form->Machine().GetSetting(), 6);
         QVERIFY(ui->Label3->text().isEmpty());
 
-        const AnalysisOutcome outcome = AnalyzeSeries(form->playSeries);
+        const AnalysisOutcome outcome = AnalyzeSeries(form->HeldSeries());
         QCOMPARE(outcome.status, AnalysisOutcome::Status::Done);
         const ResultAnalysis& expected = outcome.analysis;
         QVERIFY2(!expected.bonusLines.empty(), "the seed should give a run with bonuses");
 
         // Play list: every cell of every row.
         ResultListModel* model = form->ResultListViewModel();
-        QCOMPARE(model->rowCount(), static_cast<int>(form->playSeries.Size()));
+        QCOMPARE(model->rowCount(), static_cast<int>(form->HeldSeries().Size()));
         QCOMPARE(model->columnCount(), PLAY_LIST_COLUMNS);
         QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("確定役"));
         for (int row = 0; row < model->rowCount(); ++row)
             for (int column = 0; column < PLAY_LIST_COLUMNS; ++column)
                 QCOMPARE(model->data(model->index(row, column)).toString(),
                          QString::fromStdString(
-                             PlayListCell(form->playSeries[static_cast<std::size_t>(row)], column)));
+                             PlayListCell(form->HeldSeries()[static_cast<std::size_t>(row)], column)));
 
         // Bonus list.
         QCOMPARE(ui->BListView->topLevelItemCount(), static_cast<int>(expected.bonusLines.size()));
         for (int i = 0; i < ui->BListView->topLevelItemCount(); ++i) {
             const auto cells =
-                BonusListCells(form->playSeries, expected.bonusLines[static_cast<std::size_t>(i)]);
+                BonusListCells(form->HeldSeries(), expected.bonusLines[static_cast<std::size_t>(i)]);
             for (int c = 0; c < BONUS_LIST_COLUMNS; ++c)
                 QCOMPARE(ui->BListView->topLevelItem(i)->text(c),
                          QString::fromStdString(cells[static_cast<std::size_t>(c)]));
@@ -388,7 +387,7 @@ private slots:
         QList<QPointF> slump;
         QList<QPointF> mode;
         for (const std::int32_t row : expected.normalRows) {
-            const PlayRow& r = form->playSeries[static_cast<std::size_t>(row)];
+            const PlayRow& r = form->HeldSeries()[static_cast<std::size_t>(row)];
             slump.append(QPointF(SlumpPoint(r).x, SlumpPoint(r).y));
             mode.append(QPointF(ModePoint(r).x, ModePoint(r).y));
         }
@@ -401,7 +400,7 @@ private slots:
         for (int m = 0; m < MARKER_COUNT; ++m) {
             QList<QPointF> markers;
             for (const std::int32_t row : expected.markerRows[static_cast<std::size_t>(m)]) {
-                const PlayRow& r = form->playSeries[static_cast<std::size_t>(row)];
+                const PlayRow& r = form->HeldSeries()[static_cast<std::size_t>(row)];
                 markers.append(QPointF(r.playCount, r.medals));
             }
             QCOMPARE(ToList(graph->MarkerPoints(m)), markers);
@@ -432,11 +431,11 @@ private slots:
     void SecondRunReplacesFirst()
     {
         Start(QStringLiteral("400"));
-        const std::size_t firstRows = form->playSeries.Size();
+        const std::size_t firstRows = form->HeldSeries().Size();
         Start(QStringLiteral("50"));
-        QCOMPARE(form->playSeries.Back().playCount, 50);
-        QVERIFY(form->playSeries.Size() < firstRows);
-        QCOMPARE(form->ResultListViewModel()->rowCount(), static_cast<int>(form->playSeries.Size()));
+        QCOMPARE(form->HeldSeries().Back().playCount, 50);
+        QVERIFY(form->HeldSeries().Size() < firstRows);
+        QCOMPARE(form->ResultListViewModel()->rowCount(), static_cast<int>(form->HeldSeries().Size()));
         QCOMPARE(form->SlumpGraphView()->bottomAxis->max(), 50.0);
         QCOMPARE(form->SlumpGraphView()->SlumpPoints().size(), std::size_t{50});
     }
@@ -491,10 +490,10 @@ private slots:
     {
         Start(QStringLiteral("30"), QStringLiteral("?"));
         QCOMPARE(ui->Label3->text(), QStringLiteral("終了時に設定が確認できます"));
-        QVERIFY(IsValidSetting(form->slot.GetSetting()));
+        QVERIFY(IsValidSetting(form->Machine().GetSetting()));
         Start(QStringLiteral("30"), QStringLiteral("2"));
         QVERIFY(ui->Label3->text().isEmpty());
-        QCOMPARE(form->slot.GetSetting(), 2);
+        QCOMPARE(form->Machine().GetSetting(), 2);
     }
 
     void CheckBoxes_data()
@@ -581,12 +580,14 @@ private slots:
             ui->FileStartMenu->trigger();
             form->FileStartMenuClick(nullptr);
             form->StartButtonClic(nullptr);
+            // Held off before it even looks at the file (which would be reported).
+            form->OpenFile(QStringLiteral("/no/such/run.sim"));
             ui->PlayNumEdit->setText(QStringLiteral("5"));
         });
         Start(QStringLiteral("300"));
         QVERIFY(checked);
         QVERIFY(MessageBox::Shown().empty());
-        QCOMPARE(form->playSeries.Back().playCount, 300);
+        QCOMPARE(form->HeldSeries().Back().playCount, 300);
         QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
         QVERIFY(ui->StartButton->isEnabled());
         QVERIFY(ui->FileOpenMenu->isEnabled());
@@ -624,7 +625,7 @@ private slots:
         if (closeAtProgress >= 0) QVERIFY(closedAt >= closeAtProgress && closedAt < 100);
         QVERIFY(MessageBox::Shown().empty());
         QVERIFY(!form->IsBusy());
-        QVERIFY(form->playSeries.Empty());
+        QVERIFY(form->HeldSeries().Empty());
         // Stopped before anything was shown.
         QCOMPARE(form->ResultListViewModel()->rowCount(), 0);
         QVERIFY(form->StatusText(0).isEmpty());
@@ -660,7 +661,7 @@ private slots:
         QVERIFY(form->StatusText(0).isEmpty());
         QVERIFY(ui->StartButton->isEnabled());
         QVERIFY(!form->IsBusy());
-        QCOMPARE(form->playSeries.Empty(), !refusedUpFront);
+        QCOMPARE(form->HeldSeries().Empty(), !refusedUpFront);
         QCOMPARE(ui->FileSaveMenu->isEnabled(), refusedUpFront);
 
         Start(QStringLiteral("100"));
@@ -675,7 +676,7 @@ private slots:
         connect(ui->ProgressBar1, &QProgressBar::valueChanged, this,
                 [&](int value) { positions.append(value); });
         Start(QStringLiteral("3000"));
-        const double rowsPerPlay = static_cast<double>(form->playSeries.Size()) / 3000;
+        const double rowsPerPlay = static_cast<double>(form->HeldSeries().Size()) / 3000;
         QVERIFY(rowsPerPlay > 1.01);
         QVERIFY(!positions.isEmpty());
         QCOMPARE(positions.constLast(), 100);

@@ -147,13 +147,13 @@ private slots:
         SetInputs(form, "200", "1", "1", QString());
         form.FileStartMenuClick(nullptr);
         const QString status = form.StatusText();
-        const std::size_t shownPlays = form.playSeries.Size();
+        const std::size_t shownPlays = form.HeldSeries().Size();
 
         SetInputs(form, "500", "2", "1", seed);
         form.FileStartMenuClick(nullptr);
         QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
         QVERIFY(MessageBox::Shown().front().text.contains(QStringLiteral("シード")));
-        QCOMPARE(form.playSeries.Size(), shownPlays);
+        QCOMPARE(form.HeldSeries().Size(), shownPlays);
         QCOMPARE(form.StatusText(), status);
         QVERIFY(form.ui->StartButton->isEnabled());
     }
@@ -170,14 +170,13 @@ private slots:
         RunSingle(slot, random, 400, SettingChoice{false, 4}, first);
         RunSingle(slot, random, 400, SettingChoice{false, 4}, second);
 
-        TMainForm form;
-        form.random.Seed(START);
+        TMainForm form(nullptr, START);
         SetInputs(form, "400", "4", "1", QStringLiteral("  "));
         form.FileStartMenuClick(nullptr);
         form.FileStartMenuClick(nullptr);
         QVERIFY(MessageBox::Shown().empty());
         QCOMPARE(form.StatusText(), DONE_TEXT);
-        QVERIFY(EncodeSimFile(4, 400, form.playSeries) == EncodeSimFile(4, 400, second));
+        QVERIFY(EncodeSimFile(4, 400, form.HeldSeries()) == EncodeSimFile(4, 400, second));
         QVERIFY(EncodeSimFile(4, 400, first) != EncodeSimFile(4, 400, second));
     }
 

@@ -56,8 +56,7 @@ private slots:
     // which then marks the setting the run drew and shows its band.
     void markedSettingAndBand()
     {
-        TMainForm form;
-        form.random.Seed(7);
+        TMainForm form(nullptr, 7);
         TheoryTab* tab = form.TheoryView();
         Run(form, QStringLiteral("3000"), QStringLiteral("4"));
         QCOMPARE(tab->MarkedSetting(), std::optional<int>(4));
@@ -69,7 +68,7 @@ private slots:
         QVERIFY(!tab->Convergence()->Band()->isVisible());
         QCOMPARE(tab->Table()->horizontalHeaderItem(4)->text(), QStringLiteral("設定4"));
         form.ui->FlevelButton->click();
-        QCOMPARE(tab->MarkedSetting(), std::optional<int>(form.slot.GetSetting()));
+        QCOMPARE(tab->MarkedSetting(), std::optional<int>(form.Machine().GetSetting()));
         QVERIFY(tab->Convergence()->Band()->isVisible());
     }
 
@@ -77,10 +76,9 @@ private slots:
     // the chart's run line ends at it.
     void runColumnAndChart()
     {
-        TMainForm form;
-        form.random.Seed(11);
+        TMainForm form(nullptr, 11);
         Run(form, QStringLiteral("5000"), QStringLiteral("2"));
-        const double payout = (form.playSeries.Back().medals + 15000.0) / 15000.0 * 100;
+        const double payout = (form.HeldSeries().Back().medals + 15000.0) / 15000.0 * 100;
         QCOMPARE(form.TheoryView()->Table()->item(0, 0)->text(), QString::number(payout, 'g', 6));
         const QList<QPointF> points = form.TheoryView()->Convergence()->RunSeries()->points();
         QVERIFY(!points.isEmpty());
@@ -93,11 +91,10 @@ private slots:
     void openMarksTheFileSetting()
     {
         QTemporaryDir dir;
-        TMainForm form;
-        form.random.Seed(3);
+        TMainForm form(nullptr, 3);
         Run(form, QStringLiteral("2000"), QStringLiteral("?"));
         const QString path = dir.filePath(QStringLiteral("run.sim"));
-        QVERIFY(WriteSimFile(path.toStdString(), 5, 2000, form.playSeries).Ok());
+        QVERIFY(WriteSimFile(path.toStdString(), 5, 2000, form.HeldSeries()).Ok());
         form.OpenFile(path);
         QCOMPARE(form.TheoryView()->MarkedSetting(), std::optional<int>(5));
     }

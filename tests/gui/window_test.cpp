@@ -136,9 +136,8 @@ private slots:
 
     void init()
     {
-        form = std::make_unique<TMainForm>();
+        form = std::make_unique<TMainForm>(nullptr, SEED);
         ui = form->ui.get();
-        form->random.Seed(SEED);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         MessageBox::ClearShown();
@@ -306,7 +305,7 @@ private slots:
         QFETCH(bool, byEscape);
         QFETCH(bool, inDisplayPass);
         Start(QStringLiteral("500"), QStringLiteral("4"));
-        const PlaySeries::RowVector shownRows = form->playSeries.Rows();
+        const PlaySeries::RowVector shownRows = form->HeldSeries().Rows();
         const QString shownSummary = ui->ResultLabel->text();
         const int shownListRows = form->ResultListViewModel()->rowCount();
         QVERIFY(!ui->StopButton->isEnabled());
@@ -316,7 +315,8 @@ private slots:
         int progressSeen = -1;
         int clockTicksPlaying = 0;
         const auto playing = [&] {
-            return form->IsBusy() && !form->playSeries.Empty() && form->slot.playCount < plays;
+            // The new run's machine is past its reset (0) and short of its end.
+            return form->IsBusy() && form->Machine().playCount > 0 && form->Machine().playCount < plays;
         };
         connect(form->Timer1, &QTimer::timeout, this, [&] { clockTicksPlaying += playing() ? 1 : 0; });
         bool barMovedPlaying = false;
@@ -325,7 +325,7 @@ private slots:
         QTimer poll;
         connect(&poll, &QTimer::timeout, form.get(), [&] {
             if (stopped || !form->IsBusy()) return;
-            if (inDisplayPass ? form->slot.playCount < plays
+            if (inDisplayPass ? form->Machine().playCount < plays
                               : clockTicksPlaying == 0 || !barMovedPlaying || !playing())
                 return;
             QVERIFY(ui->StopButton->isEnabled());
@@ -352,11 +352,11 @@ private slots:
         QVERIFY(!form->IsBusy());
         QVERIFY(ui->StartButton->isEnabled());
         QVERIFY(!ui->StopButton->isEnabled());
-        QVERIFY(form->playSeries.Rows() == shownRows);
+        QVERIFY(form->HeldSeries().Rows() == shownRows);
         QCOMPARE(form->ResultListViewModel()->rowCount(), shownListRows);
         QCOMPARE(ui->ResultLabel->text(), shownSummary);
-        QCOMPARE(form->slot.GetSetting(), 4);
-        QCOMPARE(form->slot.playCount, 500);
+        QCOMPARE(form->Machine().GetSetting(), 4);
+        QCOMPARE(form->Machine().playCount, 500);
         QVERIFY(ui->Label3->text().isEmpty());
         QVERIFY(ui->FileSaveMenu->isEnabled());
 
@@ -368,7 +368,7 @@ private slots:
         QVERIFY(!positions.isEmpty());
         QCOMPARE(positions.constFirst(), 0);
         QCOMPARE(positions.constLast(), 100);
-        QCOMPARE(form->playSeries.Back().playCount, 200);
+        QCOMPARE(form->HeldSeries().Back().playCount, 200);
     }
 
     // A stopped batch keeps the files it wrote whole and begins no other.
@@ -484,7 +484,7 @@ private slots:
             input->setFocus();
             QTest::keyClick(input, Qt::Key_Return);
             QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
-            QCOMPARE(form->playSeries.Back().playCount, plays);
+            QCOMPARE(form->HeldSeries().Back().playCount, plays);
         }
         QTableView* list = ui->ResultListView;
         list->setFocus();
