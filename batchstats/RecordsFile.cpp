@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -237,17 +238,57 @@ bool ParseJsonLine(std::string_view line, SimRecord& r, std::string& reason)
 // An optional '-' and 1 to 18 digits (so no overflow), as std::from_chars
 // reads them; `json` also refuses what JSON does not allow (leading zeros, -0).
 // Returns the end of the number, or nullptr.
+// How many of the 8 characters in `chunk` (first in the lowest byte) are
+// digits before the first other one.
+int LeadingDigits(std::uint64_t chunk) noexcept
+{
+    constexpr std::uint64_t HIGH = 0xF0F0F0F0F0F0F0F0;
+    constexpr std::uint64_t THREE = 0x3030303030303030;
+    // Non-zero bytes: high nibble not 3, or low nibble above 9. A carry out
+    // of a byte only reaches later ones, past the first non-digit.
+    const std::uint64_t other = ((chunk & HIGH) ^ THREE) | (((chunk + 0x0606060606060606) & HIGH) ^ THREE);
+    constexpr std::uint64_t LOW7 = 0x7F7F7F7F7F7F7F7F;
+    const std::uint64_t flags = (((other & LOW7) + LOW7) | other) & ~LOW7;
+    return flags == 0 ? 8 : std::countr_zero(flags) / 8;
+}
+
+// The value of 8 digits (first in the lowest byte; zero bytes count as 0).
+std::uint64_t EightDigits(std::uint64_t chunk) noexcept
+{
+    chunk = (chunk & 0x0F0F0F0F0F0F0F0F) * 2561 >> 8;
+    chunk = (chunk & 0x00FF00FF00FF00FF) * 6553601 >> 16;
+    return (chunk & 0x0000FFFF0000FFFF) * 42949672960001 >> 32;
+}
+
+// An optional '-' and 1 to 18 digits (so no overflow), as std::from_chars
+// reads them; `json` also refuses what JSON does not allow (leading zeros, -0).
+// Returns the end of the number, or nullptr.
 const char* ReadWhole(const char* p, const char* end, bool json, std::int64_t& value) noexcept
 {
     const bool negative = p != end && *p == '-';
     if (negative) ++p;
     const char* first = p;
     std::uint64_t v = 0;
-    while (p != end && static_cast<unsigned char>(*p - '0') < 10)
-        v = v * 10 + static_cast<unsigned>(*p++ - '0');
-    const auto digits = p - first;
-    if (digits == 0 || digits > 18) return nullptr;
-    if (json && ((*first == '0' && digits > 1) || (negative && v == 0))) return nullptr;
+    // Most numbers are short and end before the line does: eight characters
+    // at once, without a branch per digit.
+    int digits = 8;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (end - p >= 8) {
+            std::uint64_t chunk = 0;
+            std::memcpy(&chunk, p, 8);
+            digits = LeadingDigits(chunk);
+            if (digits > 0 && digits < 8) {
+                v = EightDigits(chunk << (8 * (8 - digits)));
+                p += digits;
+            }
+        }
+    }
+    if (digits == 8)
+        while (p != end && static_cast<unsigned char>(*p - '0') < 10)
+            v = v * 10 + static_cast<unsigned>(*p++ - '0');
+    const auto count = p - first;
+    if (count == 0 || count > 18) return nullptr;
+    if (json && ((*first == '0' && count > 1) || (negative && v == 0))) return nullptr;
     value = negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
     return p;
 }
