@@ -35,8 +35,9 @@ struct TempSlot {
 };
 static_assert(std::atomic<int>::is_always_lock_free);
 
-// Writes may run on a few threads at once; more than this go unprotected.
-constexpr int SLOT_COUNT = 8;
+// A study writes a file per thread (--jobs, one per core by default) while its
+// records file stays open throughout; more writes than this go unprotected.
+constexpr int SLOT_COUNT = 64;
 TempSlot tempSlots[SLOT_COUNT];
 
 std::atomic<bool> syncWrites{true};
