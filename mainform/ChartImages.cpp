@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 
+#include "analysis/RateStatistics.h"
 #include "mainform/BonusBars.h"
 #include "mainform/CommandLine.h"
 #include "mainform/SlumpGraph.h"
@@ -32,6 +33,11 @@
 #include "ui_MainForm.h"
 
 namespace {
+
+QString TabName(const StatTabCaptions& captions)
+{
+    return QString::fromUtf8(captions.tab.data(), static_cast<qsizetype>(captions.tab.size()));
+}
 
 const char* const KIND_PROPERTY = "mirvosimChartKind";
 const char* const CAPTION_PROPERTY = "mirvosimChartCaption";
@@ -305,10 +311,10 @@ void AddChartImageCommands(TMainForm& form)
     Ui::TMainForm& ui = *form.ui;
     MarkChartForImages(ui.SlumpChart, QStringLiteral("slump"), QStringLiteral("スランプグラフ"));
     MarkChartForImages(ui.SlumpChart2, QStringLiteral("bonus"), QStringLiteral("ボーナス間ゲーム数"));
-    MarkChartForImages(ui.RenChart, QStringLiteral("ren"), QStringLiteral("1G連情報"));
-    MarkChartForImages(ui.KoyakuChart, QStringLiteral("koyaku"), QStringLiteral("小役出現率"));
-    MarkChartForImages(ui.ModeStayChart, QStringLiteral("mode"), QStringLiteral("モード別滞在率"));
-    MarkChartForImages(ui.RTCancelChart, QStringLiteral("rt"), QStringLiteral("RT解除情報"));
+    MarkChartForImages(ui.RenChart, QStringLiteral("ren"), TabName(REN_CAPTIONS));
+    MarkChartForImages(ui.KoyakuChart, QStringLiteral("koyaku"), TabName(KOYAKU_CAPTIONS));
+    MarkChartForImages(ui.ModeStayChart, QStringLiteral("mode"), TabName(MODE_STAY_CAPTIONS));
+    MarkChartForImages(ui.RTCancelChart, QStringLiteral("rt"), TabName(RT_CANCEL_CAPTIONS));
     for (QChartView* pie : {ui.RenChart, ui.KoyakuChart, ui.ModeStayChart, ui.RTCancelChart})
         pie->setProperty(SCALED_PROPERTY, true);
     if (auto* theory = form.findChild<QChartView*>(QStringLiteral("TheoryChart")))

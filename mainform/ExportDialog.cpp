@@ -7,8 +7,11 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 
+#include <array>
 #include <deque>
+#include <string_view>
 
+#include "analysis/RateStatistics.h"
 #include "mainform/ChartImages.h"
 #include "mainform/Unit1.h"
 #include "platform/ErrorDisplay.h"
@@ -20,20 +23,25 @@ namespace {
 std::deque<std::optional<ExportOptions>> nextChoices;
 
 struct WhatChoice {
-    const char* caption;
+    std::string_view caption;
     ExportWhat what;
 };
-const WhatChoice WHAT_CHOICES[] = {
-    {"PLAY情報 (プレイごとの一覧)", ExportWhat::Plays},
-    {"ボーナス情報", ExportWhat::Bonuses},
-    {"4つの統計表", ExportWhat::Tables},
-    {"1G連情報", ExportWhat::Ren},
-    {"小役出現率", ExportWhat::Koyaku},
-    {"モード別滞在率", ExportWhat::ModeStay},
-    {"RT解除情報", ExportWhat::RtCancel},
-    {"シミュレーション結果", ExportWhat::Summary},
-    {"すべて", ExportWhat::All},
-};
+
+// The statistics tables by their tabs' names.
+std::array<WhatChoice, 9> WhatChoices()
+{
+    return {{
+        {"PLAY情報 (プレイごとの一覧)", ExportWhat::Plays},
+        {"ボーナス情報", ExportWhat::Bonuses},
+        {"4つの統計表", ExportWhat::Tables},
+        {REN_CAPTIONS.tab, ExportWhat::Ren},
+        {KOYAKU_CAPTIONS.tab, ExportWhat::Koyaku},
+        {MODE_STAY_CAPTIONS.tab, ExportWhat::ModeStay},
+        {RT_CANCEL_CAPTIONS.tab, ExportWhat::RtCancel},
+        {"シミュレーション結果", ExportWhat::Summary},
+        {"すべて", ExportWhat::All},
+    }};
+}
 
 std::optional<ExportOptions> AskChoice(QWidget* parent)
 {
@@ -48,8 +56,9 @@ std::optional<ExportOptions> AskChoice(QWidget* parent)
     dialog.setWindowTitle(QStringLiteral("エクスポート"));
     auto* layout = new QFormLayout(&dialog);
     auto* what = new QComboBox(&dialog);
-    for (const WhatChoice& choice : WHAT_CHOICES)
-        what->addItem(QString::fromUtf8(choice.caption), static_cast<int>(choice.what));
+    for (const WhatChoice& choice : WhatChoices())
+        what->addItem(QString::fromUtf8(choice.caption.data(), static_cast<qsizetype>(choice.caption.size())),
+                      static_cast<int>(choice.what));
     auto* format = new QComboBox(&dialog);
     format->addItem(QStringLiteral("CSV (表計算ソフト)"), static_cast<int>(ExportFormat::Csv));
     format->addItem(QStringLiteral("JSON (スクリプト)"), static_cast<int>(ExportFormat::Json));

@@ -14,12 +14,17 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <array>
 #include <ctime>
+#include <string_view>
 
+#include "analysis/BonusList.h"
 #include "analysis/PlayListText.h"
+#include "analysis/RateStatistics.h"
 #include "mainform/BonusBars.h"
 #include "mainform/ChartImages.h"
 #include "mainform/ExportDialog.h"
@@ -38,6 +43,26 @@ constexpr int CLIENT_WIDTH = 606;
 constexpr int CLIENT_HEIGHT = 697;
 constexpr int STATUS_BAR_HEIGHT = 21;
 constexpr int STATUS_PANEL0_WIDTH = 450;
+
+QString FromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The report prints the same captions, so a copied list reads as its section.
+template <std::size_t N>
+void SetCaptions(QTreeWidget* list, const std::array<std::string_view, N>& captions)
+{
+    QStringList labels;
+    for (const std::string_view caption : captions) labels.append(FromView(caption));
+    list->setHeaderLabels(labels);
+}
+
+void SetStatCaptions(QTabWidget* tabs, QTreeWidget* list, const StatTabCaptions& captions)
+{
+    tabs->setTabText(tabs->indexOf(list->parentWidget()), FromView(captions.tab));
+    SetCaptions(list, captions.columns);
+}
 
 void SetColumnWidths(QTreeWidget* list, std::initializer_list<int> widths)
 {
@@ -148,6 +173,11 @@ void TMainForm::BuildWindow()
     const int playListWidths[] = {60, 60, 70, 70, 70, 70, 150};
     for (int column = 0; column < PLAY_LIST_COLUMNS; ++column)
         columns->resizeSection(column, playListWidths[column]);
+    SetCaptions(ui->BListView, BONUS_LIST_CAPTIONS);
+    SetStatCaptions(ui->PageControl1, ui->RenListView, REN_CAPTIONS);
+    SetStatCaptions(ui->PageControl1, ui->KoyakuListView, KOYAKU_CAPTIONS);
+    SetStatCaptions(ui->PageControl1, ui->ModeStayListView, MODE_STAY_CAPTIONS);
+    SetStatCaptions(ui->PageControl1, ui->RTCancelListView, RT_CANCEL_CAPTIONS);
     SetColumnWidths(ui->BListView, {60, 60, 80, 80, 90, 60, 70});
     SetColumnWidths(ui->RenListView, {70, 70, 70, 80});
     SetColumnWidths(ui->KoyakuListView, {70, 70, 70, 80});
