@@ -73,8 +73,9 @@ class TAboutBox;
 // window, status bar, clock, 終了 and the busy guard; Desktop.cpp size,
 // title, recent files, dropped files and shortcuts; SeedInput.cpp 詳細;
 // ChartImages.cpp, ExportDialog.cpp and TableCopy.cpp images, export and copy;
-// the tabs 理論値 and 設定推測 are TheoryTab and EstimatePage (placed by
-// EstimateTab.cpp).
+// BatchResults.cpp the tab 一括結果 (BatchResultTab) after a batch and
+// 複数ファイルを集計...; the tabs 理論値 and 設定推測 are TheoryTab and
+// EstimatePage (placed by EstimateTab.cpp).
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
