@@ -380,8 +380,13 @@ struct LinesResult {
     std::size_t firstLineBytes = 0;
 };
 
+// `out` is emptied first; its storage is kept for the next piece.
 void ParseLines(std::string_view text, RecordsFormat format, LinesResult& out)
 {
+    out.records.clear();
+    out.lines = 0;
+    out.reason.clear();
+    out.firstLineBytes = 0;
     out.records.reserve(text.size() / 256 + 1);
     std::size_t start = 0;
     while (start < text.size()) {
@@ -480,8 +485,6 @@ private:
     // on two threads; their records are added in order.
     bool Lines(std::string_view text, std::string& error)
     {
-        LinesResult first;
-        LinesResult second;
         const std::size_t middle = text.size() >= PARALLEL_BYTES && std::thread::hardware_concurrency() > 1
                                        ? text.find('\n', text.size() / 2) + 1
                                        : text.size();
@@ -531,6 +534,8 @@ private:
     RecordsFormat format = RecordsFormat::Csv;
     std::size_t lineNumber = 0;
     std::string pending;
+    LinesResult first;  // the halves of a piece, kept so their storage is reused
+    LinesResult second;
 };
 
 struct FileCloser {
