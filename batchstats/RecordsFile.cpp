@@ -503,6 +503,7 @@ private:
             if (failure) std::rethrow_exception(failure);
         } else {
             ParseLines(text, format, first);
+            ParseLines({}, format, second);
         }
         return Take(first, error) && Take(second, error);
     }

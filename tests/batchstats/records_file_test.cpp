@@ -167,6 +167,18 @@ TEST(RecordsFile, LargeInputKeepsOrderAndNamesTheFirstBadLine)
     ASSERT_EQ(table.Size(), static_cast<std::size_t>(COUNT));
     for (int i = 1; i <= COUNT; ++i) EXPECT_EQ(table.sim[static_cast<std::size_t>(i - 1)], i);
 
+    // From a file, read a megabyte at a time: a last piece too small to be
+    // split must not bring back records of the piece before it.
+    TempDir dir;
+    std::vector<std::string> fileLines = {lines[0]};
+    for (int i = 1; join(fileLines).size() < (std::size_t{1} << 20) + 64 * 1024; ++i)
+        fileLines.push_back(CsvLine(Sample(i)));
+    WriteBytes(dir.File("big.csv"), join(fileLines));
+    RecordTable fromFile;
+    ASSERT_TRUE(ReadStudyFile(dir.File("big.csv"), fromFile, error)) << error;
+    ASSERT_EQ(fromFile.Size(), fileLines.size() - 1);
+    EXPECT_EQ(fromFile.sim.back(), static_cast<std::int64_t>(fileLines.size() - 1));
+
     // Bad lines in both halves: the first one is named, and nothing is kept.
     for (const std::vector<int>& bad : {std::vector<int>{10}, {2900}, {2900, 20}, {COUNT}}) {
         std::vector<std::string> broken = lines;
