@@ -7,6 +7,9 @@
 #include <span>
 #include <thread>
 
+#include <gmp.h>
+#include <mpfr.h>
+
 void RecordTable::Reserve(std::size_t count)
 {
     for (auto* column : {&setting, &plays, &finalBalance, &big, &reg, &bigFirstHits, &longestDrought,
@@ -188,6 +191,90 @@ private:
     std::vector<std::int32_t> sorted;
 };
 
+static_assert(sizeof(unsigned long) == 8, "GMP's unsigned long must hold 64 bits");
+
+struct Integer {
+    mpz_t v;
+    Integer() { mpz_init(v); }
+    ~Integer() { mpz_clear(v); }
+    Integer(const Integer&) = delete;
+    Integer& operator=(const Integer&) = delete;
+};
+
+// A double's worth of bits; MPFR rounds to it correctly (to nearest, ties to even).
+struct Real {
+    mpfr_t v;
+    explicit Real(mpfr_prec_t bits = std::numeric_limits<double>::digits) { mpfr_init2(v, bits); }
+    ~Real() { mpfr_clear(v); }
+    Real(const Real&) = delete;
+    Real& operator=(const Real&) = delete;
+};
+
+void SetInt128(mpz_t out, __int128 x)
+{
+    const auto magnitude = x < 0 ? -static_cast<unsigned __int128>(x) : static_cast<unsigned __int128>(x);
+    mpz_set_ui(out, static_cast<unsigned long>(magnitude >> 64));
+    mpz_mul_2exp(out, out, 64);
+    mpz_add_ui(out, out, static_cast<unsigned long>(magnitude));
+    if (x < 0) mpz_neg(out, out);
+}
+
+// Σx and Σx² of values x = X * 2^scale, X whole, held exactly.
+struct ExactSums {
+    Integer sum;
+    Integer squares;
+    long scale = 0;
+};
+
+// The mean and the sample spread as the doubles nearest their exact values:
+// mean = S / n, variance = (n Q - S^2) / (n (n - 1)), i.e. the sum of
+// squared deviations from the exact rational mean over n - 1.
+void SetMoments(Distribution& d, const ExactSums& s, std::uint64_t n)
+{
+    Real sum(std::max<mpfr_prec_t>(static_cast<mpfr_prec_t>(mpz_sizeinbase(s.sum.v, 2)), MPFR_PREC_MIN));
+    mpfr_set_z(sum.v, s.sum.v, MPFR_RNDN);  // exact: as many bits as the integer
+    Real mean;
+    mpfr_div_ui(mean.v, sum.v, n, MPFR_RNDN);
+    mpfr_mul_2si(mean.v, mean.v, s.scale, MPFR_RNDN);  // exact: a power of two
+    d.mean = mpfr_get_d(mean.v, MPFR_RNDN);
+    if (n < 2) {
+        d.sd = std::numeric_limits<double>::quiet_NaN();
+        return;
+    }
+    Integer num;
+    Integer den;
+    mpz_mul_ui(num.v, s.squares.v, n);
+    mpz_submul(num.v, s.sum.v, s.sum.v);
+    if (mpz_sgn(num.v) == 0) {
+        d.sd = 0;
+        return;
+    }
+    mpz_set_ui(den.v, n);
+    mpz_mul_ui(den.v, den.v, n - 1);
+    // r = floor(sqrt(z)) for z = num * 4^k / den, with k chosen so that r has
+    // at least 56 bits, and floor(sqrt(floor(z))) == floor(sqrt(z)). Doubling
+    // r and setting its last bit when sqrt(z) is not whole keeps which side of
+    // every rounding boundary (3 or more bits further up) the value lies on, so
+    // rounding 2r + sticky to 53 bits rounds sqrt(z) itself: no midpoint case
+    // is left to chance.
+    const auto numBits = static_cast<long>(mpz_sizeinbase(num.v, 2));
+    const auto denBits = static_cast<long>(mpz_sizeinbase(den.v, 2));
+    const long k = std::max(0L, (2 * 55 + 1 + denBits - numBits + 1) / 2);
+    Integer quotient;
+    Integer remainder;
+    mpz_mul_2exp(num.v, num.v, static_cast<mp_bitcnt_t>(2 * k));
+    mpz_fdiv_qr(quotient.v, remainder.v, num.v, den.v);
+    Integer root;
+    Integer rootRemainder;
+    mpz_sqrtrem(root.v, rootRemainder.v, quotient.v);
+    mpz_mul_2exp(root.v, root.v, 1);
+    if (mpz_sgn(remainder.v) != 0 || mpz_sgn(rootRemainder.v) != 0) mpz_add_ui(root.v, root.v, 1);
+    Real sd;
+    mpfr_set_z(sd.v, root.v, MPFR_RNDN);
+    mpfr_mul_2si(sd.v, sd.v, s.scale - k - 1, MPFR_RNDN);  // exact: a power of two
+    d.sd = mpfr_get_d(sd.v, MPFR_RNDN);
+}
+
 Distribution IntDistribution(const OrderedValues& values)
 {
     Distribution d;
@@ -204,31 +291,12 @@ Distribution IntDistribution(const OrderedValues& values)
         sum += static_cast<__int128>(v) * c;
         squares += static_cast<__int128>(static_cast<std::int64_t>(v) * v) * c;
     });
-    const auto n = static_cast<__int128>(count);
-    d.mean = static_cast<double>(static_cast<long double>(sum) / static_cast<long double>(n));
-    if (n < 2) {
-        d.sd = std::numeric_limits<double>::quiet_NaN();
-    } else {
-        const __int128 numerator = n * squares - sum * sum;
-        const long double variance = static_cast<long double>(numerator) /
-                                     (static_cast<long double>(n) * static_cast<long double>(n - 1));
-        d.sd = static_cast<double>(std::sqrt(variance));
-    }
+    ExactSums sums;
+    SetInt128(sums.sum.v, sum);
+    SetInt128(sums.squares.v, squares);
+    SetMoments(d, sums, count);
     return d;
 }
-
-// Neumaier's compensated sum; callers pass sorted values so the order is fixed.
-struct CompensatedSum {
-    double sum = 0;
-    double carry = 0;
-    void Add(double x) noexcept
-    {
-        const double t = sum + x;
-        carry += std::fabs(sum) >= std::fabs(x) ? (sum - t) + x : (x - t) + sum;
-        sum = t;
-    }
-    double Value() const noexcept { return sum + carry; }
-};
 
 // Takes ascending values.
 Distribution RealDistribution(const std::vector<double>& values)
@@ -238,17 +306,43 @@ Distribution RealDistribution(const std::vector<double>& values)
     d.max = values.back();
     for (std::size_t j = 0; j < PERCENTILES.size(); ++j)
         d.percentiles[j] = PercentileOf(values, PERCENTILES[j]);
-    CompensatedSum sum;
-    for (const double v : values) sum.Add(v);
-    const auto n = static_cast<double>(values.size());
-    d.mean = sum.Value() / n;
-    if (values.size() < 2) {
-        d.sd = std::numeric_limits<double>::quiet_NaN();
-    } else {
-        CompensatedSum squares;
-        for (const double v : values) squares.Add((v - d.mean) * (v - d.mean));
-        d.sd = std::sqrt(squares.Value() / (n - 1));
+    if (!std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); })) {
+        d.mean = d.sd = std::numeric_limits<double>::quiet_NaN();
+        return d;
     }
+    // Every double is an integer times 2^e; with the smallest e present as
+    // the common unit the sums are exact integers. Runs of equal values
+    // (sorted) cost one step each, and one play count gives few of them.
+    int unit = std::numeric_limits<int>::max();
+    for (const double v : values)
+        if (v != 0) {
+            int exponent = 0;
+            std::frexp(v, &exponent);
+            unit = std::min(unit, exponent - std::numeric_limits<double>::digits);
+        }
+    ExactSums sums;
+    if (unit == std::numeric_limits<int>::max()) unit = 0;  // all zero
+    sums.scale = unit;
+    Integer x;
+    Integer square;
+    for (std::size_t i = 0; i < values.size();) {
+        std::size_t j = i + 1;
+        while (j < values.size() && values[j] == values[i]) ++j;
+        if (values[i] == 0) {
+            i = j;
+            continue;
+        }
+        int exponent = 0;
+        const double fraction = std::frexp(values[i], &exponent);
+        mpz_set_si(x.v, static_cast<long>(std::ldexp(fraction, std::numeric_limits<double>::digits)));
+        mpz_mul_2exp(x.v, x.v,
+                     static_cast<mp_bitcnt_t>(exponent - std::numeric_limits<double>::digits - unit));
+        mpz_addmul_ui(sums.sum.v, x.v, j - i);
+        mpz_mul(square.v, x.v, x.v);
+        mpz_addmul_ui(sums.squares.v, square.v, j - i);
+        i = j;
+    }
+    SetMoments(d, sums, values.size());
     return d;
 }
 

@@ -79,8 +79,9 @@ TEST(Summarise, KnownFixtureGivesExactFigures)
     const StudySummary s = Summarise(table);
     EXPECT_EQ(s.all.count, 101);
     EXPECT_EQ(s.all.finalBalance.mean, 500);
-    // Tolerance: one rounding of the square root of an exact quotient.
-    EXPECT_NEAR(s.all.finalBalance.sd, std::sqrt(85850.0), 1e-12);
+    // No tolerance: the variance is a whole number, so the correctly rounded
+    // square root of the exact value is std::sqrt's.
+    EXPECT_EQ(s.all.finalBalance.sd, std::sqrt(85850.0));
     EXPECT_EQ(s.all.finalBalance.min, 0);
     EXPECT_EQ(s.all.finalBalance.max, 1000);
     for (std::size_t j = 0; j < PERCENTILES.size(); ++j)
@@ -103,6 +104,38 @@ TEST(Summarise, KnownFixtureGivesExactFigures)
     ASSERT_EQ(s.histogram.counts.size(), 11u);
     EXPECT_EQ(s.histogram.counts.front(), 10);
     EXPECT_EQ(s.histogram.counts.back(), 1);
+}
+
+// Mean and sample spread are the doubles nearest the exact values (computed
+// with rational arithmetic, so compared without tolerance). Sums in long
+// double or compensated doubles miss by one ulp on these small sets: the
+// balance spread of the first, the payout mean and spread of the second.
+// Payouts of 0 (every medal lost) add nothing to the exact sums.
+TEST(Summarise, MeanAndSpreadAreTheNearestDoublesOfTheExactValues)
+{
+    struct Case {
+        std::vector<std::int32_t> balances;  // of 1000 plays
+        double balanceMean, balanceSd, payoutMean, payoutSd;
+    };
+    for (const Case& c : {
+             Case{{8980, -1447, -9719, 758, -3978}, -1081.2, 6851.044642972341, 63.96, 228.36815476574466},
+             Case{{-306, -93, 3226, 3940, 5613},
+                  2476,
+                  2592.5783498286028,
+                  182.53333333333333,
+                  86.4192783276201},
+             Case{{-3000, -3000, 0}, -2000, 1732.0508075688772, 33.333333333333336, 57.735026918962575},
+             Case{{-3000, -3000}, -3000, 0, 0, 0},
+         }) {
+        SCOPED_TRACE(::testing::PrintToString(c.balances));
+        RecordTable table;
+        for (const std::int32_t b : c.balances) table.Add(RecordWithBalance(b, 1, 1000));
+        const GroupStatistics g = Summarise(table).all;
+        EXPECT_EQ(g.finalBalance.mean, c.balanceMean);
+        EXPECT_EQ(g.finalBalance.sd, c.balanceSd);
+        EXPECT_EQ(g.payout.mean, c.payoutMean);
+        EXPECT_EQ(g.payout.sd, c.payoutSd);
+    }
 }
 
 TEST(Summarise, SplitsBySettingAndDropsBandsWhenPlaysDiffer)
