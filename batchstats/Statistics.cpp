@@ -201,7 +201,8 @@ struct Integer {
     Integer& operator=(const Integer&) = delete;
 };
 
-// A double's worth of bits; MPFR rounds to it correctly (to nearest, ties to even).
+// A double's worth of bits unless told; MPFR rounds to it correctly (to nearest,
+// ties to even).
 struct Real {
     mpfr_t v;
     explicit Real(mpfr_prec_t bits = std::numeric_limits<double>::digits) { mpfr_init2(v, bits); }
@@ -219,7 +220,7 @@ void SetInt128(mpz_t out, __int128 x)
     if (x < 0) mpz_neg(out, out);
 }
 
-// Σx and Σx² of values x = X * 2^scale, X whole, held exactly.
+// The sums of x and of x^2 over values x = X * 2^scale, X whole, held exactly.
 struct ExactSums {
     Integer sum;
     Integer squares;

@@ -44,6 +44,7 @@ constexpr std::array<int, 5> BAND_PERCENTILES = {5, 25, 50, 75, 95};
 // numpy's default method does, so anyone can recompute it. n must be >= 1.
 double Percentile(const std::vector<double>& sorted, double p) noexcept;
 
+// mean and sd are the doubles nearest their exact values.
 struct Distribution {
     double mean = 0;
     double sd = 0;  // sample (n - 1); NaN for one value
