@@ -21,9 +21,9 @@
 
 namespace {
 
-const QColor SETTING_COLOURS[6] = {QColor(0x1f, 0x77, 0xb4), QColor(0x2c, 0xa0, 0x2c),
-                                   QColor(0x8c, 0x56, 0x4b), QColor(0x94, 0x67, 0xbd),
-                                   QColor(0xff, 0x7f, 0x0e), QColor(0xd6, 0x27, 0x28)};
+const QColor SETTING_COLOURS[SETTING_COUNT] = {QColor(0x1f, 0x77, 0xb4), QColor(0x2c, 0xa0, 0x2c),
+                                               QColor(0x8c, 0x56, 0x4b), QColor(0x94, 0x67, 0xbd),
+                                               QColor(0xff, 0x7f, 0x0e), QColor(0xd6, 0x27, 0x28)};
 const QColor BAR_COLOUR(0x7f, 0x9f, 0xc8);
 const QColor MOST_LIKELY_COLOUR(0xd0, 0x20, 0x20);
 // Points drawn per line: a million plays has thousands of bonuses, and the
@@ -74,14 +74,14 @@ QChart* MakePosteriorChart(const SettingEstimate& estimate)
     set->setObjectName(QStringLiteral("PosteriorBars"));
     set->setColor(BAR_COLOUR);
     set->setSelectedColor(MOST_LIKELY_COLOUR);
-    for (int s = 0; s < 6; ++s) set->append(estimate.Ok() ? estimate.posterior[s] : 0.0);
+    for (int s = 0; s < SETTING_COUNT; ++s) set->append(estimate.Ok() ? estimate.posterior[s] : 0.0);
     if (estimate.Ok()) set->selectBar(estimate.mostLikely - 1);
     auto* series = new QBarSeries;
     series->append(set);
     series->setBarWidth(0.7);
     chart->addSeries(series);
     auto* categories = new QBarCategoryAxis(chart);
-    for (int s = 1; s <= 6; ++s) categories->append(QString::number(s));
+    for (int s = SETTING_MIN; s <= SETTING_MAX; ++s) categories->append(QString::number(s));
     QFont font = categories->labelsFont();
     font.setPixelSize(9);
     categories->setLabelsFont(font);
@@ -110,7 +110,7 @@ QChart* MakePosteriorPathChart(const SettingEstimate& estimate)
     chart->addAxis(probability, Qt::AlignLeft);
     const std::size_t step =
         path.size() > MAX_PATH_POINTS ? (path.size() + MAX_PATH_POINTS - 1) / MAX_PATH_POINTS : 1;
-    for (int s = 0; s < 6; ++s) {
+    for (int s = 0; s < SETTING_COUNT; ++s) {
         auto* line = new QLineSeries;
         line->setName(QString::number(s + 1));
         line->setObjectName(QStringLiteral("PosteriorPath%1").arg(s + 1));
@@ -145,7 +145,7 @@ EstimatePage::EstimatePage(QWidget* parent) : QWidget(parent)
     top->addWidget(evidenceBox);
     top->addSpacing(6);
     top->addWidget(new QLabel(QStringLiteral("事前配分"), this));
-    for (int s = 0; s < 6; ++s) {
+    for (int s = 0; s < SETTING_COUNT; ++s) {
         auto* box = new QDoubleSpinBox(this);
         box->setObjectName(QStringLiteral("PriorWeight%1").arg(s + 1));
         box->setRange(0, 1000);
@@ -174,7 +174,7 @@ EstimatePage::EstimatePage(QWidget* parent) : QWidget(parent)
     pathView->setObjectName(QStringLiteral("PosteriorPathChart"));
     for (QChartView* view : {barView, pathView}) view->setRenderHint(QPainter::Antialiasing);
 
-    table = new QTableWidget(6, 4, this);
+    table = new QTableWidget(SETTING_COUNT, 4, this);
     table->setObjectName(QStringLiteral("EstimateTable"));
     table->setHorizontalHeaderLabels({QStringLiteral("設定"), QStringLiteral("事後確率"),
                                       QStringLiteral("尤度比"), QStringLiteral("理論機械割")});
@@ -194,7 +194,7 @@ EstimatePage::EstimatePage(QWidget* parent) : QWidget(parent)
     table->setSelectionMode(QAbstractItemView::NoSelection);
     table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    table->setFixedHeight(15 + 6 * 14 + 2);
+    table->setFixedHeight(15 + SETTING_COUNT * 14 + 2);
     payoutLabel = new QLabel(this);
     payoutLabel->setObjectName(QStringLiteral("ExpectedPayoutLabel"));
     payoutLabel->setWordWrap(true);
@@ -222,9 +222,9 @@ EstimatePage::EstimatePage(QWidget* parent) : QWidget(parent)
     QSettings store = Store();
     const QVariantList saved = store.value(QStringLiteral("estimate/prior")).toList();
     SettingValues prior = FLAT_PRIOR;
-    if (saved.size() == 6) {
+    if (saved.size() == SETTING_COUNT) {
         SettingValues read{};
-        for (int s = 0; s < 6; ++s) read[s] = saved[s].toDouble();
+        for (int s = 0; s < SETTING_COUNT; ++s) read[s] = saved[s].toDouble();
         if (CheckPrior(read).empty()) prior = read;
     }
     SetPrior(prior);
@@ -249,7 +249,7 @@ EstimatePage::EstimatePage(QWidget* parent) : QWidget(parent)
 SettingValues EstimatePage::Prior() const
 {
     SettingValues prior{};
-    for (int s = 0; s < 6; ++s) prior[s] = weightBoxes[s]->value();
+    for (int s = 0; s < SETTING_COUNT; ++s) prior[s] = weightBoxes[s]->value();
     return prior;
 }
 
@@ -257,7 +257,7 @@ void EstimatePage::SetPrior(const SettingValues& prior)
 {
     const bool wasLoading = loading;
     loading = true;
-    for (int s = 0; s < 6; ++s) weightBoxes[s]->setValue(prior[s]);
+    for (int s = 0; s < SETTING_COUNT; ++s) weightBoxes[s]->setValue(prior[s]);
     loading = wasLoading;
     if (!loading) {
         SavePrior();
@@ -326,7 +326,7 @@ void EstimatePage::Update()
     double best = -INFINITY;
     for (double v : estimate.logLikelihood) best = std::max(best, v);
     const SettingValues& payout = TheoreticalPayoutPercent();
-    for (int s = 0; s < 6; ++s) {
+    for (int s = 0; s < SETTING_COUNT; ++s) {
         QString name = QString::number(s + 1);
         if (estimate.Ok() && s + 1 == estimate.mostLikely) name += QStringLiteral(" ◎");
         if (revealed == s + 1) name += QStringLiteral(" 正解");  // only after 設定確認

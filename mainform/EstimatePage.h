@@ -5,6 +5,7 @@
 #include <array>
 
 #include "estimate/SettingEstimate.h"
+#include "slot/MachineCodes.h"
 
 class QChart;
 class QChartView;
@@ -53,7 +54,7 @@ private:
     void SavePrior() const;
 
     QComboBox* evidenceBox = nullptr;
-    std::array<QDoubleSpinBox*, 6> weightBoxes{};
+    std::array<QDoubleSpinBox*, SETTING_COUNT> weightBoxes{};
     QChartView* barView = nullptr;
     QChartView* pathView = nullptr;
     QTableWidget* table = nullptr;

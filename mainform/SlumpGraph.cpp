@@ -17,6 +17,7 @@
 
 #include "platform/ChartOps.h"
 #include "platform/ZoomChartView.h"
+#include "slot/MachineCodes.h"
 
 namespace {
 // Plot area the chart has before it was ever laid out (hidden window).
@@ -67,10 +68,11 @@ QList<QPointF> ModeLine(const std::vector<QPointF>& points, double xMin, double 
     auto at = first;
     for (int column = 0; column < columns && at != last; ++column) {
         const double end = xMin + width * (column + 1);
-        int counts[4] = {0, 0, 0, 0};
+        // The line's y is the mode as shown, 1..MODE_COUNT.
+        int counts[MODE_COUNT + 1] = {};
         for (; at != last && (at->x() < end || column == columns - 1); ++at)
-            ++counts[std::clamp(static_cast<int>(at->y()), 0, 3)];
-        const int most = static_cast<int>(std::max_element(counts, counts + 4) - counts);
+            ++counts[std::clamp(static_cast<int>(at->y()), 0, MODE_COUNT)];
+        const int most = static_cast<int>(std::max_element(counts, counts + MODE_COUNT + 1) - counts);
         if (counts[most] == 0) continue;
         const double left = xMin + width * column;
         if (!out.isEmpty() && out.constLast().y() == most) {

@@ -29,8 +29,8 @@ constexpr int RUN_COLUMN = 0;
 // The tab goes right after the six result tabs, whatever was added since.
 constexpr int SIX_TABS = 6;
 
-const QColor SETTING_COLORS[6] = {QColor(0, 0, 160),   QColor(0, 128, 255), QColor(0, 150, 0),
-                                  QColor(200, 150, 0), QColor(230, 90, 0),  QColor(160, 0, 160)};
+const QColor SETTING_COLORS[SETTING_COUNT] = {QColor(0, 0, 160),   QColor(0, 128, 255), QColor(0, 150, 0),
+                                              QColor(200, 150, 0), QColor(230, 90, 0),  QColor(160, 0, 160)};
 const QColor MARK_COLOR(255, 255, 170);
 
 QString Number(double value)
@@ -40,7 +40,7 @@ QString Number(double value)
 
 }  // namespace
 
-ConvergenceChart::ConvergenceChart(QChartView* view, const std::array<SettingTheory, 6>& theory)
+ConvergenceChart::ConvergenceChart(QChartView* view, const std::array<SettingTheory, SETTING_COUNT>& theory)
     : QObject(view), view(view), chart(new QChart), theory(theory)
 {
     chart->setMargins(QMargins(0, 0, 0, 0));
@@ -71,7 +71,7 @@ ConvergenceChart::ConvergenceChart(QChartView* view, const std::array<SettingThe
     band->setBrush(QColor(255, 160, 0, 70));
     band->setPen(QPen(QColor(255, 160, 0, 160), 1));
     chart->addSeries(band);
-    for (int s = 0; s < 6; ++s) {
+    for (int s = 0; s < SETTING_COUNT; ++s) {
         auto* line = new QLineSeries;
         line->setName(QStringLiteral("設定%1").arg(s + 1));
         line->setObjectName(QStringLiteral("TheorySetting%1").arg(s + 1));
@@ -180,7 +180,7 @@ void ConvergenceChart::Refresh()
     auto at = [&](int c) {
         return static_cast<std::int64_t>(std::llround(x0 + (x1 - x0) * c / std::max(1, columns - 1)));
     };
-    for (int s = 0; s < 6; ++s) {
+    for (int s = 0; s < SETTING_COUNT; ++s) {
         QList<QPointF> line;
         line.reserve(columns);
         for (int c = 0; c < columns; ++c) {
@@ -224,9 +224,9 @@ std::unique_ptr<QChartView> RenderConvergenceChart(const PlaySeries& series, std
     return view;
 }
 
-const std::array<SettingTheory, 6>& TheoryTab::Theory()
+const std::array<SettingTheory, SETTING_COUNT>& TheoryTab::Theory()
 {
-    static const std::array<SettingTheory, 6> all = ComputeAllTheory();
+    static const std::array<SettingTheory, SETTING_COUNT> all = ComputeAllTheory();
     return all;
 }
 
@@ -242,7 +242,7 @@ TheoryTab::TheoryTab(QTabWidget* pages) : QObject(pages)
     table = new QTableWidget(static_cast<int>(names.size()), 7, page);
     table->setObjectName(QStringLiteral("TheoryListView"));
     QStringList columns{QStringLiteral("このシミュレーション")};
-    for (int s = 1; s <= 6; ++s) columns.append(QStringLiteral("設定%1").arg(s));
+    for (int s = SETTING_MIN; s <= SETTING_MAX; ++s) columns.append(QStringLiteral("設定%1").arg(s));
     table->setHorizontalHeaderLabels(columns);
     QStringList rows;
     for (const std::string& name : names) rows.append(QString::fromStdString(name));
@@ -255,7 +255,7 @@ TheoryTab::TheoryTab(QTabWidget* pages) : QObject(pages)
     table->horizontalHeaderItem(RUN_COLUMN)
         ->setToolTip(QStringLiteral(
             "このシミュレーションの値。グラフの赤線は機械割の推移、点線は各設定の期待値、帯は設定の95%範囲"));
-    for (int s = 0; s < 6; ++s) {
+    for (int s = 0; s < SETTING_COUNT; ++s) {
         const std::vector<std::optional<double>> values = TheoryValues(Theory()[static_cast<std::size_t>(s)]);
         for (std::size_t r = 0; r < values.size(); ++r) {
             auto* item = new QTableWidgetItem(values[r] ? Number(*values[r]) : QStringLiteral("-"));
@@ -294,14 +294,14 @@ void TheoryTab::Show(const PlaySeries& series, std::optional<int> knownSetting)
         item->setToolTip(value ? QString::number(*value, 'g', 15) : QString());
     }
     shown = run.plays > 0;
-    if (knownSetting && (*knownSetting < 1 || *knownSetting > 6)) knownSetting.reset();
+    if (knownSetting && (*knownSetting < SETTING_MIN || *knownSetting > SETTING_MAX)) knownSetting.reset();
     Mark(knownSetting);
     convergence->Show(series, knownSetting);
 }
 
 void TheoryTab::RevealSetting(int setting)
 {
-    if (!shown || marked || setting < 1 || setting > 6) return;
+    if (!shown || marked || setting < SETTING_MIN || setting > SETTING_MAX) return;
     Mark(setting);
     convergence->SetBandSetting(setting);
 }
@@ -323,7 +323,7 @@ void TheoryTab::ScrollToMarked()
 void TheoryTab::Mark(std::optional<int> setting)
 {
     marked = setting;
-    for (int s = 1; s <= 6; ++s) {
+    for (int s = SETTING_MIN; s <= SETTING_MAX; ++s) {
         const bool on = setting == s;
         QTableWidgetItem* header = table->horizontalHeaderItem(s);
         header->setText(on ? QStringLiteral("▶設定%1").arg(s) : QStringLiteral("設定%1").arg(s));

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "slot/MachineCodes.h"
 #include "theory/Theory.h"
 
 class PlaySeries;
@@ -33,7 +34,7 @@ class ConvergenceChart : public QObject {
 
 public:
     // Builds the chart inside `view` (which owns it).
-    ConvergenceChart(QChartView* view, const std::array<SettingTheory, 6>& theory);
+    ConvergenceChart(QChartView* view, const std::array<SettingTheory, SETTING_COUNT>& theory);
 
     // The run of `series`; the band is that of `bandSetting` (none: no band).
     void Show(const PlaySeries& series, std::optional<int> bandSetting);
@@ -42,7 +43,7 @@ public:
 
     QChart* Chart() const { return chart; }
     QLineSeries* RunSeries() const { return runSeries; }
-    const std::array<QLineSeries*, 6>& SettingLines() const { return settingLines; }
+    const std::array<QLineSeries*, SETTING_COUNT>& SettingLines() const { return settingLines; }
     QAreaSeries* Band() const { return band; }
 
 private:
@@ -51,11 +52,11 @@ private:
 
     QChartView* view;
     QChart* chart;
-    const std::array<SettingTheory, 6>& theory;
+    const std::array<SettingTheory, SETTING_COUNT>& theory;
     std::vector<float> payout;  // running payout after normal game n + 1
     std::optional<int> bandSetting;
     QLineSeries* runSeries = nullptr;
-    std::array<QLineSeries*, 6> settingLines{};
+    std::array<QLineSeries*, SETTING_COUNT> settingLines{};
     QLineSeries* bandUpper = nullptr;
     QLineSeries* bandLower = nullptr;
     QAreaSeries* band = nullptr;
@@ -92,7 +93,7 @@ public:
     QChartView* ChartView() const { return chartView; }
 
     // The theory of the six settings, computed once on first use.
-    static const std::array<SettingTheory, 6>& Theory();
+    static const std::array<SettingTheory, SETTING_COUNT>& Theory();
 
 private:
     void Mark(std::optional<int> setting);

@@ -22,6 +22,7 @@ enum : int {
     JAC_IN = 12,
 };
 }  // namespace Outcome
+constexpr int OUTCOME_COUNT = Outcome::JAC_IN + 1;  // arrays indexed by outcome code
 
 // Slot::chainTrigger: what decided a 1G連 in the bonus game just played.
 // The small-role triggers equal the BIG small-role draw; PURE_MISS and PUNK
@@ -38,6 +39,7 @@ enum : int {
     PUNK = 7,  // パンク
 };
 }  // namespace ChainTrigger
+constexpr int CHAIN_TRIGGER_COUNT = ChainTrigger::PUNK + 1;  // arrays indexed by trigger
 
 // Result of Slot::BigRoleLottery, the small-role draw of a BIG game.
 namespace BigRole {
@@ -54,6 +56,7 @@ enum : int {
     PURE_MISS = 4,
 };
 }  // namespace PreSignKind
+constexpr int PRE_SIGN_KIND_COUNT = PreSignKind::PURE_MISS + 1;  // arrays indexed by kind
 
 // Slot::bonus: the bonus under way (set on its release game).
 namespace BonusKind {
@@ -79,6 +82,7 @@ constexpr int NO_FLAG = 3;
 
 constexpr int SETTING_MIN = 1;
 constexpr int SETTING_MAX = 6;
+constexpr int SETTING_COUNT = SETTING_MAX - SETTING_MIN + 1;
 
 // Medals: the bet of a game and what each win pays.
 constexpr int BET = 3;      // a normal game and a BIG small-role game; none after a replay
