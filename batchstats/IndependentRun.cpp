@@ -53,7 +53,8 @@ void PlayOne(Worker& w, const IndependentOptions& options, std::int64_t index, S
 {
     w.random.SetState(IndependentState(options.seed, static_cast<std::uint32_t>(index)));
     Slot& slot = w.slot.emplace(w.random);
-    const int setting = options.setting.hidden ? w.random.Next() % 6 + 1 : options.setting.value;
+    const int setting =
+        options.setting.hidden ? w.random.Next() % SETTING_COUNT + SETTING_MIN : options.setting.value;
     slot.SetSetting(setting);
     slot.Reset();
     RecordBuilder builder(options.plays, setting, index);

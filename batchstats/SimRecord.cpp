@@ -27,8 +27,8 @@ RecordBuilder::RecordBuilder(std::int32_t plays, std::int32_t setting, std::int6
 
 void RecordBuilder::AddRelease(const PlayRow& row) noexcept
 {
-    if (row.bonusGame == 0) ++(row.outcome == 7 ? record.big : record.reg);
-    if (row.outcome == 7 && ClassifyRelease(row) != ReleaseClass::Chain) ++record.bigFirstHits;
+    if (row.bonusGame == 0) ++(row.outcome == Outcome::BIG ? record.big : record.reg);
+    if (row.outcome == Outcome::BIG && ClassifyRelease(row) != ReleaseClass::Chain) ++record.bigFirstHits;
 }
 
 void RecordBuilder::AddGridPoint(const PlayRow& row) noexcept

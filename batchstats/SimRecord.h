@@ -51,7 +51,7 @@ public:
             record.highestBalance = row.medals > record.highestBalance ? row.medals : record.highestBalance;
         }
         if (row.gamesSinceBonus > record.longestDrought) record.longestDrought = row.gamesSinceBonus;
-        if (row.outcome == 7 || row.outcome == 8) AddRelease(row);
+        if (row.IsRelease()) AddRelease(row);
         if (row.bonusGame == 0 && row.playCount >= nextGridPlay) AddGridPoint(row);
         lastBalance = row.medals;
         ++rows;

@@ -10,6 +10,7 @@
 #include "cli/Options.h"
 #include "sim/PlaySeries.h"
 #include "sim/SimFile.h"
+#include "slot/MachineCodes.h"
 #include "theory/RunComparison.h"
 
 namespace {
@@ -53,7 +54,7 @@ int CompareCommand(const std::vector<std::string>& args)
 {
     const Options given("compare", args, {{"--setting"}});
     if (given.Operands().size() != 1) throw UsageError("usage: mirvosim-cli compare FILE [--setting S]");
-    const auto setting = given.OptionalInteger("--setting", 1, 6);
+    const auto setting = given.OptionalInteger("--setting", SETTING_MIN, SETTING_MAX);
     const std::string& path = given.Operands().front();
 
     try {

@@ -13,6 +13,7 @@
 #include "cli/Options.h"
 #include "estimate/SettingEstimate.h"
 #include "sim/SimFile.h"
+#include "slot/MachineCodes.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ SettingValues ParsePrior(const std::string& text)
 {
     SettingValues prior{};
     std::size_t start = 0;
-    for (int s = 0; s < 6; ++s) {
+    for (int s = 0; s < SETTING_COUNT; ++s) {
         const std::size_t comma = text.find(',', start);
-        const bool last = s == 5;
+        const bool last = s == SETTING_COUNT - 1;
         if (last != (comma == std::string::npos))
             throw UsageError("--prior takes six weights separated by commas, one per setting");
         const std::string item = text.substr(start, last ? std::string::npos : comma - start);
@@ -83,7 +84,7 @@ std::string Text(const SettingEstimate& estimate, const SettingValues& prior)
     Line(out, {"証拠", estimate.evidence == Evidence::Hall ? "ホール" : "全記録"});
     Line(out, {"通常ゲーム数", std::to_string(estimate.normalGames)});
     Line(out, {"設定", "事前確率", "事後確率", "対数尤度", "尤度比", "理論機械割(%)"});
-    for (int s = 0; s < 6; ++s) {
+    for (int s = 0; s < SETTING_COUNT; ++s) {
         const double ll = estimate.logLikelihood[s];
         std::string mark = std::to_string(s + 1);
         if (s + 1 == estimate.mostLikely) mark += " *";

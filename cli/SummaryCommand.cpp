@@ -10,6 +10,7 @@
 #include "batchstats/SummaryOutput.h"
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "slot/MachineCodes.h"
 #include "theory/Theory.h"
 
 namespace {
@@ -18,8 +19,8 @@ namespace {
 TheoryColumns TheoryFor(const StudySummary& summary)
 {
     TheoryColumns columns;
-    if (!summary.commonSetting || !summary.commonPlays || *summary.commonSetting < 1 ||
-        *summary.commonSetting > 6)
+    if (!summary.commonSetting || !summary.commonPlays || *summary.commonSetting < SETTING_MIN ||
+        *summary.commonSetting > SETTING_MAX)
         return columns;
     const SettingTheory theory = ComputeTheory(*summary.commonSetting);
     const std::int64_t n = *summary.commonPlays;

@@ -8,6 +8,7 @@
 #include "analysis/NumberFormat.h"
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "slot/MachineCodes.h"
 #include "theory/Theory.h"
 
 namespace {
@@ -72,9 +73,10 @@ std::string Text(const std::vector<SettingTheory>& settings)
         }
     }
     Caption(out, "RT解除割合");
-    for (std::size_t i = 0; i < first.tables[3].lines.size(); ++i) {
-        out += first.tables[3].lines[i].name;
-        for (const SettingTheory& t : settings) Put(out, Cell(t.tables[3].lines[i].shareOfReleases));
+    for (std::size_t i = 0; i < first.tables[RT_CANCEL_TABLE].lines.size(); ++i) {
+        out += first.tables[RT_CANCEL_TABLE].lines[i].name;
+        for (const SettingTheory& t : settings)
+            Put(out, Cell(t.tables[RT_CANCEL_TABLE].lines[i].shareOfReleases));
         out += "\n";
     }
     return out;
@@ -102,7 +104,7 @@ int TheoryCommand(const std::vector<std::string>& args)
         message += "' (see mirvosim-cli theory --help)";
         throw UsageError(message);
     }
-    const auto setting = given.OptionalInteger("--setting", 1, 6);
+    const auto setting = given.OptionalInteger("--setting", SETTING_MIN, SETTING_MAX);
 
     std::vector<SettingTheory> settings;
     if (setting) {

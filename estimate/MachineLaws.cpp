@@ -45,7 +45,7 @@ double Share(const std::vector<std::int64_t>& counts, std::size_t index, std::in
 // Table block of the pre-sign lotteries: modes 0 and 1 share one.
 int Block(int mode)
 {
-    return mode < 2 ? 0 : 1;
+    return mode == Mode::MODE_3 ? 1 : 0;
 }
 
 struct PreSignSpec {
@@ -58,11 +58,11 @@ PreSignSpec PreSignOf(const Slot& slot, int kind, int setting, int mode)
 {
     const int block = Block(mode);
     switch (kind) {
-        case 1:
+        case PreSignKind::CHERRY:
             return {&slot.cherryPreSignRate[block], 0, 0};
-        case 2:
+        case PreSignKind::BENTO:
             return {&slot.bentoPreSignRate[block], 1, 1};
-        case 3:
+        case PreSignKind::CHANCE:
             return {&slot.chancePreSignRate[block][setting - 1], 1, 2};
         default:
             return {&slot.pureMissPreSignRate[block], 1, 3};
@@ -71,20 +71,20 @@ PreSignSpec PreSignOf(const Slot& slot, int kind, int setting, int mode)
 
 const Rate_TBL<int>& BonusKindTable(const Slot& slot, int setting, int mode)
 {
-    return mode == 0   ? slot.bonusKindRateMode0[setting - 1]
-           : mode == 1 ? slot.bonusKindRateMode1
-                       : slot.bonusKindRateMode2[setting - 1];
+    return mode == Mode::MODE_1   ? slot.bonusKindRateMode0[setting - 1]
+           : mode == Mode::MODE_2 ? slot.bonusKindRateMode1
+                                  : slot.bonusKindRateMode2[setting - 1];
 }
 
 const Rate_TBL<int>& ModeTable(const Slot& slot, int setting, int from, bool afterPreSign)
 {
     if (afterPreSign)
-        return from == 0   ? slot.modeAfterPreSignRateFrom0[setting - 1]
-               : from == 1 ? slot.modeAfterPreSignRateFrom1
-                           : slot.modeAfterPreSignRateFrom2;
-    return from == 0   ? slot.modeRateFrom0[setting - 1]
-           : from == 1 ? slot.modeRateFrom1
-                       : slot.modeRateFrom2[setting - 1];
+        return from == Mode::MODE_1   ? slot.modeAfterPreSignRateFrom0[setting - 1]
+               : from == Mode::MODE_2 ? slot.modeAfterPreSignRateFrom1
+                                      : slot.modeAfterPreSignRateFrom2;
+    return from == Mode::MODE_1   ? slot.modeRateFrom0[setting - 1]
+           : from == Mode::MODE_2 ? slot.modeRateFrom1
+                                  : slot.modeRateFrom2[setting - 1];
 }
 
 // The 1G連 lottery's result per draw index, as Slot::ChainLottery maps it.
@@ -93,18 +93,18 @@ enum class ChainResult { None, ByLottery, Blue };
 ChainResult ChainOf(int role, int colour, int index)
 {
     switch (role) {
-        case 2:
+        case BigRole::CHERRY:
             return index == 0 ? ChainResult::ByLottery : ChainResult::None;
-        case 4:
+        case BigRole::BENTO:
             return index == 0 ? ChainResult::Blue : ChainResult::None;
-        case 3:
-            if (colour == 0) {
+        case BigRole::BELL:
+            if (colour == BigColor::RED) {
                 if (index == 1) return ChainResult::Blue;
                 return index == 0 || index == 2 ? ChainResult::ByLottery : ChainResult::None;
             }
             if (index == 2) return ChainResult::Blue;
             return index <= 3 ? ChainResult::ByLottery : ChainResult::None;
-        case 1:
+        case BigRole::JAC_IN:
             if (index == 1) return ChainResult::Blue;
             return index == 0 ? ChainResult::ByLottery : ChainResult::None;
         default:
@@ -115,13 +115,13 @@ ChainResult ChainOf(int role, int colour, int index)
 const Rate_TBL<int>* ChainTable(const Slot& slot, int role, int colour)
 {
     switch (role) {
-        case 2:
+        case BigRole::CHERRY:
             return &slot.chainCherryRate;
-        case 4:
+        case BigRole::BENTO:
             return &slot.chainBentoRate;
-        case 3:
-            return colour == 0 ? &slot.chainBellRateRed : &slot.chainBellRateBlue;
-        case 1:
+        case BigRole::BELL:
+            return colour == BigColor::RED ? &slot.chainBellRateRed : &slot.chainBellRateBlue;
+        case BigRole::JAC_IN:
             return &slot.chainJacInRate;
         default:
             return nullptr;
@@ -139,7 +139,8 @@ MachineLaws Build()
         const auto roleCounts = LookupCounts(slot.roleRate[s - 1], WIDTH16);
         role.fill(NEG_INF);
         for (std::size_t i = 0; i < roleCounts.size(); ++i) {
-            const int code = i < 6 ? static_cast<int>(i) + 1 : 0;
+            // Entry i is outcome i + 1; beyond the table, no role.
+            const int code = i < Outcome::PURE_MISS ? static_cast<int>(i) + 1 : Outcome::NONE;
             if (roleCounts[i] > 0) role[code] = Log(Share(roleCounts, i, WIDTH16));
         }
 
@@ -147,9 +148,9 @@ MachineLaws Build()
         const auto flagCounts = LookupCounts(slot.bonusFlagRate[s - 1], WIDTH16);
         const std::int64_t noFlag = flagCounts.size() > 2 ? flagCounts[2] : 0;
         for (int m = 0; m < MachineLaws::MODES; ++m) {
-            laws.logPreSign[s - 1][m][0] = NEG_INF;
-            laws.logNoPreSign[s - 1][m][0] = 0;
-            for (int k = 1; k < MachineLaws::KINDS; ++k) {
+            laws.logPreSign[s - 1][m][PreSignKind::NONE] = NEG_INF;
+            laws.logNoPreSign[s - 1][m][PreSignKind::NONE] = 0;
+            for (int k = PreSignKind::CHERRY; k < MachineLaws::KINDS; ++k) {
                 const auto hit = LookupCounts(*PreSignOf(slot, k, s, m).table, WIDTH16)[0];
                 // Whole numbers over 2^32, so the complement is exact.
                 const std::int64_t start = noFlag * hit;
@@ -171,8 +172,8 @@ MachineLaws Build()
 
     for (int k = 0; k < MachineLaws::KINDS; ++k)
         for (auto& byLength : laws.logLength[k]) byLength.fill(NEG_INF);
-    for (int k = 1; k < MachineLaws::KINDS; ++k) {
-        const PreSignSpec spec = PreSignOf(slot, k, 1, 0);
+    for (int k = PreSignKind::CHERRY; k < MachineLaws::KINDS; ++k) {
+        const PreSignSpec spec = PreSignOf(slot, k, SETTING_MIN, Mode::MODE_1);
         const auto counts = LookupCounts(slot.preSignLengthRate[spec.lengthKind], WIDTH16);
         std::array<std::array<std::int64_t, 2>, 2> weight{};
         for (std::size_t c = 0; c < counts.size(); ++c) {
@@ -231,7 +232,8 @@ MachineLaws Build()
     const auto bigRole = LookupCounts(slot.bigRoleRate, WIDTH16);
     laws.logBigRole.fill(NEG_INF);
     for (std::size_t i = 0; i < bigRole.size(); ++i) {
-        const int code = i < 5 ? static_cast<int>(i) + 1 : 0;
+        // Entry i is draw i + 1; beyond the table, none.
+        const int code = i < BigRole::CHANCE ? static_cast<int>(i) + 1 : BigRole::NONE;
         laws.logBigRole[code] = Log(Share(bigRole, i, WIDTH16));
     }
     const auto jac = LookupCounts(slot.jacRate, WIDTH16);

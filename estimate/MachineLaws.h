@@ -3,17 +3,19 @@
 #include <array>
 #include <vector>
 
+#include "slot/MachineCodes.h"
+
 // The probabilities of the machine's lotteries, as natural logs, read from the
 // weight tables a Slot plays with and reduced the way its lotteries reduce the
 // draws (including where a draw lies beyond a table). -infinity marks what
 // cannot happen. Built once; shared read-only.
 struct MachineLaws {
-    static constexpr int SETTINGS = 6;
-    static constexpr int MODES = 3;
-    static constexpr int ROLES = 7;      // outcome 0 (no role) .. 6 (pure miss)
-    static constexpr int KINDS = 5;      // pre-sign kind 1..4; 0 none
-    static constexpr int BIG_ROLES = 6;  // BIG small-role draw 1..5
-    static constexpr int RT_LAWS = 4;    // mode 0 settings 1-3, 4-6, mode 1, mode 2
+    static constexpr int SETTINGS = SETTING_COUNT;
+    static constexpr int MODES = MODE_COUNT;
+    static constexpr int ROLES = Outcome::PURE_MISS + 1;   // outcome 0 (no role) .. 6 (pure miss)
+    static constexpr int KINDS = PRE_SIGN_KIND_COUNT;      // pre-sign kind 1..4; 0 none
+    static constexpr int BIG_ROLES = BigRole::CHANCE + 1;  // BIG small-role draw 1..5
+    static constexpr int RT_LAWS = 4;                      // mode 0 settings 1-3, 4-6, mode 1, mode 2
 
     // Role of a normal game, per setting.
     std::array<std::array<double, ROLES>, SETTINGS> logRole{};
@@ -52,13 +54,15 @@ struct MachineLaws {
     // Which RT law a release in `mode` at `setting` draws from.
     static int RtLaw(int setting, int mode) noexcept
     {
-        return mode == 0 ? (setting <= 3 ? 0 : 1) : mode == 1 ? 2 : 3;
+        return mode == Mode::MODE_1 ? (setting <= 3 ? 0 : 1) : mode == Mode::MODE_2 ? 2 : 3;
     }
     double LogRtAt(int law, int x) const noexcept;
     double LogRtAtLeast(int law, int x) const noexcept;
 
     // Pre-sign kind a normal game's role can start (0: none).
-    static constexpr std::array<int, ROLES> PRE_SIGN_KIND = {0, 1, 0, 2, 0, 3, 4};
+    static constexpr std::array<int, ROLES> PRE_SIGN_KIND = {
+        PreSignKind::NONE, PreSignKind::CHERRY, PreSignKind::NONE,     PreSignKind::BENTO,
+        PreSignKind::NONE, PreSignKind::CHANCE, PreSignKind::PURE_MISS};
 
     static const MachineLaws& Get();
 };

@@ -63,11 +63,12 @@ using ModeState = std::array<std::array<double, PENDING_COUNT>, MODES>;  // logs
 
 // The normal games since the last bonus (or the run's start).
 struct Phase {
-    std::vector<std::int8_t> role{0};                  // role[t], t = 1..n
-    std::vector<std::array<std::int32_t, 4>> cum{{}};  // pre-sign roles of kind 1..4 in games 1..t
-    int mode = -1;                                     // Record: the mode column
-    int preSignAt = 0;                                 // Record: first game showing a pre-sign
-    int preSignKind = 0;
+    std::vector<std::int8_t> role{0};  // role[t], t = 1..n
+    std::vector<std::array<std::int32_t, PRE_SIGN_KIND_COUNT - 1>> cum{
+        {}};            // pre-sign roles of kind 1..4 in games 1..t
+    int mode = -1;      // Record: the mode column
+    int preSignAt = 0;  // Record: first game showing a pre-sign
+    int preSignKind = PreSignKind::NONE;
 
     int Games() const noexcept { return static_cast<int>(role.size()) - 1; }
     void Clear()
@@ -76,13 +77,13 @@ struct Phase {
         cum.resize(1);
         mode = -1;
         preSignAt = 0;
-        preSignKind = 0;
+        preSignKind = PreSignKind::NONE;
     }
     void Add(int r)
     {
         role.push_back(static_cast<std::int8_t>(r));
         auto counts = cum.back();
-        if (const int k = MachineLaws::PRE_SIGN_KIND[r]) ++counts[k - 1];
+        if (const int k = MachineLaws::PRE_SIGN_KIND[r]; k != PreSignKind::NONE) ++counts[k - 1];
         cum.push_back(counts);
     }
 };
@@ -96,7 +97,7 @@ public:
     {
         for (auto& state : alpha)
             for (auto& byMode : state) byMode.fill(NEG_INF);
-        for (auto& state : alpha) state[0][FRESH] = 0;  // a fresh machine starts in mode 0
+        for (auto& state : alpha) state[Mode::MODE_1][FRESH] = 0;  // a fresh machine starts in mode 1
     }
 
     bool Add(const PlayRow& row);
@@ -130,7 +131,7 @@ private:
 
     // The bonus under way.
     bool inBonus = false;
-    int bonusKind = 0;
+    int bonusKind = BonusKind::NONE;
     int bigColour = 0;
     int bonusGame = 0;
     int jacGames = 0;
@@ -159,14 +160,15 @@ double LikelihoodPass::Impl::PrefixLog(int s, int m, int upTo) const noexcept
     if (upTo <= 0) return 0;
     const auto& counts = phase.cum[upTo];
     double sum = 0;
-    for (int k = 1; k < MachineLaws::KINDS; ++k) sum += Times(counts[k - 1], laws.logNoPreSign[s][m][k]);
+    for (int k = PreSignKind::CHERRY; k < MachineLaws::KINDS; ++k)
+        sum += Times(counts[k - 1], laws.logNoPreSign[s][m][k]);
     return sum;
 }
 
 double LikelihoodPass::Impl::KindLog(int s, int m, int kind, int colour, bool mark) const noexcept
 {
-    if (kind == 2) return laws.logReg[s][m];
-    const double colourLog = mark ? (colour == 1 ? 0 : NEG_INF) : laws.logColour[m][colour];
+    if (kind == BonusKind::REG) return laws.logReg[s][m];
+    const double colourLog = mark ? (colour == BigColor::BLUE ? 0 : NEG_INF) : laws.logColour[m][colour];
     return laws.logBig[s][m] + colourLog;
 }
 
@@ -187,8 +189,8 @@ bool LikelihoodPass::Impl::NormalRow(std::size_t index, const PlayRow& row)
             return Fail(index, "mode " + std::to_string(row.mode) + " does not exist");
         if (phase.mode < 0) phase.mode = row.mode;
         if (row.mode != phase.mode) return Fail(index, "the mode changes between two bonuses");
-        if (row.preSign != 0) {
-            if (row.preSign < 1 || row.preSign > 4)
+        if (row.preSign != PreSignKind::NONE) {
+            if (row.preSign < PreSignKind::CHERRY || row.preSign >= PRE_SIGN_KIND_COUNT)
                 return Fail(index, "pre-sign " + std::to_string(row.preSign) + " does not exist");
             if (phase.preSignAt == 0) {
                 phase.preSignAt = t;
@@ -206,12 +208,13 @@ bool LikelihoodPass::Impl::NormalRow(std::size_t index, const PlayRow& row)
         ++roleCount[outcome];
         return true;
     }
-    if (outcome == 7 || outcome == 8) {
-        const int kind = outcome - 6;
-        if (kind == 1 && row.bigColor != 0 && row.bigColor != 1)
+    if (outcome == Outcome::BIG || outcome == Outcome::REG) {
+        const int kind = outcome == Outcome::BIG ? BonusKind::BIG : BonusKind::REG;
+        if (kind == BonusKind::BIG && row.bigColor != BigColor::RED && row.bigColor != BigColor::BLUE)
             return Fail(index, "BIG colour " + std::to_string(row.bigColor) + " does not exist");
-        phase.Add(0);  // the release drops its game's role; a placeholder keeps t aligned
-        return Release(index, kind, kind == 1 ? row.bigColor : 0, record && row.preSignBlue != 0);
+        phase.Add(Outcome::NONE);  // the release drops its game's role; a placeholder keeps t aligned
+        return Release(index, kind, kind == BonusKind::BIG ? row.bigColor : BigColor::RED,
+                       record && row.preSignBlue != 0);
     }
     return Fail(index, "outcome " + std::to_string(outcome) + " cannot come in a normal game");
 }
@@ -226,8 +229,9 @@ bool LikelihoodPass::Impl::Release(std::size_t index, int kind, int colour, bool
             if (record && m != phase.mode) continue;
             const auto& a = alpha[s][m];
             // A 1G連 decided in the bonus before releases its BIG in the first game.
-            if (T == 1 && kind == 1)
-                released[s][m][0] = LogAdd(released[s][m][0], a[colour == 0 ? CHAIN_RED : CHAIN_BLUE]);
+            if (T == 1 && kind == BonusKind::BIG)
+                released[s][m][0] =
+                    LogAdd(released[s][m][0], a[colour == BigColor::RED ? CHAIN_RED : CHAIN_BLUE]);
             any = any || released[s][m][0] != NEG_INF;
             if (a[FRESH] == NEG_INF) continue;
             const int law = MachineLaws::RtLaw(s + 1, m);
@@ -242,7 +246,7 @@ bool LikelihoodPass::Impl::Release(std::size_t index, int kind, int colour, bool
                 const int t0 = T - (li == 0 ? 2 : 4);
                 if (t0 < 1) continue;
                 const int k = MachineLaws::PRE_SIGN_KIND[phase.role[t0]];
-                if (k == 0) continue;
+                if (k == PreSignKind::NONE) continue;
                 if (record && (phase.preSignAt != t0 || phase.preSignKind != k)) continue;
                 const double base =
                     laws.LogRtAtLeast(law, t0 + 32) + PrefixLog(s, m, t0 - 1) + laws.logPreSign[s][m][k];
@@ -266,7 +270,7 @@ bool LikelihoodPass::Impl::Release(std::size_t index, int kind, int colour, bool
     bonusGame = 0;
     jacGames = 0;
     jacInCount = 0;
-    inJac = kind == 2;
+    inJac = kind == BonusKind::REG;
     nextMode = -1;
     for (auto& c : chain) c = {1, 0, 0};
     return true;
@@ -295,46 +299,47 @@ bool LikelihoodPass::Impl::BonusRow(std::size_t index, const PlayRow& row)
 {
     const int outcome = row.outcome;
     bool ends = false;
-    if (bonusKind == 1 && !inJac) {
+    if (bonusKind == BonusKind::BIG && !inJac) {
         ++bonusGame;
         const bool thirdTooEarly = jacInCount == 2 && bonusGame < 20;
-        int role = 0;
+        int role = BigRole::NONE;
         bool jacIn = false;
         switch (outcome) {
-            case 12:
+            case Outcome::JAC_IN:
                 if (thirdTooEarly) return Fail(index, "a third JAC-in before the 20th game");
-                role = 1;
+                role = BigRole::JAC_IN;
                 jacIn = true;
                 break;
-            case 0:
+            case Outcome::NONE:
                 if (!thirdTooEarly) return Fail(index, "a JAC-in not taken that must be");
-                role = 1;
+                role = BigRole::JAC_IN;
                 break;
-            case 1:
-                role = 2;
+            case Outcome::CHERRY:
+                role = BigRole::CHERRY;
                 break;
-            case 2:
-                role = 3;
+            case Outcome::BELL:
+                role = BigRole::BELL;
                 break;
-            case 3:
-                role = 4;
+            case Outcome::BENTO:
+                role = BigRole::BENTO;
                 break;
-            case 5:
-                role = 5;
+            case Outcome::CHANCE:
+                role = BigRole::CHANCE;
                 break;
             default:
                 return Fail(index,
                             "outcome " + std::to_string(outcome) + " cannot come in a BIG's small-role game");
         }
         ++bigRoleCount[role];
-        const bool decided = record && row.chainTrigger != 0;
+        const bool decided = record && row.chainTrigger != ChainTrigger::NONE;
+        // A small role's trigger has the role's code.
         if (decided && row.chainTrigger != role)
             return Fail(index,
                         "1G連 trigger " + std::to_string(row.chainTrigger) + " does not match the game");
         const MachineLaws::Chain& c = laws.chain[role][bigColour];
         for (int m = 0; m < MODES; ++m)
-            Decide(c.none, c.byLottery * laws.colour[m][0], c.blue + c.byLottery * laws.colour[m][1], m,
-                   record, decided);
+            Decide(c.none, c.byLottery * laws.colour[m][BigColor::RED],
+                   c.blue + c.byLottery * laws.colour[m][BigColor::BLUE], m, record, decided);
         if (jacIn) {
             ++jacInCount;
             inJac = true;
@@ -343,18 +348,20 @@ bool LikelihoodPass::Impl::BonusRow(std::size_t index, const PlayRow& row)
     } else {
         bonusGame = 1;
         ++jacGames;
-        if (outcome == 10) {
+        if (outcome == Outcome::JAC_WON) {
             ++jacWon;
-            if (record && row.chainTrigger != 0) return Fail(index, "a 1G連 trigger in a JAC game won");
-        } else if (outcome == 11) {
+            if (record && row.chainTrigger != ChainTrigger::NONE)
+                return Fail(index, "a 1G連 trigger in a JAC game won");
+        } else if (outcome == Outcome::JAC_MISSED) {
             ++jacMissed;
-            if (record && row.chainTrigger != 6)
+            if (record && row.chainTrigger != ChainTrigger::JAC_MISSED)
                 return Fail(index, "a JAC game missed without its 1G連 trigger");
-            for (int m = 0; m < MODES; ++m) Decide(0, laws.colour[m][0], laws.colour[m][1], m, record, true);
+            for (int m = 0; m < MODES; ++m)
+                Decide(0, laws.colour[m][BigColor::RED], laws.colour[m][BigColor::BLUE], m, record, true);
         } else {
             return Fail(index, "outcome " + std::to_string(outcome) + " cannot come in a JAC game");
         }
-        if (bonusKind == 1) {
+        if (bonusKind == BonusKind::BIG) {
             if (jacGames % 8 == 0) inJac = false;
             ends = jacGames == 24;
         } else {
@@ -434,7 +441,7 @@ double LikelihoodPass::Impl::OpenPhaseLog(int s, int m) const noexcept
     // Or a pre-sign began whose release is still to come.
     for (int t0 = std::max(1, n - 3); t0 <= n; ++t0) {
         const int k = MachineLaws::PRE_SIGN_KIND[phase.role[t0]];
-        if (k == 0) continue;
+        if (k == PreSignKind::NONE) continue;
         if (record && (phase.preSignAt != t0 || phase.preSignKind != k)) continue;
         const double base =
             laws.LogRtAtLeast(law, t0 + 32) + PrefixLog(s, m, t0 - 1) + laws.logPreSign[s][m][k];

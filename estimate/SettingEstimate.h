@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/PlaySeries.h"
+#include "slot/MachineCodes.h"
 
 // The exact likelihood of a run under each setting, and the posterior over the
 // settings it gives with a prior.
@@ -31,7 +32,7 @@ const char* EvidenceName(Evidence evidence) noexcept;
 std::optional<Evidence> ParseEvidence(std::string_view text) noexcept;
 
 // One value per setting, index s - 1.
-using SettingValues = std::array<double, 6>;
+using SettingValues = std::array<double, SETTING_COUNT>;
 
 inline constexpr SettingValues FLAT_PRIOR = {1, 1, 1, 1, 1, 1};
 

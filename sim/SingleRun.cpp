@@ -21,7 +21,7 @@ bool RunSingle(Slot& slot, RandomSource& random, int plays, SettingChoice settin
                const std::function<bool()>& beforePlay, const std::function<bool(int played)>& duringPlay)
 {
     series.Clear();
-    const int chosen = setting.hidden ? random.Next() % 6 + 1 : setting.value;
+    const int chosen = setting.hidden ? random.Next() % SETTING_COUNT + SETTING_MIN : setting.value;
     slot.SetSetting(chosen);
     if (beforePlay && !beforePlay()) return false;
     slot.Reset();

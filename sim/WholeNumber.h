@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "slot/MachineCodes.h"
+
 // Parses a whole number as the input fields and the command line accept it:
 // optional blanks around, an optional sign, ASCII digits, a value within
 // 32 bits. Anything else (empty, letters, full-width digits, "1.5", overflow)
@@ -18,5 +20,5 @@ std::optional<SettingChoice> ParseSettingText(std::string_view text);
 
 constexpr bool IsValidSetting(int setting)
 {
-    return setting >= 1 && setting <= 6;
+    return setting >= SETTING_MIN && setting <= SETTING_MAX;
 }

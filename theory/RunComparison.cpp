@@ -5,18 +5,19 @@
 #include <functional>
 
 #include "sim/PlaySeries.h"
+#include "slot/MachineCodes.h"
 
 namespace {
 
 // Counts of one stretch of a run, as the summary and the rate tables count.
 struct Counts {
     double games = 0;
-    std::array<double, 9> normal{};   // outcome code 1..8 of normal games
-    std::array<double, 13> bonus{};   // outcome code of bonus games
-    std::array<double, 8> trigger{};  // chain trigger 1..7
-    std::array<double, 3> stay{};
+    std::array<double, Outcome::REG + 1> normal{};  // outcome code 1..8 of normal games
+    std::array<double, OUTCOME_COUNT> bonus{};      // outcome code of bonus games
+    std::array<double, CHAIN_TRIGGER_COUNT> trigger{};
+    std::array<double, MODE_COUNT> stay{};
     double regular = 0, chained = 0;
-    std::array<double, 5> preSign{};
+    std::array<double, PRE_SIGN_KIND_COUNT> preSign{};
     double firstBig = 0, bigMedals = 0, regMedals = 0, bigLines = 0, regLines = 0;
 };
 
@@ -51,7 +52,7 @@ Get PreSign(int kind)
 }
 Get Releases()
 {
-    return [](const Counts& c) { return c.normal[7] + c.normal[8]; };
+    return [](const Counts& c) { return c.normal[Outcome::BIG] + c.normal[Outcome::REG]; };
 }
 
 }  // namespace
@@ -63,7 +64,8 @@ std::vector<std::string> FigureNames()
     const SettingTheory& any = ComputeTheory(1);
     for (const TheoryTable& table : any.tables)
         for (const TheoryLine& line : table.lines) names.push_back(table.caption + " " + line.name);
-    for (const TheoryLine& line : any.tables[3].lines) names.push_back("RT解除割合 " + line.name);
+    for (const TheoryLine& line : any.tables[RT_CANCEL_TABLE].lines)
+        names.push_back("RT解除割合 " + line.name);
     return names;
 }
 
@@ -73,7 +75,8 @@ std::vector<std::optional<double>> TheoryValues(const SettingTheory& theory)
     for (const SummaryFigure& figure : SUMMARY_FIGURES) values.emplace_back(theory.*figure.value);
     for (const TheoryTable& table : theory.tables)
         for (const TheoryLine& line : table.lines) values.push_back(line.rate);
-    for (const TheoryLine& line : theory.tables[3].lines) values.push_back(line.shareOfReleases);
+    for (const TheoryLine& line : theory.tables[RT_CANCEL_TABLE].lines)
+        values.push_back(line.shareOfReleases);
     return values;
 }
 
@@ -99,14 +102,15 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
             std::min<std::int64_t>(BATCHES - 1, (std::max(row.playCount, 1) - 1) * BATCHES / n));
         Counts& c = batch[k];
         if (!row.IsNormalGame()) {
-            if (row.outcome >= 0 && row.outcome < 13) c.bonus[row.outcome] += 1;
-            if (row.chainTrigger >= 1 && row.chainTrigger <= 7) c.trigger[row.chainTrigger] += 1;
+            if (row.outcome >= 0 && row.outcome < OUTCOME_COUNT) c.bonus[row.outcome] += 1;
+            if (row.chainTrigger > ChainTrigger::NONE && row.chainTrigger < CHAIN_TRIGGER_COUNT)
+                c.trigger[row.chainTrigger] += 1;
             continue;
         }
         if (open >= 0 && i != releaseRow && row.gamesSinceBonus == 1) {
-            const double got = series[i - 1].medals - releaseMedals + 15.0;
+            const double got = series[i - 1].medals - releaseMedals + double{PAYOUT_RELEASE};
             Counts& at = batch[open];
-            if (openKind == 7) {
+            if (openKind == Outcome::BIG) {
                 at.bigMedals += got;
                 at.bigLines += 1;
             } else {
@@ -116,17 +120,17 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
             open = -1;
         }
         c.games += 1;
-        if (row.outcome >= 1 && row.outcome <= 8) c.normal[row.outcome] += 1;
-        if (row.mode >= 0 && row.mode < 3) c.stay[row.mode] += 1;
+        if (row.outcome >= Outcome::CHERRY && row.outcome <= Outcome::REG) c.normal[row.outcome] += 1;
+        if (row.mode >= 0 && row.mode < MODE_COUNT) c.stay[row.mode] += 1;
         if (row.IsRelease()) {
-            const bool chained = row.preSign == 0 && row.gamesSinceBonus == 1;
-            if (row.preSign >= 1 && row.preSign <= 4)
+            const bool chained = row.preSign == PreSignKind::NONE && row.gamesSinceBonus == 1;
+            if (row.preSign > PreSignKind::NONE && row.preSign < PRE_SIGN_KIND_COUNT)
                 c.preSign[row.preSign] += 1;
             else if (chained)
                 c.chained += 1;
-            else if (row.preSign == 0)
+            else if (row.preSign == PreSignKind::NONE)
                 c.regular += 1;
-            if (row.outcome == 7 && !chained) c.firstBig += 1;
+            if (row.outcome == Outcome::BIG && !chained) c.firstBig += 1;
             open = k;
             openKind = row.outcome;
             releaseMedals = row.medals;
@@ -134,13 +138,13 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
         }
     }
 
-    const auto certain = [](const Counts& c) { return c.trigger[6]; };
+    const auto certain = [](const Counts& c) { return c.trigger[ChainTrigger::JAC_MISSED]; };
     // Rows after the summary's first figure, in FigureNames order; the payout,
     // σ and c are set apart.
     std::vector<std::optional<Ratio>> ratios = {
         std::nullopt,
-        Ratio{Games(), Normal(7), std::nullopt},
-        Ratio{Games(), Normal(8), std::nullopt},
+        Ratio{Games(), Normal(Outcome::BIG), std::nullopt},
+        Ratio{Games(), Normal(Outcome::REG), std::nullopt},
         Ratio{Games(), Releases(), std::nullopt},
         Ratio{Games(), [](const Counts& c) { return c.firstBig; }, std::nullopt},
         Ratio{[](const Counts& c) { return c.bigMedals; }, [](const Counts& c) { return c.bigLines; },
@@ -150,40 +154,40 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
         std::nullopt,
         std::nullopt,
         // 1G連情報
-        Ratio{Trigger(2), Bonus(1), 0.0},
-        Ratio{Trigger(4), Bonus(3), 0.0},
-        Ratio{Trigger(3), Bonus(2), 0.0},
-        Ratio{Trigger(1), Bonus(12), 0.0},
-        Ratio{Trigger(5), Bonus(6), 0.0},
+        Ratio{Trigger(ChainTrigger::CHERRY), Bonus(Outcome::CHERRY), 0.0},
+        Ratio{Trigger(ChainTrigger::BENTO), Bonus(Outcome::BENTO), 0.0},
+        Ratio{Trigger(ChainTrigger::BELL), Bonus(Outcome::BELL), 0.0},
+        Ratio{Trigger(ChainTrigger::JAC_IN), Bonus(Outcome::JAC_IN), 0.0},
+        Ratio{Trigger(ChainTrigger::PURE_MISS), Bonus(Outcome::PURE_MISS), 0.0},
         std::nullopt,
         std::nullopt,
         // 小役出現率
-        Ratio{Normal(1), Games(), 0.0},
-        Ratio{Normal(2), Games(), 0.0},
-        Ratio{Normal(3), Games(), 0.0},
-        Ratio{Normal(4), Games(), 0.0},
-        Ratio{Normal(6), Games(), 0.0},
-        Ratio{Normal(5), Games(), 0.0},
+        Ratio{Normal(Outcome::CHERRY), Games(), 0.0},
+        Ratio{Normal(Outcome::BELL), Games(), 0.0},
+        Ratio{Normal(Outcome::BENTO), Games(), 0.0},
+        Ratio{Normal(Outcome::REPLAY), Games(), 0.0},
+        Ratio{Normal(Outcome::PURE_MISS), Games(), 0.0},
+        Ratio{Normal(Outcome::CHANCE), Games(), 0.0},
         // モード別滞在率
-        Ratio{[](const Counts& c) { return c.stay[0]; }, Games(), 0.0},
-        Ratio{[](const Counts& c) { return c.stay[1]; }, Games(), 0.0},
-        Ratio{[](const Counts& c) { return c.stay[2]; }, Games(), 0.0},
+        Ratio{[](const Counts& c) { return c.stay[Mode::MODE_1]; }, Games(), 0.0},
+        Ratio{[](const Counts& c) { return c.stay[Mode::MODE_2]; }, Games(), 0.0},
+        Ratio{[](const Counts& c) { return c.stay[Mode::MODE_3]; }, Games(), 0.0},
         // RT解除情報
         std::nullopt,
-        Ratio{PreSign(1), Normal(1), 0.0},
-        Ratio{PreSign(2), Normal(3), 0.0},
-        Ratio{PreSign(4), Normal(6), 0.0},
-        Ratio{PreSign(3), Normal(5), 0.0},
-        Ratio{[](const Counts& c) { return c.chained; }, Normal(7), 0.0},
+        Ratio{PreSign(PreSignKind::CHERRY), Normal(Outcome::CHERRY), 0.0},
+        Ratio{PreSign(PreSignKind::BENTO), Normal(Outcome::BENTO), 0.0},
+        Ratio{PreSign(PreSignKind::PURE_MISS), Normal(Outcome::PURE_MISS), 0.0},
+        Ratio{PreSign(PreSignKind::CHANCE), Normal(Outcome::CHANCE), 0.0},
+        Ratio{[](const Counts& c) { return c.chained; }, Normal(Outcome::BIG), 0.0},
         // RT解除割合
         Ratio{[](const Counts& c) { return c.regular; }, Releases(), std::nullopt},
-        Ratio{PreSign(1), Releases(), std::nullopt},
-        Ratio{PreSign(2), Releases(), std::nullopt},
-        Ratio{PreSign(4), Releases(), std::nullopt},
-        Ratio{PreSign(3), Releases(), std::nullopt},
+        Ratio{PreSign(PreSignKind::CHERRY), Releases(), std::nullopt},
+        Ratio{PreSign(PreSignKind::BENTO), Releases(), std::nullopt},
+        Ratio{PreSign(PreSignKind::PURE_MISS), Releases(), std::nullopt},
+        Ratio{PreSign(PreSignKind::CHANCE), Releases(), std::nullopt},
         Ratio{[](const Counts& c) { return c.chained; }, Releases(), std::nullopt},
     };
-    const double in = 3.0 * static_cast<double>(n);
+    const double in = double{BET} * static_cast<double>(n);
     out.rows[0].run = (out.balance + in) / in * 100;
     for (std::size_t r = 0; r < ratios.size() && r < out.rows.size(); ++r) {
         if (!ratios[r]) continue;
@@ -213,7 +217,7 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
     double misses = 0, punks = 0;
     for (const Counts& c : batch) {
         misses += certain(c);
-        punks += c.trigger[7];
+        punks += c.trigger[ChainTrigger::PUNK];
     }
     out.rows[14].run = misses > 0 ? 1.0 : 0.0;
     out.rows[15].run = punks > 0 ? 1.0 : 0.0;
@@ -226,7 +230,7 @@ std::vector<std::optional<double>> Deviations(const RunFigures& run, const Setti
     std::vector<std::optional<double>> out(run.rows.size());
     if (run.plays < 1) return out;
     const double n = static_cast<double>(run.plays);
-    const double payoutSd = theory.balanceSdPerGame * std::sqrt(n) / (3 * n) * 100;
+    const double payoutSd = theory.balanceSdPerGame * std::sqrt(n) / (BET * n) * 100;
     if (run.rows[0].run && payoutSd > 0)
         out[0] = (*run.rows[0].run - theory.ExpectedPayout(run.plays)) / payoutSd;
     for (std::size_t r = 1; r < run.rows.size() && r < values.size(); ++r)

@@ -28,11 +28,12 @@ constexpr double W16 = 65536.0;
 constexpr double W8 = 256.0;
 constexpr double V31 = 2147483648.0;  // values of one RandomSource::Next
 
-constexpr int MODES = 3;
+constexpr int MODES = MODE_COUNT;
 constexpr int CHAINS = 3;  // pending 1G連: none, red, blue
 constexpr int NONE = 0, RED = 1, BLUE = 2;
 constexpr int STATES = MODES * CHAINS;
-constexpr int ROLES = 7;  // 0 no role, 1..6 the small roles
+constexpr int ROLES = Outcome::PURE_MISS + 1;  // a normal game's role by its outcome code, 0 for none
+constexpr int TRIGGERS = ChainTrigger::JAC_MISSED + 1;  // the triggers the machine decides
 
 // Release classes of a normal phase. FIRST_GAME is a release by an RT count
 // of 1: the display classes it as 1G連 although no 1G連 was decided.
@@ -102,8 +103,8 @@ struct BonusResult {
     std::array<Mom, CHAINS> end;
     // Expected counts per bonus: outcome codes 1, 2, 3, 5, 12 of small-role
     // games, and chain triggers 1..6.
-    std::array<double, 13> outcome{};
-    std::array<double, 7> trigger{};
+    std::array<double, OUTCOME_COUNT> outcome{};
+    std::array<double, TRIGGERS> trigger{};
 };
 
 int NewChain(int current, int decided)
@@ -151,15 +152,19 @@ void Machine::Read()
     noFlag = 1 - Sum(slot.bonusFlagRate[s]) / W16;
 
     for (int m = 0; m < MODES; ++m) {
-        const int block = m < 2 ? 0 : 1;
-        preSignStart[m][1] = role[1] * noFlag * Weight(slot.cherryPreSignRate[block], 0) / W16;
-        preSignStart[m][3] = role[3] * noFlag * Weight(slot.bentoPreSignRate[block], 0) / W16;
-        preSignStart[m][5] = role[5] * noFlag * Weight(slot.chancePreSignRate[block][s], 0) / W16;
-        preSignStart[m][6] = role[6] * noFlag * Weight(slot.pureMissPreSignRate[block], 0) / W16;
+        const int block = m == Mode::MODE_3 ? 1 : 0;
+        preSignStart[m][Outcome::CHERRY] =
+            role[Outcome::CHERRY] * noFlag * Weight(slot.cherryPreSignRate[block], 0) / W16;
+        preSignStart[m][Outcome::BENTO] =
+            role[Outcome::BENTO] * noFlag * Weight(slot.bentoPreSignRate[block], 0) / W16;
+        preSignStart[m][Outcome::CHANCE] =
+            role[Outcome::CHANCE] * noFlag * Weight(slot.chancePreSignRate[block][s], 0) / W16;
+        preSignStart[m][Outcome::PURE_MISS] =
+            role[Outcome::PURE_MISS] * noFlag * Weight(slot.pureMissPreSignRate[block], 0) / W16;
 
-        const Table& rt = m == 0   ? slot.rtRate[setting <= 3 ? 0 : 1]
-                          : m == 1 ? slot.rtRate[2]
-                                   : slot.rtRate[3];
+        const Table& rt = m == Mode::MODE_1   ? slot.rtRate[setting <= 3 ? 0 : 1]
+                          : m == Mode::MODE_2 ? slot.rtRate[2]
+                                              : slot.rtRate[3];
         double covered = 0;
         for (std::size_t c = 0; c <= rt.size(); ++c) {
             // A draw beyond the table counts as the last class, as the lottery does.
@@ -176,18 +181,18 @@ void Machine::Read()
             }
         }
 
-        const Table& kind = m == 0   ? slot.bonusKindRateMode0[s]
-                            : m == 1 ? slot.bonusKindRateMode1
-                                     : slot.bonusKindRateMode2[s];
+        const Table& kind = m == Mode::MODE_1   ? slot.bonusKindRateMode0[s]
+                            : m == Mode::MODE_2 ? slot.bonusKindRateMode1
+                                                : slot.bonusKindRateMode2[s];
         bigKind[m] = Weight(kind, 0) / W16;  // the rest, beyond the table too, is REG
         red[m] = Weight(slot.bigColorRate[m], 0) / W16;
 
-        const Table& next = m == 0   ? slot.modeRateFrom0[s]
-                            : m == 1 ? slot.modeRateFrom1
-                                     : slot.modeRateFrom2[s];
-        const Table& after = m == 0   ? slot.modeAfterPreSignRateFrom0[s]
-                             : m == 1 ? slot.modeAfterPreSignRateFrom1
-                                      : slot.modeAfterPreSignRateFrom2;
+        const Table& next = m == Mode::MODE_1   ? slot.modeRateFrom0[s]
+                            : m == Mode::MODE_2 ? slot.modeRateFrom1
+                                                : slot.modeRateFrom2[s];
+        const Table& after = m == Mode::MODE_1   ? slot.modeAfterPreSignRateFrom0[s]
+                             : m == Mode::MODE_2 ? slot.modeAfterPreSignRateFrom1
+                                                 : slot.modeAfterPreSignRateFrom2;
         for (int to = 0; to < MODES; ++to) {
             nextMode[m][to] = Weight(next, to) / W8;
             nextModeAfterPreSign[m][to] = Weight(after, to) / W8;
@@ -213,7 +218,7 @@ void Machine::JacSet(std::array<Mom, CHAINS>& m, BonusResult& r, int mode) const
             // A missed JAC game always decides a 1G連, coloured by the colour lottery.
             next[NewChain(c, RED)].Add(m[c], missed * red[mode], -JAC_BET);
             next[NewChain(c, BLUE)].Add(m[c], missed * (1 - red[mode]), -JAC_BET);
-            r.trigger[6] += m[c].p * missed;
+            r.trigger[ChainTrigger::JAC_MISSED] += m[c].p * missed;
         }
         m = next;
     }
@@ -232,26 +237,28 @@ BonusResult Machine::Reg(int mode) const
 BonusResult Machine::Big(int mode, int colour) const
 {
     BonusResult r;
+    // By BigRole; a small role's 1G連 trigger has the role's code.
+    constexpr int DRAWS = BigRole::CHANCE + 1;
     // Chain decisions per small-role role: P(no chain), P(blue), P(colour lottery).
-    double blue[6]{}, lottery[6]{};
-    lottery[2] = Weight(slot.chainCherryRate, 0) / W16;
-    blue[4] = Weight(slot.chainBentoRate, 0) / W16;
-    if (colour == 0) {
+    double blue[DRAWS]{}, lottery[DRAWS]{};
+    lottery[BigRole::CHERRY] = Weight(slot.chainCherryRate, 0) / W16;
+    blue[BigRole::BENTO] = Weight(slot.chainBentoRate, 0) / W16;
+    if (colour == BigColor::RED) {
         const Table& t = slot.chainBellRateRed;
-        blue[3] = Weight(t, 1) / W16;
-        lottery[3] = (Weight(t, 0) + Weight(t, 2)) / W16;
+        blue[BigRole::BELL] = Weight(t, 1) / W16;
+        lottery[BigRole::BELL] = (Weight(t, 0) + Weight(t, 2)) / W16;
     } else {
         const Table& t = slot.chainBellRateBlue;
-        blue[3] = Weight(t, 2) / W16;
-        lottery[3] = (Weight(t, 0) + Weight(t, 1) + Weight(t, 3)) / W16;
+        blue[BigRole::BELL] = Weight(t, 2) / W16;
+        lottery[BigRole::BELL] = (Weight(t, 0) + Weight(t, 1) + Weight(t, 3)) / W16;
     }
-    blue[1] = Weight(slot.chainJacInRate, 1) / W16;
-    lottery[1] = Weight(slot.chainJacInRate, 0) / W16;
-    double draw[6]{};
+    blue[BigRole::JAC_IN] = Weight(slot.chainJacInRate, 1) / W16;
+    lottery[BigRole::JAC_IN] = Weight(slot.chainJacInRate, 0) / W16;
+    double draw[DRAWS]{};
     double drawn = 0;
-    for (int s = 1; s <= 5; ++s) drawn += draw[s] = Weight(slot.bigRoleRate, s - 1) / W16;
-    draw[0] = 1 - drawn;
-    const int pay[6] = {0, PAYOUT_JAC, PAYOUT_CHERRY, PAYOUT_BELL, 0, 0};
+    for (int s = BigRole::JAC_IN; s < DRAWS; ++s) drawn += draw[s] = Weight(slot.bigRoleRate, s - 1) / W16;
+    draw[BigRole::NONE] = 1 - drawn;
+    const int pay[DRAWS] = {0, PAYOUT_JAC, PAYOUT_CHERRY, PAYOUT_BELL, 0, 0};
 
     // State before a small-role game: game count b (1..30), JAC-ins j, chain c.
     static constexpr int GAMES = 30;
@@ -264,19 +271,19 @@ BonusResult Machine::Big(int mode, int colour) const
             for (int c = 0; c < CHAINS; ++c) {
                 const Mom& from = state[j][b][c];
                 if (from.p == 0) continue;
-                for (int s = 0; s <= 5; ++s) {
+                for (int s = BigRole::NONE; s < DRAWS; ++s) {
                     if (draw[s] == 0) continue;
-                    const bool taken = s == 1 && !(j == 2 && b < 20);
-                    const int reward = -BET + (s == 1 && !taken ? 0 : pay[s]);
+                    const bool taken = s == BigRole::JAC_IN && !(j == 2 && b < 20);
+                    const int reward = -BET + (s == BigRole::JAC_IN && !taken ? 0 : pay[s]);
                     const double none = 1 - blue[s] - lottery[s];
                     const double outcomes[CHAINS] = {none, lottery[s] * red[mode],
                                                      blue[s] + lottery[s] * (1 - red[mode])};
-                    r.outcome[s == 1   ? (taken ? 12 : 0)
-                              : s == 2 ? 1
-                              : s == 3 ? 2
-                              : s == 4 ? 3
-                              : s == 5 ? 5
-                                       : 0] += from.p * draw[s];
+                    r.outcome[s == BigRole::JAC_IN   ? (taken ? Outcome::JAC_IN : Outcome::NONE)
+                              : s == BigRole::CHERRY ? Outcome::CHERRY
+                              : s == BigRole::BELL   ? Outcome::BELL
+                              : s == BigRole::BENTO  ? Outcome::BENTO
+                              : s == BigRole::CHANCE ? Outcome::CHANCE
+                                                     : Outcome::NONE] += from.p * draw[s];
                     r.trigger[s] += from.p * draw[s] * (1 - none);
                     for (int d = 0; d < CHAINS; ++d) {
                         if (outcomes[d] == 0) continue;
@@ -302,8 +309,8 @@ BonusResult Machine::Big(int mode, int colour) const
                 state[j + 1][2][c].Add(afterSet[c], 1, 0);
         }
     }
-    r.outcome[0] = 0;
-    r.trigger[0] = 0;
+    r.outcome[Outcome::NONE] = 0;
+    r.trigger[ChainTrigger::NONE] = 0;
     r.end = ended;
     return r;
 }
@@ -311,8 +318,8 @@ BonusResult Machine::Big(int mode, int colour) const
 void Machine::Bonuses()
 {
     for (int m = 0; m < MODES; ++m) {
-        bonus[m][0] = Big(m, 0);
-        bonus[m][1] = Big(m, 1);
+        bonus[m][0] = Big(m, BigColor::RED);
+        bonus[m][1] = Big(m, BigColor::BLUE);
         bonus[m][2] = Reg(m);
     }
 }
@@ -324,8 +331,8 @@ struct Cycle {
     std::array<double, ROLES> roles{};
     double big = 0, reg = 0, firstBig = 0, bigMedals = 0, regMedals = 0;
     std::array<double, CLASSES> releases{};
-    std::array<double, 13> bonusOutcome{};
-    std::array<double, 7> trigger{};
+    std::array<double, OUTCOME_COUNT> bonusOutcome{};
+    std::array<double, TRIGGERS> trigger{};
 };
 
 // Moments of the rest of a phase from each RT count (before its decrement).
@@ -336,7 +343,10 @@ Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
     std::array<double, ROLES> roleCount{};
     double z[ROLES];
     for (int j = 0; j < ROLES; ++j) {
-        const int pay = j == 1 ? PAYOUT_CHERRY : j == 2 ? PAYOUT_BELL : j == 3 ? PAYOUT_BENTO : 0;
+        const int pay = j == Outcome::CHERRY  ? PAYOUT_CHERRY
+                        : j == Outcome::BELL  ? PAYOUT_BELL
+                        : j == Outcome::BENTO ? PAYOUT_BENTO
+                                              : 0;
         z[j] = pay - BET + (j == REPLAY ? BET : 0) - mu;
     }
     const double zRelease = PAYOUT_RELEASE - BET - mu;
@@ -362,7 +372,9 @@ Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
             return a;
         };
         const Acc rest2 = preSignRest(2), rest4 = preSignRest(4);
-        static constexpr int PRE_SIGN_KIND[ROLES] = {0, 1, 0, 2, 0, 3, 4};  // by role
+        static constexpr int PRE_SIGN_KIND[ROLES] = {
+            PreSignKind::NONE, PreSignKind::CHERRY, PreSignKind::NONE,     PreSignKind::BENTO,
+            PreSignKind::NONE, PreSignKind::CHANCE, PreSignKind::PURE_MISS};  // by role
         static constexpr int LENGTH_KIND[ROLES] = {0, 0, 0, 1, 0, 1, 1};
 
         // countdown[n]: rest from a game played with RT count n.
@@ -464,8 +476,8 @@ Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
                 else
                     cy.regMedals += a.p * medals;
             }
-            for (int o = 0; o < 13; ++o) cy.bonusOutcome[o] += a.p * kind[k] * br.outcome[o];
-            for (int t = 0; t < 7; ++t) cy.trigger[t] += a.p * kind[k] * br.trigger[t];
+            for (int o = 0; o < OUTCOME_COUNT; ++o) cy.bonusOutcome[o] += a.p * kind[k] * br.outcome[o];
+            for (int t = 0; t < TRIGGERS; ++t) cy.trigger[t] += a.p * kind[k] * br.trigger[t];
         }
         const double big = a.p * (kind[0] + kind[1]);
         cy.big += big;
@@ -549,7 +561,7 @@ const std::array<SummaryFigure, 9> SUMMARY_FIGURES = {{
 
 SettingTheory ComputeTheory(const Slot& tables, int setting)
 {
-    if (setting < 1 || setting > 6) throw std::invalid_argument("setting must be 1 to 6");
+    if (setting < SETTING_MIN || setting > SETTING_MAX) throw std::invalid_argument("setting must be 1 to 6");
     const Machine mc(tables, setting);
 
     // First pass for μ; the second centres every reward on it.
@@ -595,7 +607,7 @@ SettingTheory ComputeTheory(const Slot& tables, int setting)
     t.balancePerGame = mu;
     t.payoutPercent = (mu + BET) / BET * 100;
     t.balanceSdPerGame = std::sqrt(v / games);
-    const int fresh = 0 * CHAINS + NONE;  // mode 0, nothing pending
+    const int fresh = Mode::MODE_1 * CHAINS + NONE;  // nothing pending
     t.freshStartOffset = g[fresh] - (tg + rest) / games;
 
     const double big = mean([](const Cycle& c) { return c.big; });
@@ -607,51 +619,57 @@ SettingTheory ComputeTheory(const Slot& tables, int setting)
     t.medalsPerBig = mean([](const Cycle& c) { return c.bigMedals; }) / big;
     t.medalsPerReg = mean([](const Cycle& c) { return c.regMedals; }) / reg;
 
-    std::array<double, 13> bonusOutcome{};
-    std::array<double, 7> trigger{};
+    std::array<double, OUTCOME_COUNT> bonusOutcome{};
+    std::array<double, TRIGGERS> trigger{};
     std::array<double, ROLES> roles{};
     std::array<double, CLASSES> releases{};
     std::array<double, MODES> stay{};
     for (int x = 0; x < STATES; ++x) {
-        for (int o = 0; o < 13; ++o) bonusOutcome[o] += pi[x] * cy[x].bonusOutcome[o];
-        for (int k = 0; k < 7; ++k) trigger[k] += pi[x] * cy[x].trigger[k];
+        for (int o = 0; o < OUTCOME_COUNT; ++o) bonusOutcome[o] += pi[x] * cy[x].bonusOutcome[o];
+        for (int k = 0; k < TRIGGERS; ++k) trigger[k] += pi[x] * cy[x].trigger[k];
         for (int j = 0; j < ROLES; ++j) roles[j] += pi[x] * cy[x].roles[j];
         for (int c = 0; c < CLASSES; ++c) releases[c] += pi[x] * cy[x].releases[c];
         stay[x / CHAINS] += pi[x] * cy[x].games;
     }
 
     const auto certain = [](double count) { return count > 0 ? 1.0 : 0.0; };
-    t.tables[0] = {"1G連情報",
-                   {{"チェリー", Ratio(trigger[2], bonusOutcome[1]), {}},
-                    {"弁当箱", Ratio(trigger[4], bonusOutcome[3]), {}},
-                    {"ベル", Ratio(trigger[3], bonusOutcome[2]), {}},
-                    {"JACIN", Ratio(trigger[1], bonusOutcome[12]), {}},
-                    {"純ハズレ", Ratio(trigger[5], bonusOutcome[6]), {}},
-                    {"JACハズレ", certain(trigger[6]), {}},
-                    {"パンク", 0.0, {}}}};
+    t.tables[0] = {
+        "1G連情報",
+        {{"チェリー", Ratio(trigger[ChainTrigger::CHERRY], bonusOutcome[Outcome::CHERRY]), {}},
+         {"弁当箱", Ratio(trigger[ChainTrigger::BENTO], bonusOutcome[Outcome::BENTO]), {}},
+         {"ベル", Ratio(trigger[ChainTrigger::BELL], bonusOutcome[Outcome::BELL]), {}},
+         {"JACIN", Ratio(trigger[ChainTrigger::JAC_IN], bonusOutcome[Outcome::JAC_IN]), {}},
+         {"純ハズレ", Ratio(trigger[ChainTrigger::PURE_MISS], bonusOutcome[Outcome::PURE_MISS]), {}},
+         {"JACハズレ", certain(trigger[ChainTrigger::JAC_MISSED]), {}},
+         {"パンク", 0.0, {}}}};
     t.tables[1] = {"小役出現率",
-                   {{"チェリー", roles[1] / games, {}},
-                    {"ベル", roles[2] / games, {}},
-                    {"弁当箱", roles[3] / games, {}},
-                    {"リプレイ", roles[4] / games, {}},
-                    {"純ハズレ", roles[6] / games, {}},
-                    {"チャンス目", roles[5] / games, {}}}};
+                   {{"チェリー", roles[Outcome::CHERRY] / games, {}},
+                    {"ベル", roles[Outcome::BELL] / games, {}},
+                    {"弁当箱", roles[Outcome::BENTO] / games, {}},
+                    {"リプレイ", roles[Outcome::REPLAY] / games, {}},
+                    {"純ハズレ", roles[Outcome::PURE_MISS] / games, {}},
+                    {"チャンス目", roles[Outcome::CHANCE] / games, {}}}};
     t.tables[2] = {"モード別滞在率",
-                   {{"モード1", stay[0] / games, {}},
-                    {"モード2", stay[1] / games, {}},
-                    {"モード3", stay[2] / games, {}}}};
+                   {{"モード1", stay[Mode::MODE_1] / games, {}},
+                    {"モード2", stay[Mode::MODE_2] / games, {}},
+                    {"モード3", stay[Mode::MODE_3] / games, {}}}};
     auto kindReleases = [&](int kind) {
         return releases[PreSignClass(kind, 0)] + releases[PreSignClass(kind, 1)];
     };
     const double all = big + reg;
     const double chained = releases[FIRST_GAME] + releases[CHAINED];
-    t.tables[3] = {"RT解除情報",
-                   {{"規定RT消化", std::nullopt, releases[REGULAR] / all},
-                    {"チェリー解除", Ratio(kindReleases(1), roles[1]), kindReleases(1) / all},
-                    {"弁当箱解除", Ratio(kindReleases(2), roles[3]), kindReleases(2) / all},
-                    {"純ハズレ解除", Ratio(kindReleases(4), roles[6]), kindReleases(4) / all},
-                    {"チャンス目解除", Ratio(kindReleases(3), roles[5]), kindReleases(3) / all},
-                    {"1G連", Ratio(chained, big), chained / all}}};
+    t.tables[RT_CANCEL_TABLE] = {
+        "RT解除情報",
+        {{"規定RT消化", std::nullopt, releases[REGULAR] / all},
+         {"チェリー解除", Ratio(kindReleases(PreSignKind::CHERRY), roles[Outcome::CHERRY]),
+          kindReleases(PreSignKind::CHERRY) / all},
+         {"弁当箱解除", Ratio(kindReleases(PreSignKind::BENTO), roles[Outcome::BENTO]),
+          kindReleases(PreSignKind::BENTO) / all},
+         {"純ハズレ解除", Ratio(kindReleases(PreSignKind::PURE_MISS), roles[Outcome::PURE_MISS]),
+          kindReleases(PreSignKind::PURE_MISS) / all},
+         {"チャンス目解除", Ratio(kindReleases(PreSignKind::CHANCE), roles[Outcome::CHANCE]),
+          kindReleases(PreSignKind::CHANCE) / all},
+         {"1G連", Ratio(chained, big), chained / all}}};
     return t;
 }
 
@@ -662,12 +680,12 @@ SettingTheory ComputeTheory(int setting)
     return ComputeTheory(slot, setting);
 }
 
-std::array<SettingTheory, 6> ComputeAllTheory()
+std::array<SettingTheory, SETTING_COUNT> ComputeAllTheory()
 {
     RandomSource unused;
     const Slot slot(unused);
-    std::array<SettingTheory, 6> all;
-    for (int s = 1; s <= 6; ++s) all[s - 1] = ComputeTheory(slot, s);
+    std::array<SettingTheory, SETTING_COUNT> all;
+    for (int s = SETTING_MIN; s <= SETTING_MAX; ++s) all[s - SETTING_MIN] = ComputeTheory(slot, s);
     return all;
 }
 

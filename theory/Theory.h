@@ -1,10 +1,13 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "slot/MachineCodes.h"
 
 class Slot;
 
@@ -28,6 +31,8 @@ struct TheoryTable {
     std::string caption;  // "1G連情報", "小役出現率", "モード別滞在率", "RT解除情報"
     std::vector<TheoryLine> lines;
 };
+// SettingTheory::tables in the order above.
+constexpr std::size_t RT_CANCEL_TABLE = 3;
 
 // A two-sided interval.
 struct TheoryBand {
@@ -75,4 +80,4 @@ SettingTheory ComputeTheory(const Slot& tables, int setting);
 // The same with the machine's own tables.
 SettingTheory ComputeTheory(int setting);
 // Settings 1..6 in order.
-std::array<SettingTheory, 6> ComputeAllTheory();
+std::array<SettingTheory, SETTING_COUNT> ComputeAllTheory();
