@@ -25,11 +25,11 @@ constexpr std::uint32_t SEED = 20261210u;
 // Counts of one batch, gathered as the display counts them.
 struct Counts {
     double games = 0, medals = 0;
-    double normal[9]{};   // outcome code 1..8 in normal games
-    double bonus[13]{};   // outcome code in bonus games
-    double trigger[8]{};  // chain trigger 1..7
-    double stay[3]{};
-    double regular = 0, chained = 0, preSign[5]{};
+    double normal[Outcome::REG + 1]{};      // outcome code 1..8 in normal games
+    double bonus[OUTCOME_COUNT]{};          // outcome code in bonus games
+    double trigger[CHAIN_TRIGGER_COUNT]{};  // chain trigger 1..7
+    double stay[MODE_COUNT]{};
+    double regular = 0, chained = 0, preSign[PRE_SIGN_KIND_COUNT]{};
     double firstBig = 0, bigMedals = 0, regMedals = 0, bigLines = 0, regLines = 0;
 };
 
@@ -45,7 +45,7 @@ struct Figure {
 
 void Fresh(Slot& slot, int setting)
 {
-    slot.outcome = 0;  // no replay and no pre-sign mark carried over from the run before
+    slot.outcome = Outcome::NONE;  // no replay and no pre-sign mark carried over from the run before
     slot.preSignBlue = 0;
     slot.SetSetting(setting);
     slot.Reset();
@@ -79,26 +79,29 @@ std::vector<Counts> Play(int setting, std::int64_t games, int batches)
             if (slot.bonusGame == 0) {
                 ++g;
                 c.games += 1;
-                if (slot.outcome >= 1 && slot.outcome <= 8) c.normal[slot.outcome] += 1;
-                if (slot.mode >= 0 && slot.mode < 3) c.stay[slot.mode] += 1;
-                if (slot.outcome == 7 || slot.outcome == 8) {
-                    if (slot.preSign != 0)
+                if (slot.outcome >= Outcome::CHERRY && slot.outcome <= Outcome::REG)
+                    c.normal[slot.outcome] += 1;
+                if (slot.mode >= 0 && slot.mode < MODE_COUNT) c.stay[slot.mode] += 1;
+                if (slot.outcome == Outcome::BIG || slot.outcome == Outcome::REG) {
+                    if (slot.preSign != PreSignKind::NONE)
                         c.preSign[slot.preSign] += 1;
                     else if (slot.gamesSinceBonus == 1)
                         c.chained += 1;
                     else
                         c.regular += 1;
-                    if (slot.outcome == 7 && !(slot.preSign == 0 && slot.gamesSinceBonus == 1))
+                    if (slot.outcome == Outcome::BIG &&
+                        !(slot.preSign == PreSignKind::NONE && slot.gamesSinceBonus == 1))
                         c.firstBig += 1;
                     releaseMedals = slot.medals;
                     releaseKind = slot.outcome;
                 }
             } else {
-                if (slot.outcome < 13) c.bonus[slot.outcome] += 1;
-                if (slot.chainTrigger >= 1 && slot.chainTrigger <= 7) c.trigger[slot.chainTrigger] += 1;
+                if (slot.outcome < OUTCOME_COUNT) c.bonus[slot.outcome] += 1;
+                if (slot.chainTrigger > ChainTrigger::NONE && slot.chainTrigger < CHAIN_TRIGGER_COUNT)
+                    c.trigger[slot.chainTrigger] += 1;
                 if (slot.bonusEnd) {
-                    const double got = slot.medals - releaseMedals + 15;
-                    if (releaseKind == 7) {
+                    const double got = slot.medals - releaseMedals + PAYOUT_RELEASE;
+                    if (releaseKind == Outcome::BIG) {
                         c.bigMedals += got;
                         c.bigLines += 1;
                     } else {
@@ -124,12 +127,12 @@ int Figures(int setting, std::int64_t games, int batches)
     std::vector<Figure> figures = {
         {"payout_percent", [](const Counts& c) { return c.medals + 3 * c.games; },
          [](const Counts& c) { return 3 * c.games; }, 100, t.payoutPercent},
-        {"big_odds", [](const Counts& c) { return c.games; }, [](const Counts& c) { return c.normal[7]; }, 1,
-         t.bigOdds},
-        {"reg_odds", [](const Counts& c) { return c.games; }, [](const Counts& c) { return c.normal[8]; }, 1,
-         t.regOdds},
+        {"big_odds", [](const Counts& c) { return c.games; },
+         [](const Counts& c) { return c.normal[Outcome::BIG]; }, 1, t.bigOdds},
+        {"reg_odds", [](const Counts& c) { return c.games; },
+         [](const Counts& c) { return c.normal[Outcome::REG]; }, 1, t.regOdds},
         {"bonus_odds", [](const Counts& c) { return c.games; },
-         [](const Counts& c) { return c.normal[7] + c.normal[8]; }, 1, t.bonusOdds},
+         [](const Counts& c) { return c.normal[Outcome::BIG] + c.normal[Outcome::REG]; }, 1, t.bonusOdds},
         {"first_big_odds", [](const Counts& c) { return c.games; },
          [](const Counts& c) { return c.firstBig; }, 1, t.firstBigOdds},
         {"medals_per_big", [](const Counts& c) { return c.bigMedals; },
@@ -143,28 +146,36 @@ int Figures(int setting, std::int64_t games, int batches)
     };
     const Get games_ = [](const Counts& c) { return c.games; };
     const Cell cells[4][7] = {
-        {{[](const Counts& c) { return c.trigger[2]; }, [](const Counts& c) { return c.bonus[1]; }},
-         {[](const Counts& c) { return c.trigger[4]; }, [](const Counts& c) { return c.bonus[3]; }},
-         {[](const Counts& c) { return c.trigger[3]; }, [](const Counts& c) { return c.bonus[2]; }},
-         {[](const Counts& c) { return c.trigger[1]; }, [](const Counts& c) { return c.bonus[12]; }},
+        {{[](const Counts& c) { return c.trigger[ChainTrigger::CHERRY]; },
+          [](const Counts& c) { return c.bonus[Outcome::CHERRY]; }},
+         {[](const Counts& c) { return c.trigger[ChainTrigger::BENTO]; },
+          [](const Counts& c) { return c.bonus[Outcome::BENTO]; }},
+         {[](const Counts& c) { return c.trigger[ChainTrigger::BELL]; },
+          [](const Counts& c) { return c.bonus[Outcome::BELL]; }},
+         {[](const Counts& c) { return c.trigger[ChainTrigger::JAC_IN]; },
+          [](const Counts& c) { return c.bonus[Outcome::JAC_IN]; }},
          {nullptr, nullptr},
          {nullptr, nullptr},
          {nullptr, nullptr}},
-        {{[](const Counts& c) { return c.normal[1]; }, games_},
-         {[](const Counts& c) { return c.normal[2]; }, games_},
-         {[](const Counts& c) { return c.normal[3]; }, games_},
-         {[](const Counts& c) { return c.normal[4]; }, games_},
-         {[](const Counts& c) { return c.normal[6]; }, games_},
-         {[](const Counts& c) { return c.normal[5]; }, games_}},
-        {{[](const Counts& c) { return c.stay[0]; }, games_},
-         {[](const Counts& c) { return c.stay[1]; }, games_},
-         {[](const Counts& c) { return c.stay[2]; }, games_}},
+        {{[](const Counts& c) { return c.normal[Outcome::CHERRY]; }, games_},
+         {[](const Counts& c) { return c.normal[Outcome::BELL]; }, games_},
+         {[](const Counts& c) { return c.normal[Outcome::BENTO]; }, games_},
+         {[](const Counts& c) { return c.normal[Outcome::REPLAY]; }, games_},
+         {[](const Counts& c) { return c.normal[Outcome::PURE_MISS]; }, games_},
+         {[](const Counts& c) { return c.normal[Outcome::CHANCE]; }, games_}},
+        {{[](const Counts& c) { return c.stay[Mode::MODE_1]; }, games_},
+         {[](const Counts& c) { return c.stay[Mode::MODE_2]; }, games_},
+         {[](const Counts& c) { return c.stay[Mode::MODE_3]; }, games_}},
         {{nullptr, nullptr},
-         {[](const Counts& c) { return c.preSign[1]; }, [](const Counts& c) { return c.normal[1]; }},
-         {[](const Counts& c) { return c.preSign[2]; }, [](const Counts& c) { return c.normal[3]; }},
-         {[](const Counts& c) { return c.preSign[4]; }, [](const Counts& c) { return c.normal[6]; }},
-         {[](const Counts& c) { return c.preSign[3]; }, [](const Counts& c) { return c.normal[5]; }},
-         {[](const Counts& c) { return c.chained; }, [](const Counts& c) { return c.normal[7]; }}},
+         {[](const Counts& c) { return c.preSign[PreSignKind::CHERRY]; },
+          [](const Counts& c) { return c.normal[Outcome::CHERRY]; }},
+         {[](const Counts& c) { return c.preSign[PreSignKind::BENTO]; },
+          [](const Counts& c) { return c.normal[Outcome::BENTO]; }},
+         {[](const Counts& c) { return c.preSign[PreSignKind::PURE_MISS]; },
+          [](const Counts& c) { return c.normal[Outcome::PURE_MISS]; }},
+         {[](const Counts& c) { return c.preSign[PreSignKind::CHANCE]; },
+          [](const Counts& c) { return c.normal[Outcome::CHANCE]; }},
+         {[](const Counts& c) { return c.chained; }, [](const Counts& c) { return c.normal[Outcome::BIG]; }}},
     };
     for (int k = 0; k < 4; ++k)
         for (std::size_t i = 0; i < t.tables[k].lines.size(); ++i)
@@ -173,14 +184,16 @@ int Figures(int setting, std::int64_t games, int batches)
                 figures.push_back(
                     {t.tables[k].caption + " " + line.name, cells[k][i].a, cells[k][i].b, 1, *line.rate});
             }
-    const Get releases = [](const Counts& c) { return c.normal[7] + c.normal[8]; };
-    const Get shares[6] = {
-        [](const Counts& c) { return c.regular; },    [](const Counts& c) { return c.preSign[1]; },
-        [](const Counts& c) { return c.preSign[2]; }, [](const Counts& c) { return c.preSign[4]; },
-        [](const Counts& c) { return c.preSign[3]; }, [](const Counts& c) { return c.chained; }};
+    const Get releases = [](const Counts& c) { return c.normal[Outcome::BIG] + c.normal[Outcome::REG]; };
+    const Get shares[6] = {[](const Counts& c) { return c.regular; },
+                           [](const Counts& c) { return c.preSign[PreSignKind::CHERRY]; },
+                           [](const Counts& c) { return c.preSign[PreSignKind::BENTO]; },
+                           [](const Counts& c) { return c.preSign[PreSignKind::PURE_MISS]; },
+                           [](const Counts& c) { return c.preSign[PreSignKind::CHANCE]; },
+                           [](const Counts& c) { return c.chained; }};
     for (int i = 0; i < 6; ++i)
-        figures.push_back({"share " + t.tables[3].lines[i].name, shares[i], releases, 1,
-                           *t.tables[3].lines[i].shareOfReleases});
+        figures.push_back({"share " + t.tables[RT_CANCEL_TABLE].lines[i].name, shares[i], releases, 1,
+                           *t.tables[RT_CANCEL_TABLE].lines[i].shareOfReleases});
 
     std::printf("setting %d: %lld games in %d batches\n", setting, static_cast<long long>(games), batches);
     std::printf("%-28s %20s %20s %12s %8s\n", "figure", "simulated", "theory", "SE", "diff/SE");

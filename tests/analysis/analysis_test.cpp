@@ -43,23 +43,34 @@ TEST(PlayListTexts, ReleaseClassRemarkAndTrigger)
         const char* trigger;
     };
     const Case cases[] = {
-        {"BIG on the first game after a bonus", Normal(1, 7, 0, 1), ReleaseClass::Chain, "1G連", "1G連"},
-        {"REG on the first game after a bonus", Normal(1, 8, 0, 2), ReleaseClass::Chain, "1G連", "1G連"},
-        {"release by the RT count", Normal(249, 7, 0, 1), ReleaseClass::Regular, "RT解除[規定RT]", "規定RT"},
-        {"release by a bento pre-sign", Normal(40, 8, 2, 2), ReleaseClass::PreSign, "", ""},
-        {"pre-sign release on the first game", Normal(1, 7, 3, 1), ReleaseClass::PreSign, "", ""},
-        {"game under a bento pre-sign", Normal(39, 3, 2, 0), ReleaseClass::NotRelease, "RT解除[弁当]",
-         "弁当"},
-        {"game under a chance pre-sign", Normal(39, 0, 3, 0), ReleaseClass::NotRelease, "RT解除[チャンス目]",
-         "チャンス目"},
-        {"game under a pure-miss pre-sign", Normal(39, 0, 4, 0), ReleaseClass::NotRelease, "RT解除[純ハズレ]",
-         "純ハズレ"},
-        {"pre-sign kind out of range", Normal(39, 0, 9, 0), ReleaseClass::NotRelease, "RT解除[]", ""},
-        {"plain game", Normal(39, 2, 0, 0), ReleaseClass::NotRelease, "", ""},
-        {"decided 1G連", BonusGame(12, 1), ReleaseClass::NotRelease, "1G連確定", ""},
-        {"JAC miss decided 1G連", BonusGame(11, 6), ReleaseClass::NotRelease, "1G連確定", ""},
-        {"trigger 7", BonusGame(10, 7), ReleaseClass::NotRelease, "パンク", ""},
-        {"trigger out of range", BonusGame(10, 8), ReleaseClass::NotRelease, "", ""},
+        {"BIG on the first game after a bonus", Normal(1, Outcome::BIG, PreSignKind::NONE, BonusKind::BIG),
+         ReleaseClass::Chain, "1G連", "1G連"},
+        {"REG on the first game after a bonus", Normal(1, Outcome::REG, PreSignKind::NONE, BonusKind::REG),
+         ReleaseClass::Chain, "1G連", "1G連"},
+        {"release by the RT count", Normal(249, Outcome::BIG, PreSignKind::NONE, BonusKind::BIG),
+         ReleaseClass::Regular, "RT解除[規定RT]", "規定RT"},
+        {"release by a bento pre-sign", Normal(40, Outcome::REG, PreSignKind::BENTO, BonusKind::REG),
+         ReleaseClass::PreSign, "", ""},
+        {"pre-sign release on the first game", Normal(1, Outcome::BIG, PreSignKind::CHANCE, BonusKind::BIG),
+         ReleaseClass::PreSign, "", ""},
+        {"game under a bento pre-sign", Normal(39, Outcome::BENTO, PreSignKind::BENTO, BonusKind::NONE),
+         ReleaseClass::NotRelease, "RT解除[弁当]", "弁当"},
+        {"game under a chance pre-sign", Normal(39, Outcome::NONE, PreSignKind::CHANCE, BonusKind::NONE),
+         ReleaseClass::NotRelease, "RT解除[チャンス目]", "チャンス目"},
+        {"game under a pure-miss pre-sign",
+         Normal(39, Outcome::NONE, PreSignKind::PURE_MISS, BonusKind::NONE), ReleaseClass::NotRelease,
+         "RT解除[純ハズレ]", "純ハズレ"},
+        {"pre-sign kind out of range", Normal(39, Outcome::NONE, 9, BonusKind::NONE),
+         ReleaseClass::NotRelease, "RT解除[]", ""},
+        {"plain game", Normal(39, Outcome::BELL, PreSignKind::NONE, BonusKind::NONE),
+         ReleaseClass::NotRelease, "", ""},
+        {"decided 1G連", BonusGame(Outcome::JAC_IN, ChainTrigger::JAC_IN), ReleaseClass::NotRelease,
+         "1G連確定", ""},
+        {"JAC miss decided 1G連", BonusGame(Outcome::JAC_MISSED, ChainTrigger::JAC_MISSED),
+         ReleaseClass::NotRelease, "1G連確定", ""},
+        {"trigger 7", BonusGame(Outcome::JAC_WON, ChainTrigger::PUNK), ReleaseClass::NotRelease, "パンク",
+         ""},
+        {"trigger out of range", BonusGame(Outcome::JAC_WON, 8), ReleaseClass::NotRelease, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -151,18 +162,19 @@ TEST(ResultAnalysis, StoryRun)
     EXPECT_EQ(BonusList(series, a), expectedLines);
 
     const ResultCounts& c = a.counts;
-    EXPECT_EQ(c.normalOutcome[7], 3);
-    EXPECT_EQ(c.normalOutcome[8], 1);
-    EXPECT_EQ(c.normalOutcome[2], 1);
-    EXPECT_EQ(c.normalOutcome[6], 1);
-    EXPECT_EQ(c.normalOutcome[1], 0) << "the BIG's cherry is a bonus outcome";
-    EXPECT_EQ(c.bonusOutcome[1], 1);
-    EXPECT_EQ(c.bonusOutcome[12], 1);
-    EXPECT_EQ(c.modeStay, (std::array<std::int32_t, 3>{3, 1, 3}));
-    EXPECT_EQ(c.chain, (std::array<std::int32_t, 8>{0, 1, 0, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(c.normalOutcome[Outcome::BIG], 3);
+    EXPECT_EQ(c.normalOutcome[Outcome::REG], 1);
+    EXPECT_EQ(c.normalOutcome[Outcome::BELL], 1);
+    EXPECT_EQ(c.normalOutcome[Outcome::PURE_MISS], 1);
+    EXPECT_EQ(c.normalOutcome[Outcome::CHERRY], 0) << "the BIG's cherry is a bonus outcome";
+    EXPECT_EQ(c.bonusOutcome[Outcome::CHERRY], 1);
+    EXPECT_EQ(c.bonusOutcome[Outcome::JAC_IN], 1);
+    EXPECT_EQ(c.modeStay, (std::array<std::int32_t, MODE_COUNT>{3, 1, 3}));
+    // One JAC-in and one missed JAC game decided a 1G連.
+    EXPECT_EQ(c.chain, (std::array<std::int32_t, CHAIN_TRIGGER_COUNT>{0, 1, 0, 0, 0, 0, 1, 0}));
     EXPECT_EQ(c.chainReleases, 2);
     EXPECT_EQ(c.regularReleases, 1);
-    EXPECT_EQ(c.preSignReleases, (std::array<std::int32_t, 5>{0, 1, 0, 0, 0}));
+    EXPECT_EQ(c.preSignReleases, (std::array<std::int32_t, PRE_SIGN_KIND_COUNT>{0, 1, 0, 0, 0}));
     EXPECT_EQ(c.bigFirstHits, 2) << "the BIG on play 1 is a 1G連";
 
     EXPECT_EQ(a.normalRows, (std::vector<std::int32_t>{0, 4, 6, 7, 8, 10, 11}));
@@ -288,16 +300,16 @@ TEST(RateTables, ZeroRules)
 TEST(RateTables, Lines)
 {
     ResultCounts counts;
-    counts.normalOutcome[1] = 143;
-    counts.normalOutcome[5] = 4;
-    counts.normalOutcome[6] = 8;
-    counts.preSignReleases[3] = 1;
-    counts.preSignReleases[4] = 2;
+    counts.normalOutcome[Outcome::CHERRY] = 143;
+    counts.normalOutcome[Outcome::CHANCE] = 4;
+    counts.normalOutcome[Outcome::PURE_MISS] = 8;
+    counts.preSignReleases[PreSignKind::CHANCE] = 1;
+    counts.preSignReleases[PreSignKind::PURE_MISS] = 2;
     counts.chainReleases = 1;  // REGs only: no BIG in the base
-    counts.chain[6] = 1;
-    counts.chain[7] = 2;
-    counts.bonusOutcome[2] = 10;
-    counts.chain[3] = 3;
+    counts.chain[ChainTrigger::JAC_MISSED] = 1;
+    counts.chain[ChainTrigger::PUNK] = 2;
+    counts.bonusOutcome[Outcome::BELL] = 10;
+    counts.chain[ChainTrigger::BELL] = 3;
 
     struct Case {
         const StatLine& line;
@@ -325,7 +337,8 @@ TEST(RateTables, Lines)
 TEST(RateTables, PieSlicesInOrder)
 {
     ResultCounts counts;
-    for (std::int32_t k = 1; k <= 7; ++k) counts.chain[static_cast<std::size_t>(k)] = 10 * k;
+    for (std::int32_t k = ChainTrigger::JAC_IN; k < CHAIN_TRIGGER_COUNT; ++k)
+        counts.chain[static_cast<std::size_t>(k)] = 10 * k;
     const StatTab ren = RenTab(counts);
     std::string slices;
     for (const PieSlice& s : ren.slices)
@@ -358,8 +371,8 @@ TEST(Summary, Examples)
     };
     for (const Case& c : cases) {
         ResultCounts counts;
-        counts.normalOutcome[7] = c.bigs;
-        counts.normalOutcome[8] = c.regs;
+        counts.normalOutcome[Outcome::BIG] = c.bigs;
+        counts.normalOutcome[Outcome::REG] = c.regs;
         counts.bigFirstHits = c.firstHits;
         EXPECT_EQ(SummaryText(counts, c.plays, c.balance), c.text) << "plays " << c.plays;
     }
@@ -420,12 +433,13 @@ TEST(ResultAnalysis, MachineRunIsConsistent)
         ASSERT_EQ(series[static_cast<std::size_t>(a.normalRows[k])].playCount,
                   static_cast<std::int32_t>(k + 1));
     const ResultCounts& c = a.counts;
-    const std::int32_t releases = c.normalOutcome[7] + c.normalOutcome[8];
+    const std::int32_t releases = c.normalOutcome[Outcome::BIG] + c.normalOutcome[Outcome::REG];
     ASSERT_GT(releases, 0);
     EXPECT_EQ(a.bonusLines.size(), static_cast<std::size_t>(releases));
-    EXPECT_EQ(c.chainReleases + c.regularReleases + c.preSignReleases[1] + c.preSignReleases[2] +
-                  c.preSignReleases[3] + c.preSignReleases[4],
-              releases);
+    std::int32_t preSignReleases = 0;
+    for (int kind = PreSignKind::CHERRY; kind < PRE_SIGN_KIND_COUNT; ++kind)
+        preSignReleases += c.preSignReleases[kind];
+    EXPECT_EQ(c.chainReleases + c.regularReleases + preSignReleases, releases);
     // Every line but the last is closed.
     for (std::size_t k = 0; k + 1 < a.bonusLines.size(); ++k) ASSERT_GE(a.bonusLines[k].closingRow, 0) << k;
     EXPECT_LE(a.MemoryBytes(), 32 * series.Size());

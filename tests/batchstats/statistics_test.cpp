@@ -19,7 +19,8 @@
 namespace {
 
 PlayRow Row(std::int32_t playCount, std::int32_t medals, std::int32_t gamesSinceBonus,
-            std::int32_t outcome = 0, std::int32_t bonusGame = 0, std::int32_t preSign = 0)
+            std::int32_t outcome = Outcome::NONE, std::int32_t bonusGame = 0,
+            std::int32_t preSign = PreSignKind::NONE)
 {
     PlayRow r{};
     r.playCount = playCount;
@@ -232,11 +233,11 @@ TEST(SimRecordTest, HandMadeSeriesGivesEveryField)
 {
     PlaySeries series;
     series.Append(Row(1, -3, 1));
-    series.Append(Row(2, -6, 2, 7, 0, 1));  // BIG by pre-sign: a first hit
-    series.Append(Row(2, 8, 2, 2, 1));
-    series.Append(Row(2, 20, 2, 2, 2));
-    series.Append(Row(3, 17, 1, 8));  // REG on the first game after a bonus
-    series.Append(Row(3, 30, 1, 0, 1));
+    series.Append(Row(2, -6, 2, Outcome::BIG, 0, PreSignKind::CHERRY));  // BIG by pre-sign: a first hit
+    series.Append(Row(2, 8, 2, Outcome::BELL, 1));
+    series.Append(Row(2, 20, 2, Outcome::BELL, 2));
+    series.Append(Row(3, 17, 1, Outcome::REG));  // REG on the first game after a bonus
+    series.Append(Row(3, 30, 1, Outcome::NONE, 1));
     series.Append(Row(4, 27, 1));
     series.Append(Row(5, 24, 2));
     SimRecord r;

@@ -28,7 +28,7 @@ public:
     {
         std::map<State, double> frontier;
         // The run's second reset draws the count with mode 0.
-        for (const auto& [count, p] : RtCounts(0)) {
+        for (const auto& [count, p] : RtCounts(Mode::MODE_1)) {
             State st{};
             st[RT] = count;
             frontier[st] += p;
@@ -74,7 +74,7 @@ private:
     {
         if ((st[BONUS_GAME] == 0) != (row.bonusGame == 0)) return false;
         if (st[OUTCOME] != row.outcome) return false;
-        if (st[OUTCOME] == 7 && st[BIG_COLOR] != row.bigColor) return false;
+        if (st[OUTCOME] == Outcome::BIG && st[BIG_COLOR] != row.bigColor) return false;
         if (evidence == Evidence::Hall) return true;
         return st[MODE] == row.mode && st[PRE_SIGN] == row.preSign && st[PRE_SIGN_BLUE] == row.preSignBlue &&
                st[CHAIN_TRIGGER] == row.chainTrigger && st[BONUS] == row.bonus &&
@@ -101,9 +101,9 @@ private:
 
     std::vector<std::pair<int, double>> RtCountsOf(int mode)
     {
-        const Rate_TBL<int>& table = mode == 0   ? slot.rtRate[setting <= 3 ? 0 : 1]
-                                     : mode == 1 ? slot.rtRate[2]
-                                                 : slot.rtRate[3];
+        const Rate_TBL<int>& table = mode == Mode::MODE_1   ? slot.rtRate[setting <= 3 ? 0 : 1]
+                                     : mode == Mode::MODE_2 ? slot.rtRate[2]
+                                                            : slot.rtRate[3];
         std::map<int, double> counts;
         const auto shares = Shares(table, 65536);
         const double range = 2147483648.0;
@@ -134,12 +134,12 @@ private:
             st[BONUS_GAME] = 0;
             st[JAC_GAMES] = 0;
             st[GAMES_SINCE] = 0;
-            st[BONUS] = 0;
+            st[BONUS] = BonusKind::NONE;
             st[BONUS_END] = 0;
-            st[CHAIN_TRIGGER] = 0;
-            st[PRE_SIGN] = 0;
+            st[CHAIN_TRIGGER] = ChainTrigger::NONE;
+            st[PRE_SIGN] = PreSignKind::NONE;
         }
-        if (st[BONUS] == 0) {
+        if (st[BONUS] == BonusKind::NONE) {
             ++st[GAMES_SINCE];
             ++st[PLAY_COUNT];
             NormalGame(st, row, emit);
@@ -150,8 +150,8 @@ private:
             st[JAC_IN_COUNT] = 0;
             st[CHAIN_FLAG] = 0;
             st[PRE_SIGN_BLUE] = 0;
-            st[CHAIN_COLOR] = 2;
-            st[IN_JAC] = st[BONUS] == 1 ? 0 : 1;
+            st[CHAIN_COLOR] = NO_CHAIN_COLOR;
+            st[IN_JAC] = st[BONUS] == BonusKind::BIG ? 0 : 1;
         }
         if (st[IN_JAC]) {
             st[BONUS_GAME] = 1;
@@ -165,47 +165,47 @@ private:
     void NormalGame(State st, const PlayRow& row, const Emit& emit)
     {
         --st[RT];
-        st[OUTCOME] = 0;
-        std::vector<std::pair<int, double>> flags = {{3, 1.0}};
-        if (st[PRE_SIGN] == 0) {
+        st[OUTCOME] = Outcome::NONE;
+        std::vector<std::pair<int, double>> flags = {{NO_FLAG, 1.0}};
+        if (st[PRE_SIGN] == PreSignKind::NONE) {
             flags.clear();
             const auto shares = Shares(slot.bonusFlagRate[setting - 1], 65536);
             for (std::size_t i = 0; i < shares.size(); ++i)
                 flags.push_back({static_cast<int>(i) + 1, shares[i]});
         }
         const auto roles = Shares(slot.roleRate[setting - 1], 65536);
-        const int block = st[MODE] < 2 ? 0 : 1;
+        const int block = st[MODE] == Mode::MODE_3 ? 1 : 0;
         for (const auto& [flag, pFlag] : flags) {
             if (pFlag == 0) continue;
             for (std::size_t ri = 0; ri < roles.size(); ++ri) {
-                const int role = ri < 6 ? static_cast<int>(ri) + 1 : 0;
+                const int role = ri < Outcome::PURE_MISS ? static_cast<int>(ri) + 1 : Outcome::NONE;
                 if (roles[ri] == 0) continue;
                 // A game that does not release shows its role: other roles cannot be this path.
                 if (st[RT] != 0 && role != row.outcome) continue;
                 const double p = pFlag * roles[ri];
                 const Rate_TBL<int>* table = nullptr;
-                int kind = 0, lengthKind = 1, mark = 0;
-                if (st[PRE_SIGN] == 0 && st[RT] >= 32 && flag == 3) {
+                int kind = PreSignKind::NONE, lengthKind = 1, mark = 0;
+                if (st[PRE_SIGN] == PreSignKind::NONE && st[RT] >= 32 && flag == NO_FLAG) {
                     switch (role) {
-                        case 1:
+                        case Outcome::CHERRY:
                             table = &slot.cherryPreSignRate[block];
-                            kind = 1;
+                            kind = PreSignKind::CHERRY;
                             lengthKind = 0;
                             mark = 0;
                             break;
-                        case 3:
+                        case Outcome::BENTO:
                             table = &slot.bentoPreSignRate[block];
-                            kind = 2;
+                            kind = PreSignKind::BENTO;
                             mark = 1;
                             break;
-                        case 5:
+                        case Outcome::CHANCE:
                             table = &slot.chancePreSignRate[block][setting - 1];
-                            kind = 3;
+                            kind = PreSignKind::CHANCE;
                             mark = 2;
                             break;
-                        case 6:
+                        case Outcome::PURE_MISS:
                             table = &slot.pureMissPreSignRate[block];
-                            kind = 4;
+                            kind = PreSignKind::PURE_MISS;
                             mark = 3;
                             break;
                         default:
@@ -245,24 +245,25 @@ private:
             return;
         }
         if (st[CHAIN_FLAG]) {
-            st[BONUS] = 1;
+            st[BONUS] = BonusKind::BIG;
             st[BIG_COLOR] = st[CHAIN_COLOR];
-            st[OUTCOME] = 7;
+            st[OUTCOME] = Outcome::BIG;
             emit(st, p);
             return;
         }
         const int m = st[MODE];
-        const Rate_TBL<int>& table = m == 0   ? slot.bonusKindRateMode0[setting - 1]
-                                     : m == 1 ? slot.bonusKindRateMode1
-                                              : slot.bonusKindRateMode2[setting - 1];
+        const Rate_TBL<int>& table = m == Mode::MODE_1   ? slot.bonusKindRateMode0[setting - 1]
+                                     : m == Mode::MODE_2 ? slot.bonusKindRateMode1
+                                                         : slot.bonusKindRateMode2[setting - 1];
         const auto kinds = Shares(table, 65536);
         for (std::size_t k = 0; k < kinds.size(); ++k) {
             if (kinds[k] == 0) continue;
             State rel = st;
-            rel[BONUS] = (k > 1 ? 1 : static_cast<int>(k)) + 1;
-            rel[OUTCOME] = rel[BONUS] + 6;
-            if (rel[BONUS] == 2 || rel[PRE_SIGN_BLUE] != 0) {
-                if (rel[BONUS] == 1) rel[BIG_COLOR] = 1;
+            // Entry 0 is BIG; the rest, beyond the table too, REG.
+            rel[BONUS] = k == 0 ? BonusKind::BIG : BonusKind::REG;
+            rel[OUTCOME] = rel[BONUS] == BonusKind::BIG ? Outcome::BIG : Outcome::REG;
+            if (rel[BONUS] == BonusKind::REG || rel[PRE_SIGN_BLUE] != 0) {
+                if (rel[BONUS] == BonusKind::BIG) rel[BIG_COLOR] = BigColor::BLUE;
                 emit(rel, p * kinds[k]);
                 continue;
             }
@@ -277,62 +278,63 @@ private:
     {
         const Rate_TBL<int>* table = nullptr;
         switch (role) {
-            case 2:
+            case BigRole::CHERRY:
                 table = &slot.chainCherryRate;
                 break;
-            case 4:
+            case BigRole::BENTO:
                 table = &slot.chainBentoRate;
                 break;
-            case 3:
-                table = st[BIG_COLOR] == 0 ? &slot.chainBellRateRed : &slot.chainBellRateBlue;
+            case BigRole::BELL:
+                table = st[BIG_COLOR] == BigColor::RED ? &slot.chainBellRateRed : &slot.chainBellRateBlue;
                 break;
-            case 1:
+            case BigRole::JAC_IN:
                 table = &slot.chainJacInRate;
                 break;
             default:
                 break;
         }
+        // t: the 1G連's colour, NO_CHAIN_COLOR for none; a small role's trigger has its code.
         auto decide = [&](State d, int t, double q) {
-            if (t != 2) {
-                if (d[CHAIN_COLOR] != 1) d[CHAIN_COLOR] = t;
+            if (t != NO_CHAIN_COLOR) {
+                if (d[CHAIN_COLOR] != BigColor::BLUE) d[CHAIN_COLOR] = t;
                 d[CHAIN_FLAG] = 1;
                 d[CHAIN_TRIGGER] = role;
             }
             AfterSmallRole(d, p * q, emit);
         };
         if (!table) {
-            decide(st, 2, 1.0);
+            decide(st, NO_CHAIN_COLOR, 1.0);
             return;
         }
         const auto shares = Shares(*table, 65536);
         for (std::size_t i = 0; i < shares.size(); ++i) {
             if (shares[i] == 0) continue;
             const int index = static_cast<int>(i);
-            int direct = 2;
+            int direct = NO_CHAIN_COLOR;
             bool lottery = false;
             switch (role) {
-                case 2:
+                case BigRole::CHERRY:
                     lottery = index == 0;
                     break;
-                case 4:
-                    direct = index == 0 ? 1 : 2;
+                case BigRole::BENTO:
+                    direct = index == 0 ? BigColor::BLUE : NO_CHAIN_COLOR;
                     break;
-                case 3:
-                    if (st[BIG_COLOR] == 0) {
+                case BigRole::BELL:
+                    if (st[BIG_COLOR] == BigColor::RED) {
                         if (index == 1)
-                            direct = 1;
+                            direct = BigColor::BLUE;
                         else
                             lottery = index == 0 || index == 2;
                     } else {
                         if (index == 2)
-                            direct = 1;
+                            direct = BigColor::BLUE;
                         else
                             lottery = index <= 3;
                     }
                     break;
-                case 1:
+                case BigRole::JAC_IN:
                     if (index == 1)
-                        direct = 1;
+                        direct = BigColor::BLUE;
                     else
                         lottery = index == 0;
                     break;
@@ -355,33 +357,33 @@ private:
 
     void BonusGame(State st, const Emit& emit)
     {
-        st[OUTCOME] = 0;
-        st[CHAIN_TRIGGER] = 0;
-        if (st[BONUS] == 1 && !st[IN_JAC]) {
+        st[OUTCOME] = Outcome::NONE;
+        st[CHAIN_TRIGGER] = ChainTrigger::NONE;
+        if (st[BONUS] == BonusKind::BIG && !st[IN_JAC]) {
             const auto roles = Shares(slot.bigRoleRate, 65536);
             for (std::size_t i = 0; i < roles.size(); ++i) {
                 if (roles[i] == 0) continue;
                 State g = st;
-                const int role = i < 5 ? static_cast<int>(i) + 1 : 0;
+                const int role = i < BigRole::CHANCE ? static_cast<int>(i) + 1 : BigRole::NONE;
                 switch (role) {
-                    case 1:
+                    case BigRole::JAC_IN:
                         if (!(g[JAC_IN_COUNT] == 2 && g[BONUS_GAME] < 20)) {
-                            g[OUTCOME] = 12;
+                            g[OUTCOME] = Outcome::JAC_IN;
                             ++g[JAC_IN_COUNT];
                             g[IN_JAC] = 1;
                         }
                         break;
-                    case 2:
-                        g[OUTCOME] = 1;
+                    case BigRole::CHERRY:
+                        g[OUTCOME] = Outcome::CHERRY;
                         break;
-                    case 3:
-                        g[OUTCOME] = 2;
+                    case BigRole::BELL:
+                        g[OUTCOME] = Outcome::BELL;
                         break;
-                    case 4:
-                        g[OUTCOME] = 3;
+                    case BigRole::BENTO:
+                        g[OUTCOME] = Outcome::BENTO;
                         break;
-                    case 5:
-                        g[OUTCOME] = 5;
+                    case BigRole::CHANCE:
+                        g[OUTCOME] = Outcome::CHANCE;
                         break;
                     default:
                         break;
@@ -394,7 +396,7 @@ private:
         for (std::size_t j = 0; j < jac.size(); ++j) {
             if (jac[j] == 0) continue;
             auto after = [&](State g, double q) {
-                if (g[BONUS] == 1) {
+                if (g[BONUS] == BonusKind::BIG) {
                     if (g[JAC_GAMES] == 8 || g[JAC_GAMES] == 16 || g[JAC_GAMES] == 24) g[IN_JAC] = 0;
                     if (g[JAC_GAMES] == 24) g[BONUS_END] = 1;
                 } else if (g[JAC_GAMES] == 8) {
@@ -405,15 +407,15 @@ private:
             };
             State g = st;
             if (j == 0) {
-                g[OUTCOME] = 10;
+                g[OUTCOME] = Outcome::JAC_WON;
                 after(g, jac[j]);
                 continue;
             }
             g[CHAIN_FLAG] = 1;
-            g[OUTCOME] = 11;
-            g[CHAIN_TRIGGER] = 6;
+            g[OUTCOME] = Outcome::JAC_MISSED;
+            g[CHAIN_TRIGGER] = ChainTrigger::JAC_MISSED;
             Colour(g, g[MODE], [&](State c, int colour, double q) {
-                if (c[CHAIN_COLOR] != 1) c[CHAIN_COLOR] = colour;
+                if (c[CHAIN_COLOR] != BigColor::BLUE) c[CHAIN_COLOR] = colour;
                 after(c, jac[j] * q);
             });
         }
@@ -431,12 +433,13 @@ private:
             return;
         }
         const int m = st[MODE];
-        const Rate_TBL<int>& table = st[PRE_SIGN] != 0 ? (m == 0 ? slot.modeAfterPreSignRateFrom0[setting - 1]
-                                                          : m == 1 ? slot.modeAfterPreSignRateFrom1
-                                                                   : slot.modeAfterPreSignRateFrom2)
-                                                       : (m == 0   ? slot.modeRateFrom0[setting - 1]
-                                                          : m == 1 ? slot.modeRateFrom1
-                                                                   : slot.modeRateFrom2[setting - 1]);
+        const Rate_TBL<int>& table = st[PRE_SIGN] != PreSignKind::NONE
+                                         ? (m == Mode::MODE_1   ? slot.modeAfterPreSignRateFrom0[setting - 1]
+                                            : m == Mode::MODE_2 ? slot.modeAfterPreSignRateFrom1
+                                                                : slot.modeAfterPreSignRateFrom2)
+                                         : (m == Mode::MODE_1   ? slot.modeRateFrom0[setting - 1]
+                                            : m == Mode::MODE_2 ? slot.modeRateFrom1
+                                                                : slot.modeRateFrom2[setting - 1]);
         const auto modes = Shares(table, 256);
         for (std::size_t to = 0; to < modes.size(); ++to) {
             if (modes[to] == 0) continue;
@@ -451,7 +454,7 @@ private:
 
     int setting;
     std::map<const Rate_TBL<int>*, std::vector<double>> sharesCache;
-    std::array<std::vector<std::pair<int, double>>, 3> rtCache;
+    std::array<std::vector<std::pair<int, double>>, MODE_COUNT> rtCache;
     RandomSource random;
     Slot slot;
 };

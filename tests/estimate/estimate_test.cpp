@@ -32,7 +32,7 @@ public:
     Series& Release(int outcome, int colour = 0)
     {
         Normal(outcome, colour);
-        bonus = outcome - 6;
+        bonus = outcome == Outcome::BIG ? BonusKind::BIG : BonusKind::REG;
         return *this;
     }
     // Plays out the bonus just released: small-role games from `roles` (then
@@ -40,15 +40,15 @@ public:
     Series& Bonus(std::vector<int> roles = {}, std::set<int> missed = {}, std::size_t stopAfter = 1000)
     {
         int game = 0, jacGames = 0, jacIns = 0;
-        bool inJac = bonus == 2;
+        bool inJac = bonus == BonusKind::REG;
         std::size_t next = 0;
         for (std::size_t rowsDone = 0; rowsDone < stopAfter; ++rowsDone) {
             bool ends;
-            if (bonus == 1 && !inJac) {
+            if (bonus == BonusKind::BIG && !inJac) {
                 ++game;
-                const int o = next < roles.size() ? roles[next++] : 2;
+                const int o = next < roles.size() ? roles[next++] : Outcome::BELL;
                 Add(o, game);
-                if (o == 12) {
+                if (o == Outcome::JAC_IN) {
                     ++jacIns;
                     inJac = true;
                 }
@@ -56,9 +56,9 @@ public:
             } else {
                 game = 1;
                 ++jacGames;
-                Add(missed.count(jacGames) ? 11 : 10, 1);
+                Add(missed.count(jacGames) ? Outcome::JAC_MISSED : Outcome::JAC_WON, 1);
                 if (jacGames % 8 == 0) inJac = false;
-                ends = bonus == 1 ? jacGames == 24 : jacGames == 8;
+                ends = bonus == BonusKind::BIG ? jacGames == 24 : jacGames == 8;
             }
             if (ends) break;
         }
@@ -85,7 +85,7 @@ private:
     }
     std::vector<PlayRow> rows;
     int plays = 0;
-    int bonus = 0;
+    int bonus = BonusKind::NONE;
 };
 
 std::vector<PlayRow> EngineRun(int setting, std::uint32_t seed, int plays)
@@ -121,28 +121,52 @@ TEST(SettingEstimate, LikelihoodEqualsEveryHiddenPathSummed)
         std::string name;
         Series series;
     };
-    std::vector<PlayRow> thirdJacIn;
+    using namespace Outcome;
+    constexpr int RED = BigColor::RED, BLUE = BigColor::BLUE;
     const std::vector<Case> cases = {
-        {"release in the first game", Series().Release(7, 0).Bonus().Games({4, 2})},
+        {"release in the first game", Series().Release(BIG, RED).Bonus().Games({REPLAY, BELL})},
         // Cherry 4 games and chance pattern 2 games before the release: the RT
         // count or a pre-sign (blue mark forced for the chance pattern).
-        {"pre-sign or count", Series().Repeat(34, 4).Games({1, 2, 5, 6}).Release(7, 1).Games({2})},
-        {"chance pattern pre-sign needs blue", Series().Repeat(36, 2).Games({5, 4}).Release(7, 0).Games({4})},
+        {"pre-sign or count", Series()
+                                  .Repeat(34, REPLAY)
+                                  .Games({CHERRY, BELL, CHANCE, PURE_MISS})
+                                  .Release(BIG, BLUE)
+                                  .Games({BELL})},
+        {"chance pattern pre-sign needs blue",
+         Series().Repeat(36, BELL).Games({CHANCE, REPLAY}).Release(BIG, RED).Games({REPLAY})},
         // A missed JAC game decides a 1G連; the chained BIG comes in the first game.
-        {"1G連 after a missed JAC game",
-         Series().Repeat(3, 2).Release(8).Bonus({}, {5}).Release(7, 1).Bonus({1, 3}).Repeat(3, 4)},
+        {"1G連 after a missed JAC game", Series()
+                                             .Repeat(3, BELL)
+                                             .Release(REG)
+                                             .Bonus({}, {5})
+                                             .Release(BIG, BLUE)
+                                             .Bonus({CHERRY, BENTO})
+                                             .Repeat(3, REPLAY)},
         // Cherries in a BIG may or may not chain: a BIG in the first game or not.
-        {"BIG cherries, then REG or not",
-         Series().Repeat(2, 4).Release(7, 0).Bonus({1, 1, 12, 3, 5, 1}).Release(7, 0).Bonus().Repeat(5, 6)},
+        {"BIG cherries, then REG or not", Series()
+                                              .Repeat(2, REPLAY)
+                                              .Release(BIG, RED)
+                                              .Bonus({CHERRY, CHERRY, JAC_IN, BENTO, CHANCE, CHERRY})
+                                              .Release(BIG, RED)
+                                              .Bonus()
+                                              .Repeat(5, PURE_MISS)},
         {"third JAC-in refused before game 20",
-         Series().Repeat(1, 2).Release(7, 1).Bonus(
-             {12, 12, 0, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 12}, {3})},
-        {"REG after REG, open end with a pre-sign role",
-         Series().Repeat(5, 4).Release(8).Bonus().Repeat(40, 2).Release(8).Bonus().Repeat(33, 4).Games(
-             {6, 1, 2})},
-        {"ends on a release", Series().Repeat(7, 2).Release(8)},
-        {"ends inside a BIG", Series().Repeat(2, 2).Release(7, 0).Bonus({12}, {}, 5)},
-        {"impossible: JAC-in after game 30", Series().Release(7, 0).Bonus({}, {}, 29).Games({12})},
+         Series().Repeat(1, BELL).Release(BIG, BLUE).Bonus(
+             {JAC_IN, JAC_IN, NONE, BELL, BELL, BELL, BELL, BELL, BELL, BELL,
+              BELL,   BELL,   BELL, BELL, BELL, BELL, BELL, BELL, BELL, JAC_IN},
+             {3})},
+        {"REG after REG, open end with a pre-sign role", Series()
+                                                             .Repeat(5, REPLAY)
+                                                             .Release(REG)
+                                                             .Bonus()
+                                                             .Repeat(40, BELL)
+                                                             .Release(REG)
+                                                             .Bonus()
+                                                             .Repeat(33, REPLAY)
+                                                             .Games({PURE_MISS, CHERRY, BELL})},
+        {"ends on a release", Series().Repeat(7, BELL).Release(REG)},
+        {"ends inside a BIG", Series().Repeat(2, BELL).Release(BIG, RED).Bonus({JAC_IN}, {}, 5)},
+        {"impossible: JAC-in after game 30", Series().Release(BIG, RED).Bonus({}, {}, 29).Games({JAC_IN})},
     };
     for (const Case& c : cases) {
         ExpectMatchesOracle(c.series.Rows(), Evidence::Hall, c.name);
@@ -194,7 +218,7 @@ TEST(SettingEstimate, HallEvidenceReadsNoHiddenColumn)
         row.medals = i * 13;
         row.playCount = 0;
         row.bonus = i % 4;
-        if (row.outcome != 7) row.bigColor = i % 3;
+        if (row.outcome != Outcome::BIG) row.bigColor = i % 3;
     }
     const SettingEstimate plain = EstimateSetting(rows, Evidence::Hall, FLAT_PRIOR, true);
     const SettingEstimate hidden = EstimateSetting(scrambled, Evidence::Hall, FLAT_PRIOR, true);
@@ -223,15 +247,16 @@ TEST(SettingEstimate, ImpossibleSeriesAreErrorsNotPosteriors)
         const char* name;
         std::vector<PlayRow> rows;
     } cases[] = {
-        {"JAC game outcome in a normal game", Series().Games({2, 10}).Rows()},
+        {"JAC game outcome in a normal game", Series().Games({Outcome::BELL, Outcome::JAC_WON}).Rows()},
         {"bonus row without a bonus",
          [] {
-             auto rows = Series().Games({2, 2}).Rows();
+             auto rows = Series().Games({Outcome::BELL, Outcome::BELL}).Rows();
              rows[1].bonusGame = 3;
              return rows;
          }()},
-        {"normal game inside a REG", Series().Release(8).Bonus({}, {}, 3).Games({2}).Rows()},
-        {"BIG colour 2", Series().Release(7, 2).Rows()},
+        {"normal game inside a REG",
+         Series().Release(Outcome::REG).Bonus({}, {}, 3).Games({Outcome::BELL}).Rows()},
+        {"BIG colour 2", Series().Release(Outcome::BIG, 2).Rows()},
     };
     for (const auto& c : cases) {
         const SettingEstimate estimate = EstimateSetting(c.rows, Evidence::Hall);

@@ -10,7 +10,7 @@
 
 namespace {
 
-const std::array<SettingTheory, 6>& All()
+const std::array<SettingTheory, SETTING_COUNT>& All()
 {
     static const auto all = ComputeAllTheory();
     return all;
@@ -114,7 +114,7 @@ TEST(TheoryBand, HoldsSimulatedRuns)
         for (int run = 0; run < RUNS; ++run) {
             slot.SetSetting(setting);
             slot.Reset();
-            slot.outcome = 0;  // a fresh machine: no replay carried over from the run before
+            slot.outcome = Outcome::NONE;  // a fresh machine: no replay carried over from the run before
             slot.preSignBlue = 0;
             while (slot.playCount < N) slot.Play();
             const double payout = (slot.medals + 3.0 * N) / (3.0 * N) * 100;
@@ -137,15 +137,17 @@ TEST(TheoryBand, HoldsSimulatedRuns)
 
 namespace {
 
-PlayRow Row(int gamesSinceBonus, int medals, int playCount, int outcome, int bonusGame = 0, int preSign = 0,
-            int chainTrigger = 0)
+PlayRow Row(int gamesSinceBonus, int medals, int playCount, int outcome, int bonusGame = 0,
+            int preSign = PreSignKind::NONE, int chainTrigger = ChainTrigger::NONE)
 {
     PlayRow row{};
     row.gamesSinceBonus = gamesSinceBonus;
     row.medals = medals;
     row.playCount = playCount;
     row.outcome = outcome;
-    row.bonus = outcome == 7 ? 1 : outcome == 8 ? 2 : 0;
+    row.bonus = outcome == Outcome::BIG   ? BonusKind::BIG
+                : outcome == Outcome::REG ? BonusKind::REG
+                                          : BonusKind::NONE;
     row.bonusGame = bonusGame;
     row.preSign = preSign;
     row.chainTrigger = chainTrigger;
@@ -156,8 +158,14 @@ PlayRow Row(int gamesSinceBonus, int medals, int playCount, int outcome, int bon
 // +20, the closing game, and a REG by a cherry pre-sign left open at the end.
 TEST(RunFigures, CountsAsTheSummaryAndTablesDo)
 {
-    const std::vector<PlayRow> rows = {Row(1, 1, 1, 1),           Row(2, 13, 2, 7), Row(2, 25, 2, 2, 1),
-                                       Row(2, 33, 2, 1, 2, 0, 2), Row(1, 30, 3, 0), Row(2, 42, 4, 8, 0, 1)};
+    const std::vector<PlayRow> rows = {
+        Row(1, 1, 1, Outcome::CHERRY),
+        Row(2, 13, 2, Outcome::BIG),
+        Row(2, 25, 2, Outcome::BELL, 1),
+        Row(2, 33, 2, Outcome::CHERRY, 2, PreSignKind::NONE, ChainTrigger::CHERRY),
+        Row(1, 30, 3, Outcome::NONE),
+        Row(2, 42, 4, Outcome::REG, 0, PreSignKind::CHERRY),
+    };
     PlaySeries series;
     series.Reserve(rows.size());
     for (const PlayRow& row : rows) series.Append(row);
