@@ -1,3 +1,5 @@
+#include "cli/CompareCommand.h"
+
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "analysis/NumberFormat.h"
-#include "cli/Commands.h"
 #include "cli/Options.h"
 #include "sim/PlaySeries.h"
 #include "sim/SimFile.h"

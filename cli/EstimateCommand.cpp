@@ -1,3 +1,5 @@
+#include "cli/EstimateCommand.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -9,7 +11,6 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/NumberFormat.h"
-#include "cli/Commands.h"
 #include "cli/Options.h"
 #include "estimate/SettingEstimate.h"
 #include "sim/SimFile.h"

@@ -1,3 +1,5 @@
+#include "cli/ExportCommand.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -5,7 +7,6 @@
 #include <optional>
 #include <stdexcept>
 
-#include "cli/Commands.h"
 #include "cli/FileAnalysis.h"
 #include "cli/Options.h"
 #include "export/Export.h"
@@ -66,6 +67,18 @@ int WriteToStdout(const PlaySeries& series, const ResultAnalysis& analysis, cons
 }
 
 }  // namespace
+
+const CommandHelp EXPORT_HELP = {
+    "export", "FILE --what W --format csv|json [--bom] [--lf] [--out PATH]",
+    "export   writes the analysis of a simulation file for spreadsheets and\n"
+    "         scripts, on stdout or through a temporary file into PATH.\n"
+    "  --what W     plays (the play list with the raw record fields), bonuses,\n"
+    "               ren, koyaku, mode_stay, rt_cancel (one rate table), tables\n"
+    "               (the four), summary, or all (CSV: one file per table into\n"
+    "               the folder PATH, whose names are printed on stdout)\n"
+    "  --format F   csv (RFC 4180, UTF-8, CRLF line ends) or json (one document)\n"
+    "  --bom        CSV: start with a UTF-8 byte-order mark, for Excel\n"
+    "  --lf         CSV: LF line ends instead of CRLF\n"};
 
 int ExportCommand(const std::vector<std::string>& args)
 {

@@ -5,8 +5,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "cli/Commands.h"
 #include "cli/Options.h"
+#include "cli/Usage.h"
 #include "sim/SimFile.h"
 
 int LoadFileAnalysis(const std::string& path, PlaySeries& series, AnalysisOutcome& outcome)

@@ -8,8 +8,8 @@
 
 #include "batchstats/IndependentRun.h"
 #include "batchstats/RecordsFile.h"
-#include "cli/Commands.h"
 #include "cli/Options.h"
+#include "cli/Usage.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+#include "cli/SummaryCommand.h"
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -8,7 +10,6 @@
 #include "batchstats/RecordsFile.h"
 #include "batchstats/Statistics.h"
 #include "batchstats/SummaryOutput.h"
-#include "cli/Commands.h"
 #include "cli/Options.h"
 #include "slot/MachineCodes.h"
 #include "theory/Theory.h"

@@ -1,3 +1,5 @@
+#include "cli/TheoryCommand.h"
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -6,7 +8,6 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/NumberFormat.h"
-#include "cli/Commands.h"
 #include "cli/Options.h"
 #include "slot/MachineCodes.h"
 #include "theory/Theory.h"

@@ -3,8 +3,15 @@
 #include <vector>
 
 #include "Version.h"
-#include "cli/Commands.h"
+#include "cli/ChartsCommand.h"
+#include "cli/CompareCommand.h"
+#include "cli/EstimateCommand.h"
+#include "cli/ExportCommand.h"
 #include "cli/Options.h"
+#include "cli/ReportCommand.h"
+#include "cli/RunCommand.h"
+#include "cli/SummaryCommand.h"
+#include "cli/TheoryCommand.h"
 #include "sim/AtomicFile.h"
 
 namespace {
