@@ -31,7 +31,7 @@ public:
     {
         if (sink && text.size() >= CHUNK_BYTES) Flush();
     }
-    bool Finish()
+    [[nodiscard]] bool Finish()
     {
         if (!sink) return true;
         Flush();

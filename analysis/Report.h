@@ -18,5 +18,5 @@ std::string ChartsText(const PlaySeries& series, const ResultAnalysis& analysis)
 // The same texts written to `out` in chunks, so a long play list is never
 // held whole. Returns false when a write fails (errno tells why); the text
 // may then be cut anywhere.
-bool WriteReport(std::FILE* out, const PlaySeries& series, const ResultAnalysis& analysis);
-bool WriteCharts(std::FILE* out, const PlaySeries& series, const ResultAnalysis& analysis);
+[[nodiscard]] bool WriteReport(std::FILE* out, const PlaySeries& series, const ResultAnalysis& analysis);
+[[nodiscard]] bool WriteCharts(std::FILE* out, const PlaySeries& series, const ResultAnalysis& analysis);

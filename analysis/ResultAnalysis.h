@@ -44,7 +44,7 @@ struct ResultAnalysis {
 // false cancels the analysis.
 using AnalysisProgress = std::function<bool(int percent)>;
 
-struct AnalysisOutcome {
+struct [[nodiscard]] AnalysisOutcome {
     enum class Status { Done, NoPlays, Cancelled };
     Status status = Status::Done;
     ResultAnalysis analysis;  // valid only when Done
@@ -52,4 +52,4 @@ struct AnalysisOutcome {
 
 // Analyses the series. NoPlays when there is no row or the last playCount is
 // below 1 (only a crafted file): every rate and the axis need N >= 1.
-AnalysisOutcome AnalyzeSeries(const PlaySeries& series, const AnalysisProgress& progress = {});
+[[nodiscard]] AnalysisOutcome AnalyzeSeries(const PlaySeries& series, const AnalysisProgress& progress = {});

@@ -66,7 +66,8 @@ void PlayOne(Worker& w, const IndependentOptions& options, std::int64_t index, S
         builder.Add(row);
         if (files) w.series.Append(row);
     }
-    builder.Finish(out.record);
+    // plays >= 1 always gives rows; without them there is no record, as after an error.
+    if (!builder.Finish(out.record)) out.record.plays = 0;
     out.fileName.clear();
     out.error.clear();
     if (files) {

@@ -46,7 +46,7 @@ struct IndependentOptions {
 // run after the simulations already under way.
 using IndependentSink = std::function<bool(const SimRecord& record, const std::string& fileName)>;
 
-struct IndependentResult {
+struct [[nodiscard]] IndependentResult {
     enum class Status { Completed, Stopped, FileError };
     Status status = Status::Completed;
     std::int64_t done = 0;  // simulations handed to the sink

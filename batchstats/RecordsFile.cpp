@@ -594,7 +594,10 @@ bool ReadSimFileRecord(std::FILE* f, const std::string& path, RecordTable& table
         done += rows;
     }
     SimRecord record;
-    builder.Finish(record);
+    if (!builder.Finish(record)) {
+        error = Quoted(path) + ": holds no plays";
+        return false;
+    }
     table.Add(record);
     return true;
 }

@@ -35,10 +35,10 @@ public:
     ~RecordsWriter();
 
     // False with `error` naming the file and the reason.
-    bool Open(const std::string& path, std::string& error);
+    [[nodiscard]] bool Open(const std::string& path, std::string& error);
     // False once a write failed; Commit then reports why.
-    bool Write(const SimRecord& record);
-    bool Commit(std::string& error);
+    [[nodiscard]] bool Write(const SimRecord& record);
+    [[nodiscard]] bool Commit(std::string& error);
 
 private:
     bool Flush();
@@ -53,9 +53,10 @@ private:
 // Anything but the exact layout (header, field count, whole numbers within
 // range, consistent balances) is refused with the line number and the reason,
 // and then nothing is appended. `name` only goes into messages.
-bool ParseRecordsText(std::string_view text, const std::string& name, RecordTable& table, std::string& error);
+[[nodiscard]] bool ParseRecordsText(std::string_view text, const std::string& name, RecordTable& table,
+                                    std::string& error);
 
 // Reads one input of a summary: a simulation file (one record) or a records
 // file (all of them), told apart by content. On failure nothing is appended
 // and `error` names the file and the reason.
-bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& error);
+[[nodiscard]] bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& error);

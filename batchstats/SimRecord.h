@@ -58,7 +58,7 @@ public:
     }
 
     // The record; false (and `out` untouched) when no row was added.
-    bool Finish(SimRecord& out) const noexcept;
+    [[nodiscard]] bool Finish(SimRecord& out) const noexcept;
 
 private:
     void AddRelease(const PlayRow& row) noexcept;
@@ -73,8 +73,10 @@ private:
 
 // Record of a whole play series; false when the series is empty or its last
 // play count is below 1.
-bool RecordFromSeries(const PlaySeries& series, std::int32_t setting, std::int64_t sim, SimRecord& out);
+[[nodiscard]] bool RecordFromSeries(const PlaySeries& series, std::int32_t setting, std::int64_t sim,
+                                    SimRecord& out);
 
 // Record of a simulation file's content (the header's setting, N from the last
 // whole record). On failure returns false with `error` saying why.
-bool RecordFromSimBytes(const unsigned char* data, std::size_t size, SimRecord& out, std::string& error);
+[[nodiscard]] bool RecordFromSimBytes(const unsigned char* data, std::size_t size, SimRecord& out,
+                                      std::string& error);

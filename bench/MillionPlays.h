@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdlib>
+
 #include "sim/PlaySeries.h"
 #include "sim/SingleRun.h"
 #include "slot/RandomSource.h"
@@ -16,7 +18,7 @@ inline const PlaySeries& MillionPlays()
         random.Seed(1);
         Slot slot(random);
         PlaySeries played;
-        RunSingle(slot, random, MILLION_PLAYS, SettingChoice{false, 6}, played);
+        if (!RunSingle(slot, random, MILLION_PLAYS, SettingChoice{false, 6}, played)) std::abort();
         return played;
     }();
     return series;

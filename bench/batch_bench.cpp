@@ -81,7 +81,9 @@ void Independent(benchmark::State& state)
         RecordsWriter writer;
         std::string error;
         if (!writer.Open(records, error)) std::abort();
-        RunIndependent(o, [&](const SimRecord& r, const std::string&) { return writer.Write(r); });
+        const IndependentResult run =
+            RunIndependent(o, [&](const SimRecord& r, const std::string&) { return writer.Write(r); });
+        if (run.status != IndependentResult::Status::Completed) std::abort();
         if (!writer.Commit(error)) std::abort();
     }
     state.counters["sims/s"] =
@@ -139,7 +141,7 @@ void SummaryMillionRecords(benchmark::State& state)
             r.reg = static_cast<int>(i % 20);
             r.bigFirstHits = r.big / 2;
             r.longestDrought = 300 + static_cast<int>(i % 1000);
-            writer.Write(r);
+            if (!writer.Write(r)) std::abort();
         }
         if (!writer.Commit(error)) std::abort();
         return true;

@@ -40,7 +40,7 @@ void BM_SingleRunMillion(benchmark::State& state)
         PlaySeries fresh;  // a new run allocates its series afresh, as after a program start
         series = std::move(fresh);
         state.ResumeTiming();
-        RunSingle(slot, random, MILLION_PLAYS, {false, 1}, series);
+        if (!RunSingle(slot, random, MILLION_PLAYS, {false, 1}, series)) std::abort();
         benchmark::DoNotOptimize(series.Size());
     }
     state.counters["rows"] = static_cast<double>(series.Size());
@@ -80,7 +80,7 @@ void BM_WriteBatchFiles(benchmark::State& state)
     random.Seed(3);
     Slot slot(random);
     PlaySeries series;
-    RunSingle(slot, random, 8000, {false, 1}, series);
+    if (!RunSingle(slot, random, 8000, {false, 1}, series)) std::abort();
     const std::string base = BenchFile();
     SetSyncWrites(state.range(0) != 0);
     for (auto _ : state) {
@@ -98,7 +98,7 @@ void BM_ReadFileMillion(benchmark::State& state)
 {
     const PlaySeries& series = MillionPlays();
     const std::string file = BenchFile();
-    WriteSimFile(file, 1, MILLION_PLAYS, series);
+    if (!WriteSimFile(file, 1, MILLION_PLAYS, series).Ok()) std::abort();
     PlaySeries back;
     for (auto _ : state) {
         const SimReadResult result = ReadSimFile(file, back);

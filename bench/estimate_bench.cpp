@@ -1,4 +1,5 @@
 #include <benchmark/benchmark.h>
+#include <cstdlib>
 
 #include "bench/MillionPlays.h"
 #include "estimate/SettingEstimate.h"
@@ -12,7 +13,7 @@ const PlaySeries& EightThousandPlays()
         random.Seed(8);
         Slot slot(random);
         PlaySeries played;
-        RunSingle(slot, random, 8000, SettingChoice{false, 3}, played);
+        if (!RunSingle(slot, random, 8000, SettingChoice{false, 3}, played)) std::abort();
         return played;
     }();
     return series;
@@ -21,7 +22,8 @@ const PlaySeries& EightThousandPlays()
 // What the window and the command compute after a run: posterior and its path.
 void Posterior(benchmark::State& state, const PlaySeries& series, Evidence evidence)
 {
-    EstimateSetting(series.Rows(), evidence, FLAT_PRIOR, true);  // theory and tables, once per program
+    // Theory and tables, once per program.
+    if (!EstimateSetting(series.Rows(), evidence, FLAT_PRIOR, true).Ok()) std::abort();
     for (auto _ : state) {
         const SettingEstimate estimate = EstimateSetting(series.Rows(), evidence, FLAT_PRIOR, true);
         benchmark::DoNotOptimize(estimate.posterior);

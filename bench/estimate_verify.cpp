@@ -153,7 +153,7 @@ int main(int argc, char** argv)
     int headerDiffers = 0;
     PlaySeries series, reread;
     for (int run = 0; run < runs; ++run) {
-        RunSingle(slot, random, plays, SettingChoice{true, 0}, series);
+        if (!RunSingle(slot, random, plays, SettingChoice{true, 0}, series)) std::abort();
         const int truth = slot.GetSetting();
         ++perSetting[truth - 1];
         const SettingEstimate h = EstimateSetting(series.Rows(), Evidence::Hall);
@@ -168,7 +168,8 @@ int main(int argc, char** argv)
 
         // The same run in a file whose header names the next setting.
         const std::string bytes = EncodeSimFile(truth % 6 + 1, plays, series);
-        ReadSimBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), reread);
+        if (!ReadSimBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), reread).Ok())
+            std::abort();
         const SettingEstimate hw = EstimateSetting(reread.Rows(), Evidence::Hall);
         const SettingEstimate rw = EstimateSetting(reread.Rows(), Evidence::Record);
         if (hw.logLikelihood != h.logLikelihood || rw.logLikelihood != r.logLikelihood) ++headerDiffers;
@@ -225,7 +226,8 @@ int main(int argc, char** argv)
             longRandom.Seed(static_cast<std::uint32_t>(1000 + truth));
             Slot longSlot(longRandom);
             for (int run = 0; run < longRuns; ++run) {
-                RunSingle(longSlot, longRandom, longPlays, SettingChoice{false, truth}, series);
+                if (!RunSingle(longSlot, longRandom, longPlays, SettingChoice{false, truth}, series))
+                    std::abort();
                 const SettingEstimate e = EstimateSetting(series.Rows(), evidence, FLAT_PRIOR, true);
                 double first = -1;
                 for (const PosteriorPoint& point : e.path)

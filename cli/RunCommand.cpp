@@ -155,7 +155,8 @@ int RunCommand(const std::vector<std::string>& args)
 
     try {
         if (options.sims == 1) {
-            RunSingle(slot, random, options.plays, options.setting, series);
+            // Without callbacks nothing abandons the run.
+            static_cast<void>(RunSingle(slot, random, options.plays, options.setting, series));
             if (IsStdout(options.out)) {
                 // Written where stdout stands, as any output is (a pipe, or a
                 // file opened for appending), never renamed over; the name

@@ -61,8 +61,9 @@ bool RecordsOutput::Add(const PlaySeries& series, std::int32_t setting, std::int
     SimRecord record;
     if (!RecordFromSeries(series, setting, sim, record)) return true;
     if (writer->Write(record)) return true;
+    // The write failed: Commit fails too, removing the temporary file and naming the reason.
     std::string error;
-    writer->Commit(error);
+    static_cast<void>(writer->Commit(error));
     writer.reset();
     Fail(1, error);
     return false;

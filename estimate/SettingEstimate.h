@@ -42,7 +42,7 @@ struct LikelihoodPoint {
     SettingValues logLikelihood{};
 };
 
-struct SeriesLikelihood {
+struct [[nodiscard]] SeriesLikelihood {
     // Natural log of the probability per setting; -infinity where that setting
     // cannot produce the series. All -infinity when no setting can (a series
     // the machine does not produce, such as a damaged or edited file).
@@ -79,7 +79,7 @@ SeriesLikelihood ComputeLikelihood(std::span<const PlayRow> rows, Evidence evide
 
 // Empty when `prior` is usable: six finite weights, none negative, not all zero.
 // Otherwise the reason, in words for the user.
-std::string CheckPrior(const SettingValues& prior);
+[[nodiscard]] std::string CheckPrior(const SettingValues& prior);
 
 // Posterior ∝ prior × likelihood, normalised. Returns nothing when the prior
 // gives weight 0 to every setting that can produce the series.
@@ -90,7 +90,7 @@ struct PosteriorPoint {
     SettingValues posterior{};
 };
 
-struct SettingEstimate {
+struct [[nodiscard]] SettingEstimate {
     Evidence evidence = Evidence::Hall;
     std::int64_t normalGames = 0;
     SettingValues logLikelihood{};

@@ -52,29 +52,29 @@ constexpr std::array<int, PlayRow::FIELD_COUNT> RAW_FIELD_INDEX{2, 0, 6, 3, 1, 4
 
 // Writes one table (not All) as CSV. False when the sink refused a piece;
 // what was handed over before stays with the sink.
-bool WriteCsv(ExportWhat table, const PlaySeries& series, const ResultAnalysis& analysis,
-              const ExportOptions& options, const ExportSink& sink);
+[[nodiscard]] bool WriteCsv(ExportWhat table, const PlaySeries& series, const ResultAnalysis& analysis,
+                            const ExportOptions& options, const ExportSink& sink);
 
 // Writes one JSON document holding the parts `what` names: Summary, Tables
 // (the four), Bonuses, Plays (the rows), a single table, or All of them.
-bool WriteJson(ExportWhat what, const PlaySeries& series, const ResultAnalysis& analysis,
-               const ExportSink& sink);
+[[nodiscard]] bool WriteJson(ExportWhat what, const PlaySeries& series, const ResultAnalysis& analysis,
+                             const ExportSink& sink);
 
 // Dispatches on options.format; for CSV `options.what` must be a single table.
-bool WriteExport(const PlaySeries& series, const ResultAnalysis& analysis, const ExportOptions& options,
-                 const ExportSink& sink);
+[[nodiscard]] bool WriteExport(const PlaySeries& series, const ResultAnalysis& analysis,
+                               const ExportOptions& options, const ExportSink& sink);
 
 // Writes the export to `path` through the atomic write of the simulation
 // files (a temporary file renamed over the target; a failure leaves the
 // target as it was). Returns the error message, empty on success.
-std::string ExportToFile(const std::string& path, const PlaySeries& series, const ResultAnalysis& analysis,
-                         const ExportOptions& options);
+[[nodiscard]] std::string ExportToFile(const std::string& path, const PlaySeries& series,
+                                       const ResultAnalysis& analysis, const ExportOptions& options);
 // A CSV export of several tables (All): one file per table, named by
 // CsvFileName, into `folder` (created when missing). Stops at the first
 // error; the names written go to `written`.
-std::string ExportToFolder(const std::string& folder, const PlaySeries& series,
-                           const ResultAnalysis& analysis, ExportOptions options,
-                           std::vector<std::string>* written = nullptr);
+[[nodiscard]] std::string ExportToFolder(const std::string& folder, const PlaySeries& series,
+                                         const ResultAnalysis& analysis, ExportOptions options,
+                                         std::vector<std::string>* written = nullptr);
 
 // Appends a CSV field, quoted when it holds a comma, quote, CR or LF.
 void AppendCsvField(std::string_view text, std::string& out);

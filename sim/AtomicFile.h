@@ -13,7 +13,7 @@
 // ran) removes its temporary file; only a kill -9 or a power cut can leave
 // one, and such a leftover is safe to delete.
 
-struct SimWriteResult {
+struct [[nodiscard]] SimWriteResult {
     enum class Status {
         Written,
         CannotCreate,  // nothing was written and no file was touched
@@ -34,7 +34,7 @@ using FileContent = std::function<bool(int fd)>;
 // loop is CannotCreate. Targets that are not regular files (devices, pipes)
 // are written in place. Exceptions from `content` pass through after the
 // temporary file is removed.
-SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content);
+[[nodiscard]] SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content);
 
 // WriteFileAtomically for content that comes over time (the records of a long
 // study), with the same guarantees. To be used as follows: Open, write to
@@ -59,7 +59,7 @@ private:
 };
 
 // Writes all bytes to fd, retrying short writes; false with errno set.
-bool WriteAllBytes(int fd, const void* data, std::size_t size);
+[[nodiscard]] bool WriteAllBytes(int fd, const void* data, std::size_t size);
 
 // Whether writes flush to the disk before and after the rename (default on).
 // Off only for throw-away output, where a power cut may leave a file empty.

@@ -26,7 +26,7 @@ struct BatchStep {
 };
 using BatchCallback = std::function<bool(const BatchStep&)>;
 
-struct BatchResult {
+struct [[nodiscard]] BatchResult {
     enum class Status { Completed, Stopped, FileError };
     Status status = Status::Completed;
     int filesWritten = 0;
@@ -37,5 +37,6 @@ struct BatchResult {
 // next run replaces the series. On a file error the batch ends at once: files
 // already written stay, none is left for the failed simulation. Memory stays
 // that of one simulation.
-BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice setting, int sims,
-                     const std::string& baseName, PlaySeries& series, const BatchCallback& callback = {});
+[[nodiscard]] BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice setting,
+                                   int sims, const std::string& baseName, PlaySeries& series,
+                                   const BatchCallback& callback = {});

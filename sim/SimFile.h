@@ -37,18 +37,18 @@ inline PlayRow DecodeRow(const unsigned char* in) noexcept
 
 // Writes the file through WriteFileAtomically, so a failure never leaves a
 // damaged file under `path` and an older file of that name survives it.
-SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::int32_t playCount,
-                            const PlaySeries& series);
+[[nodiscard]] SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting,
+                                          std::int32_t playCount, const PlaySeries& series);
 
 // Streams the file's bytes to an open descriptor (stdout), in place; false with
 // errno set on failure.
-bool WriteSimTo(int fd, std::int32_t setting, std::int32_t playCount, const PlaySeries& series);
+[[nodiscard]] bool WriteSimTo(int fd, std::int32_t setting, std::int32_t playCount, const PlaySeries& series);
 
 // The message of a NotSimFile result; the window shows it for any file it
 // cannot show, the command line after the file's name.
 inline constexpr const char* NOT_SIM_FILE_MESSAGE = "このファイルは、Mirvosimファイルではありません。";
 
-struct SimReadResult {
+struct [[nodiscard]] SimReadResult {
     enum class Status {
         Read,
         CannotOpen,
@@ -68,10 +68,11 @@ struct SimReadResult {
 // last record is dropped. On any failure `series` is left empty. More than
 // `maxRows` records (a huge file, an endless pipe) are refused as TooLarge
 // without holding more than about that many rows.
-SimReadResult ReadSimFile(const std::string& path, PlaySeries& series, std::size_t maxRows = MaxSeriesRows());
+[[nodiscard]] SimReadResult ReadSimFile(const std::string& path, PlaySeries& series,
+                                        std::size_t maxRows = MaxSeriesRows());
 
 // The same, from bytes in memory (a file's whole content).
-SimReadResult ReadSimBytes(const unsigned char* data, std::size_t size, PlaySeries& series);
+[[nodiscard]] SimReadResult ReadSimBytes(const unsigned char* data, std::size_t size, PlaySeries& series);
 
 // The file's bytes, for writers that are not files.
 std::string EncodeSimFile(std::int32_t setting, std::int32_t playCount, const PlaySeries& series);

@@ -23,9 +23,9 @@ class Slot;
 // nothing. Growth of the series may throw std::bad_alloc; the series then
 // holds the rows recorded so far.
 inline constexpr int PLAYS_PER_CHECK = 4096;
-bool RunSingle(Slot& slot, RandomSource& random, int plays, SettingChoice setting, PlaySeries& series,
-               const std::function<bool()>& beforePlay = {},
-               const std::function<bool(int played)>& duringPlay = {});
+[[nodiscard]] bool RunSingle(Slot& slot, RandomSource& random, int plays, SettingChoice setting,
+                             PlaySeries& series, const std::function<bool()>& beforePlay = {},
+                             const std::function<bool(int played)>& duringPlay = {});
 
 // Rough bytes a run of `plays` needs for its series, with room for bonus rows.
 std::uint64_t EstimateRunBytes(std::int64_t plays);

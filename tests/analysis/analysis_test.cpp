@@ -423,7 +423,7 @@ TEST(ResultAnalysis, MachineRunIsConsistent)
     random.Seed(20261209);
     Slot slot(random);
     PlaySeries series;
-    RunSingle(slot, random, 20000, SettingChoice{false, 6}, series);
+    ASSERT_TRUE(RunSingle(slot, random, 20000, SettingChoice{false, 6}, series));
     const AnalysisOutcome outcome = AnalyzeSeries(series);
     ASSERT_EQ(outcome.status, AnalysisOutcome::Status::Done);
     const ResultAnalysis& a = outcome.analysis;

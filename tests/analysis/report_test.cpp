@@ -172,7 +172,7 @@ TEST(Report, StreamedTextEqualsTheWholeText)
     random.Seed(42);
     Slot slot(random);
     PlaySeries series;
-    RunSingle(slot, random, 60000, SettingChoice{false, 4}, series);
+    ASSERT_TRUE(RunSingle(slot, random, 60000, SettingChoice{false, 4}, series));
     const ResultAnalysis analysis = Analyse(series);
     const std::string report = ReportText(series, analysis);
     ASSERT_GT(report.size(), std::size_t{2} << 20);

@@ -268,7 +268,8 @@ TEST(SimRecordTest, AgreesWithTheRunAnalysis)
     Program program(2024);
     for (int setting = 1; setting <= 6; ++setting) {
         SCOPED_TRACE("setting " + std::to_string(setting));
-        RunSingle(program.slot, program.random, 3000 + 7 * setting, {false, setting}, program.series);
+        ASSERT_TRUE(
+            RunSingle(program.slot, program.random, 3000 + 7 * setting, {false, setting}, program.series));
         const PlaySeries& series = program.series;
         SimRecord r;
         ASSERT_TRUE(RecordFromSeries(series, setting, 1, r));

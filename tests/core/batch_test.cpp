@@ -28,7 +28,7 @@ TEST(BatchRun, WritesOneNamedFileEqualToEachSingleRun)
 
     Program single(31);
     for (int i = 1; i <= 3; ++i) {
-        RunSingle(single.slot, single.random, 800, {true, 0}, single.series);
+        ASSERT_TRUE(RunSingle(single.slot, single.random, 800, {true, 0}, single.series));
         const std::string name = dir.File("test" + std::to_string(single.slot.GetSetting()) + "_800_" +
                                           std::to_string(i) + ".sim");
         EXPECT_EQ(saved[i - 1], name);

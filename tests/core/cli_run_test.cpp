@@ -58,7 +58,7 @@ std::string LibraryRun(std::uint32_t seed, int plays, int setting)
     random.Seed(seed);
     Slot slot(random);
     PlaySeries series;
-    RunSingle(slot, random, plays, {false, setting}, series);
+    EXPECT_TRUE(RunSingle(slot, random, plays, {false, setting}, series));
     return EncodeSimFile(setting, plays, series);
 }
 
@@ -91,7 +91,7 @@ TEST(CliRun, BatchPrintsEveryTaggedName)
     PlaySeries series;
     std::string expected;
     for (int i = 1; i <= 3; ++i) {
-        RunSingle(slot, random, 200, {true, 0}, series);
+        ASSERT_TRUE(RunSingle(slot, random, 200, {true, 0}, series));
         const std::string name = BatchFileName(dir.File("b.sim"), slot.GetSetting(), 200, i);
         expected += name + "\n";
         EXPECT_EQ(ReadBytes(name), EncodeSimFile(slot.GetSetting(), 200, series));

@@ -45,7 +45,7 @@ PlaySeries SampleSeries(int plays, std::uint32_t seed = 11)
     random.Seed(seed);
     Slot slot(random);
     PlaySeries series;
-    RunSingle(slot, random, plays, {false, 3}, series);
+    EXPECT_TRUE(RunSingle(slot, random, plays, {false, 3}, series));
     return series;
 }
 
@@ -308,7 +308,7 @@ TEST(SimFile, MoreRecordsThanTheLimitAreRefusedFromFilesAndPipes)
     ASSERT_EQ(::pipe(ends), 0);
     const auto previousPipeHandler = std::signal(SIGPIPE, SIG_IGN);  // the writer ends on EPIPE
     std::thread writer([&] {
-        WriteAllBytes(ends[1], bytes.data(), SIM_HEADER_BYTES);
+        EXPECT_TRUE(WriteAllBytes(ends[1], bytes.data(), SIM_HEADER_BYTES));
         const std::string zeros(1 << 16, '\0');
         while (WriteAllBytes(ends[1], zeros.data(), zeros.size())) {
         }

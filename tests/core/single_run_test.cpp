@@ -40,7 +40,7 @@ void ExpectRunShape(const PlaySeries& series, int plays, const std::string& what
 TEST(SingleRun, OnePlayIsOneNormalRow)
 {
     Program program(1);
-    RunSingle(program.slot, program.random, 1, {false, 4}, program.series);
+    ASSERT_TRUE(RunSingle(program.slot, program.random, 1, {false, 4}, program.series));
     ASSERT_EQ(program.series.Size(), 1u);
     EXPECT_EQ(program.series[0].playCount, 1);
     EXPECT_EQ(program.series[0].gamesSinceBonus, 1);
@@ -51,7 +51,7 @@ TEST(SingleRun, EverySettingGivesAWellShapedRun)
 {
     Program program(424242);
     for (int setting = 1; setting <= 6; ++setting) {
-        RunSingle(program.slot, program.random, 30000, {false, setting}, program.series);
+        ASSERT_TRUE(RunSingle(program.slot, program.random, 30000, {false, setting}, program.series));
         ExpectRunShape(program.series, 30000, "setting " + std::to_string(setting));
         EXPECT_EQ(program.slot.GetSetting(), setting);
     }
@@ -61,7 +61,7 @@ TEST(SingleRun, HiddenSettingIsDrawnBeforeSetSetting)
 {
     for (const std::uint32_t seed : {0u, 1u, 99u, 123456789u}) {
         Program program(seed);
-        RunSingle(program.slot, program.random, 500, {true, 0}, program.series);
+        ASSERT_TRUE(RunSingle(program.slot, program.random, 500, {true, 0}, program.series));
 
         // The same program written out by hand, draw by draw.
         Program twin(seed);
@@ -80,21 +80,21 @@ TEST(SingleRun, HiddenSettingIsDrawnBeforeSetSetting)
 TEST(SingleRun, RunsOfOneProgramContinueOneSequence)
 {
     Program program(5);
-    RunSingle(program.slot, program.random, 2000, {false, 2}, program.series);
+    ASSERT_TRUE(RunSingle(program.slot, program.random, 2000, {false, 2}, program.series));
     const PlaySeries first = program.series;
-    RunSingle(program.slot, program.random, 2000, {false, 2}, program.series);
+    ASSERT_TRUE(RunSingle(program.slot, program.random, 2000, {false, 2}, program.series));
     EXPECT_FALSE(program.series == first);
     ExpectRunShape(program.series, 2000, "second run");
 
     Program fresh(5);
-    RunSingle(fresh.slot, fresh.random, 2000, {false, 2}, fresh.series);
+    ASSERT_TRUE(RunSingle(fresh.slot, fresh.random, 2000, {false, 2}, fresh.series));
     EXPECT_TRUE(fresh.series == first);
 }
 
 TEST(SingleRun, BonusReleasedOnTheLastPlayIsNotPlayed)
 {
     Program probe(77);
-    RunSingle(probe.slot, probe.random, 3000, {false, 6}, probe.series);
+    ASSERT_TRUE(RunSingle(probe.slot, probe.random, 3000, {false, 6}, probe.series));
     int releasePlay = 0;
     for (const PlayRow& row : probe.series.Rows())
         if (row.IsRelease()) {
@@ -104,7 +104,7 @@ TEST(SingleRun, BonusReleasedOnTheLastPlayIsNotPlayed)
     ASSERT_GT(releasePlay, 0);
 
     Program program(77);
-    RunSingle(program.slot, program.random, releasePlay, {false, 6}, program.series);
+    ASSERT_TRUE(RunSingle(program.slot, program.random, releasePlay, {false, 6}, program.series));
     EXPECT_TRUE(program.series.Back().IsRelease());
     EXPECT_NE(program.series.Back().bonus, 0);
     EXPECT_EQ(program.series.Back().playCount, releasePlay);
@@ -113,8 +113,8 @@ TEST(SingleRun, BonusReleasedOnTheLastPlayIsNotPlayed)
 TEST(SingleRun, NothingPlaysBelowOnePlay)
 {
     Program program(3);
-    RunSingle(program.slot, program.random, 50, {false, 1}, program.series);
-    RunSingle(program.slot, program.random, 0, {false, 1}, program.series);
+    ASSERT_TRUE(RunSingle(program.slot, program.random, 50, {false, 1}, program.series));
+    ASSERT_TRUE(RunSingle(program.slot, program.random, 0, {false, 1}, program.series));
     EXPECT_TRUE(program.series.Empty());
 }
 
@@ -132,7 +132,7 @@ TEST(SingleRun, CheckDuringPlaysChangesNoGameAndCanAbandon)
 {
     Program plain(77);
     Program checked(77);
-    RunSingle(plain.slot, plain.random, 20000, {true, 0}, plain.series);
+    ASSERT_TRUE(RunSingle(plain.slot, plain.random, 20000, {true, 0}, plain.series));
     std::vector<int> seen;
     ASSERT_TRUE(
         RunSingle(checked.slot, checked.random, 20000, {true, 0}, checked.series, {}, [&](int played) {
@@ -166,8 +166,8 @@ TEST(SingleRun, DeterminismSignature)
     };
     for (const auto& c : cases) {
         Program program(c.seed);
-        RunSingle(program.slot, program.random, c.plays, c.setting, program.series);
-        RunSingle(program.slot, program.random, c.plays, c.setting, program.series);
+        ASSERT_TRUE(RunSingle(program.slot, program.random, c.plays, c.setting, program.series));
+        ASSERT_TRUE(RunSingle(program.slot, program.random, c.plays, c.setting, program.series));
         const std::uint64_t signature =
             Fnv1a(EncodeSimFile(program.slot.GetSetting(), program.slot.playCount, program.series));
         EXPECT_EQ(signature, c.signature) << "seed " << c.seed;

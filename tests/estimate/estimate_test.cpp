@@ -94,7 +94,7 @@ std::vector<PlayRow> EngineRun(int setting, std::uint32_t seed, int plays)
     random.Seed(seed);
     Slot slot(random);
     PlaySeries series;
-    RunSingle(slot, random, plays, SettingChoice{false, setting}, series);
+    EXPECT_TRUE(RunSingle(slot, random, plays, SettingChoice{false, setting}, series));
     return {series.Rows().begin(), series.Rows().end()};
 }
 

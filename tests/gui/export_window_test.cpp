@@ -39,7 +39,8 @@ QString WriteFixedRun(const QTemporaryDir& dir)
     random.Seed(7);
     Slot slot(random);
     PlaySeries series;
-    RunSingle(slot, random, 3000, {false, 6}, series);
+    if (!RunSingle(slot, random, 3000, {false, 6}, series))
+        QTest::qFail("the run was abandoned", __FILE__, __LINE__);
     const QString path = dir.filePath(QStringLiteral("fixed.sim"));
     if (!WriteSimFile(path.toStdString(), 6, 3000, series).Ok()) return {};
     return path;
@@ -321,10 +322,12 @@ private slots:
         form->OpenFile(fixedRun);
         const auto expected = [this](const ExportOptions& options) {
             std::string bytes;
-            WriteExport(form->ShownSeries(), form->LastAnalysis(), options, [&bytes](std::string_view piece) {
-                bytes += piece;
-                return true;
-            });
+            const bool written = WriteExport(form->ShownSeries(), form->LastAnalysis(), options,
+                                             [&bytes](std::string_view piece) {
+                                                 bytes += piece;
+                                                 return true;
+                                             });
+            if (!written) QTest::qFail("the export failed", __FILE__, __LINE__);
             return QByteArray::fromStdString(bytes);
         };
         const auto read = [](const QString& path) {

@@ -129,10 +129,12 @@ std::vector<ReferenceFile> ReferenceBatch(std::uint32_t seed, int plays, Setting
     random.Seed(seed);
     Slot slot(random);
     PlaySeries series;
-    if (playsShownBefore > 0) RunSingle(slot, random, playsShownBefore, {false, 2}, series);
+    if (playsShownBefore > 0 && !RunSingle(slot, random, playsShownBefore, {false, 2}, series))
+        QTest::qFail("the run was abandoned", __FILE__, __LINE__);
     std::vector<ReferenceFile> files;
     for (int i = 1; i <= sims; ++i) {
-        RunSingle(slot, random, plays, setting, series);
+        if (!RunSingle(slot, random, plays, setting, series))
+            QTest::qFail("the run was abandoned", __FILE__, __LINE__);
         const std::string name = BatchFileName(baseName.toStdString(), slot.GetSetting(), slot.playCount, i);
         files.push_back({QString::fromStdString(name),
                          ToBytes(EncodeSimFile(slot.GetSetting(), slot.playCount, series))});
@@ -250,7 +252,7 @@ private slots:
         random.Seed(SEED);
         Slot slot(random);
         PlaySeries series;
-        RunSingle(slot, random, 400, {false, 5}, series);
+        QVERIFY(RunSingle(slot, random, 400, {false, 5}, series));
         const QByteArray whole = ToBytes(EncodeSimFile(5, 400, series));
         const QString path = dir->filePath("cut.sim");
         WriteBytes(path, whole.left(whole.size() - 20));

@@ -167,8 +167,8 @@ private slots:
         Slot slot(random);
         PlaySeries first;
         PlaySeries second;
-        RunSingle(slot, random, 400, SettingChoice{false, 4}, first);
-        RunSingle(slot, random, 400, SettingChoice{false, 4}, second);
+        QVERIFY(RunSingle(slot, random, 400, SettingChoice{false, 4}, first));
+        QVERIFY(RunSingle(slot, random, 400, SettingChoice{false, 4}, second));
 
         TMainForm form(nullptr, START);
         SetInputs(form, "400", "4", "1", QStringLiteral("  "));
