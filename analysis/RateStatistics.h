@@ -8,6 +8,7 @@
 
 #include "analysis/ResultCounts.h"
 #include "analysis/Rgb.h"
+#include "analysis/RowTexts.h"
 
 // One line of a statistics tab: name, count, rate, "1/X" cell.
 struct StatLine {
@@ -36,6 +37,21 @@ extern const StatTabCaptions REN_CAPTIONS;        // "1G連情報"
 extern const StatTabCaptions KOYAKU_CAPTIONS;     // "小役出現率"
 extern const StatTabCaptions MODE_STAY_CAPTIONS;  // "モード別滞在率"
 extern const StatTabCaptions RT_CANCEL_CAPTIONS;  // "RT解除情報"
+
+// Line names of each tab in its order (the mode tab's are MODE_NAMES); the
+// theory's tables name their lines alike.
+inline constexpr std::array<std::string_view, 7> REN_LINES = {ROLE_NAMES[Outcome::CHERRY],
+                                                              ROLE_NAMES[Outcome::BENTO],
+                                                              ROLE_NAMES[Outcome::BELL],
+                                                              "JACIN",
+                                                              ROLE_NAMES[Outcome::PURE_MISS],
+                                                              "JACハズレ",
+                                                              "パンク"};
+inline constexpr std::array<std::string_view, 6> KOYAKU_LINES = {
+    ROLE_NAMES[Outcome::CHERRY], ROLE_NAMES[Outcome::BELL],      ROLE_NAMES[Outcome::BENTO],
+    ROLE_NAMES[Outcome::REPLAY], ROLE_NAMES[Outcome::PURE_MISS], ROLE_NAMES[Outcome::CHANCE]};
+inline constexpr std::array<std::string_view, 6> RT_CANCEL_LINES = {
+    "規定RT消化", "チェリー解除", "弁当箱解除", "純ハズレ解除", "チャンス目解除", "1G連"};
 
 // The four statistics tabs from the counts; `plays` is N, at least 1.
 StatTab RenTab(const ResultCounts& counts);

@@ -11,17 +11,12 @@ std::string_view OutcomeText(const PlayRow& row) noexcept
 {
     switch (row.outcome) {
         case Outcome::CHERRY:
-            return "チェリー";
         case Outcome::BELL:
-            return "ベル";
         case Outcome::BENTO:
-            return "弁当箱";
         case Outcome::REPLAY:
-            return "リプレイ";
         case Outcome::CHANCE:
-            return "チャンス目";
         case Outcome::PURE_MISS:
-            return "純ハズレ";
+            return ROLE_NAMES[static_cast<std::size_t>(row.outcome)];
         case Outcome::BIG:
             return row.bigColor == BigColor::RED ? "777(赤)" : "777(青)";
         case Outcome::REG:
@@ -39,16 +34,8 @@ std::string_view OutcomeText(const PlayRow& row) noexcept
 
 std::string_view ModeText(std::int32_t mode) noexcept
 {
-    switch (mode) {
-        case Mode::MODE_1:
-            return "モード1";
-        case Mode::MODE_2:
-            return "モード2";
-        case Mode::MODE_3:
-            return "モード3";
-        default:
-            return {};
-    }
+    if (mode < 0 || mode >= MODE_COUNT) return {};
+    return MODE_NAMES[static_cast<std::size_t>(mode)];
 }
 
 std::string_view ModeCellText(const PlayRow& row) noexcept

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +13,12 @@
 // Release class of a row with outcome 7 or 8.
 enum class ReleaseClass { NotRelease, Chain, Regular, PreSign };  // Chain: 1G連, Regular: 規定RT
 ReleaseClass ClassifyRelease(const PlayRow& row) noexcept;
+
+// Names of the small roles by outcome code 1..6, as every list and table shows them.
+inline constexpr std::array<std::string_view, Outcome::PURE_MISS + 1> ROLE_NAMES = {
+    "", "チェリー", "ベル", "弁当箱", "リプレイ", "チャンス目", "純ハズレ"};
+// Names of the modes by code.
+inline constexpr std::array<std::string_view, MODE_COUNT> MODE_NAMES = {"モード1", "モード2", "モード3"};
 
 std::string_view OutcomeText(const PlayRow& row) noexcept;    // "チェリー", "777(赤)", ...
 std::string_view ModeText(std::int32_t mode) noexcept;        // "モード1".."モード3" or empty

@@ -11,5 +11,5 @@ const CommandHelp CHARTS_HELP = {
 
 int ChartsCommand(const std::vector<std::string>& args)
 {
-    return PrintFileAnalysis("charts", args, WriteCharts);
+    return PrintFileAnalysis(CHARTS_HELP, args, WriteCharts);
 }

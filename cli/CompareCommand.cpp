@@ -54,7 +54,7 @@ const CommandHelp COMPARE_HELP = {
 int CompareCommand(const std::vector<std::string>& args)
 {
     const Options given("compare", args, {{"--setting"}});
-    if (given.Operands().size() != 1) throw UsageError("usage: mirvosim-cli compare FILE [--setting S]");
+    if (given.Operands().size() != 1) throw UsageError(UsageLine(COMPARE_HELP));
     const auto setting = given.OptionalInteger("--setting", SETTING_MIN, SETTING_MAX);
     const std::string& path = given.Operands().front();
 
@@ -70,7 +70,7 @@ int CompareCommand(const std::vector<std::string>& args)
         }
         if (!read.Ok()) return Fail(1, read.message);
         const RunFigures run = ComputeRunFigures(series);
-        if (run.plays < 1) return Fail(1, "no plays in file");
+        if (run.plays < 1) return Fail(1, NO_PLAYS_MESSAGE);
 
         std::vector<SettingTheory> settings;
         if (setting) {
@@ -106,7 +106,7 @@ int CompareCommand(const std::vector<std::string>& args)
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Fail(1, "cannot write the comparison");
         return 0;
     } catch (const std::bad_alloc&) {
-        return Fail(1, "not enough memory for '" + path + "'");
+        return Fail(1, OutOfMemoryMessage(path));
     } catch (const std::length_error& error) {
         return Fail(1, "'" + path + "': " + error.what());
     }

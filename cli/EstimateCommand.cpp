@@ -119,8 +119,7 @@ const CommandHelp ESTIMATE_HELP = {
 int EstimateCommand(const std::vector<std::string>& args)
 {
     const Options given("estimate", args, {{"--evidence"}, {"--prior"}, {"--json", false}});
-    if (given.Operands().size() != 1)
-        throw UsageError("usage: mirvosim-cli estimate " + std::string(ESTIMATE_HELP.synopsis));
+    if (given.Operands().size() != 1) throw UsageError(UsageLine(ESTIMATE_HELP));
     Evidence evidence = Evidence::Hall;
     if (const auto text = given.Optional("--evidence")) {
         const auto parsed = ParseEvidence(*text);
@@ -137,7 +136,7 @@ int EstimateCommand(const std::vector<std::string>& args)
         if (read.status == SimReadResult::Status::NotSimFile)
             return Fail(1, "'" + path + "': " + read.message);
         if (!read.Ok()) return Fail(1, read.message);
-        if (series.Empty()) return Fail(1, "no plays in file");
+        if (series.Empty()) return Fail(1, NO_PLAYS_MESSAGE);
 
         const SettingEstimate estimate = EstimateSetting(series.Rows(), evidence, prior);
         if (!estimate.Ok()) return Fail(1, "'" + path + "': " + estimate.error);
@@ -147,7 +146,7 @@ int EstimateCommand(const std::vector<std::string>& args)
         if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Fail(1, "cannot write the estimate");
         return 0;
     } catch (const std::bad_alloc&) {
-        return Fail(1, "not enough memory for '" + path + "'");
+        return Fail(1, OutOfMemoryMessage(path));
     } catch (const std::length_error& error) {
         return Fail(1, "'" + path + "': " + error.what());
     }

@@ -25,8 +25,7 @@ ExportArgs ParseArgs(const std::vector<std::string>& args)
 {
     const Options options("export", args,
                           {{"--what"}, {"--format"}, {"--out"}, {"--bom", false}, {"--lf", false}});
-    if (options.Operands().size() != 1)
-        throw UsageError(std::string("usage: mirvosim-cli export ") + EXPORT_HELP.synopsis);
+    if (options.Operands().size() != 1) throw UsageError(UsageLine(EXPORT_HELP));
     ExportArgs parsed;
     parsed.file = options.Operands().front();
     const std::string what = options.Required("--what");
@@ -99,7 +98,7 @@ int ExportCommand(const std::vector<std::string>& args)
         const std::string error = ExportToFile(*parsed.out, series, analysis, parsed.options);
         return error.empty() ? 0 : Fail(1, error);
     } catch (const std::bad_alloc&) {
-        return Fail(1, "not enough memory for '" + parsed.file + "'");
+        return Fail(1, OutOfMemoryMessage(parsed.file));
     } catch (const std::length_error& error) {
         return Fail(1, "'" + parsed.file + "': " + error.what());
     }

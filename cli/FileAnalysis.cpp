@@ -16,15 +16,14 @@ int LoadFileAnalysis(const std::string& path, PlaySeries& series, AnalysisOutcom
     if (!read.Ok()) return Fail(1, read.message);
 
     outcome = AnalyzeSeries(series);
-    if (outcome.status != AnalysisOutcome::Status::Done) return Fail(1, "no plays in file");
+    if (outcome.status != AnalysisOutcome::Status::Done) return Fail(1, NO_PLAYS_MESSAGE);
     return 0;
 }
 
-int PrintFileAnalysis(const char* command, const std::vector<std::string>& args, AnalysisWriter write)
+int PrintFileAnalysis(const CommandHelp& help, const std::vector<std::string>& args, AnalysisWriter write)
 {
-    const Options options(command, args, {});
-    if (options.Operands().size() != 1)
-        return Fail(2, std::string("usage: mirvosim-cli ") + command + " FILE");
+    const Options options(help.name, args, {});
+    if (options.Operands().size() != 1) return Fail(2, UsageLine(help));
     const std::string& path = options.Operands().front();
 
     try {
@@ -34,11 +33,11 @@ int PrintFileAnalysis(const char* command, const std::vector<std::string>& args,
 
         if (!write(stdout, series, outcome.analysis)) {
             const int error = errno;
-            return Fail(1, std::string("cannot write the ") + command + ": " + std::strerror(error));
+            return Fail(1, std::string("cannot write the ") + help.name + ": " + std::strerror(error));
         }
         return 0;
     } catch (const std::bad_alloc&) {
-        return Fail(1, "not enough memory for '" + path + "'");
+        return Fail(1, OutOfMemoryMessage(path));
     } catch (const std::length_error& error) {
         return Fail(1, "'" + path + "': " + error.what());
     }

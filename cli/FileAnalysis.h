@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/ResultAnalysis.h"
+#include "cli/Usage.h"
 #include "sim/PlaySeries.h"
 
 using AnalysisWriter = bool (*)(std::FILE* out, const PlaySeries& series, const ResultAnalysis& analysis);
@@ -16,4 +17,4 @@ int LoadFileAnalysis(const std::string& path, PlaySeries& series, AnalysisOutcom
 // The body of `report` and `charts`: takes one FILE argument, reads and
 // analyses the file, and has `write` print the result on stdout. Returns the
 // exit status; errors are printed on stderr.
-int PrintFileAnalysis(const char* command, const std::vector<std::string>& args, AnalysisWriter write);
+int PrintFileAnalysis(const CommandHelp& help, const std::vector<std::string>& args, AnalysisWriter write);

@@ -11,5 +11,5 @@ const CommandHelp REPORT_HELP = {
 
 int ReportCommand(const std::vector<std::string>& args)
 {
-    return PrintFileAnalysis("report", args, WriteReport);
+    return PrintFileAnalysis(REPORT_HELP, args, WriteReport);
 }

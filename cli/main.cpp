@@ -45,8 +45,7 @@ std::string Usage()
 
 std::string CommandUsage(const CommandHelp& help)
 {
-    return std::string("usage: mirvosim-cli ") + help.name + " " + help.synopsis + "\n\n" + help.text + "\n" +
-           EXIT_STATUS_TEXT;
+    return UsageLine(help) + "\n\n" + help.text + "\n" + EXIT_STATUS_TEXT;
 }
 
 }  // namespace

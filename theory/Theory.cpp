@@ -4,6 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "analysis/RateStatistics.h"
+#include "analysis/RowTexts.h"
 #include "slot/Slot.h"
 
 // Between two bonus ends the machine is a renewal cycle: a normal phase that
@@ -633,43 +635,48 @@ SettingTheory ComputeTheory(const Slot& tables, int setting)
     }
 
     const auto certain = [](double count) { return count > 0 ? 1.0 : 0.0; };
+    // Captions and line names are the tabs' own.
+    const auto text = [](std::string_view view) { return std::string(view); };
+    const auto& ren = REN_LINES;
     t.tables[0] = {
-        "1G連情報",
-        {{"チェリー", Ratio(trigger[ChainTrigger::CHERRY], bonusOutcome[Outcome::CHERRY]), {}},
-         {"弁当箱", Ratio(trigger[ChainTrigger::BENTO], bonusOutcome[Outcome::BENTO]), {}},
-         {"ベル", Ratio(trigger[ChainTrigger::BELL], bonusOutcome[Outcome::BELL]), {}},
-         {"JACIN", Ratio(trigger[ChainTrigger::JAC_IN], bonusOutcome[Outcome::JAC_IN]), {}},
-         {"純ハズレ", Ratio(trigger[ChainTrigger::PURE_MISS], bonusOutcome[Outcome::PURE_MISS]), {}},
-         {"JACハズレ", certain(trigger[ChainTrigger::JAC_MISSED]), {}},
-         {"パンク", 0.0, {}}}};
-    t.tables[1] = {"小役出現率",
-                   {{"チェリー", roles[Outcome::CHERRY] / games, {}},
-                    {"ベル", roles[Outcome::BELL] / games, {}},
-                    {"弁当箱", roles[Outcome::BENTO] / games, {}},
-                    {"リプレイ", roles[Outcome::REPLAY] / games, {}},
-                    {"純ハズレ", roles[Outcome::PURE_MISS] / games, {}},
-                    {"チャンス目", roles[Outcome::CHANCE] / games, {}}}};
-    t.tables[2] = {"モード別滞在率",
-                   {{"モード1", stay[Mode::MODE_1] / games, {}},
-                    {"モード2", stay[Mode::MODE_2] / games, {}},
-                    {"モード3", stay[Mode::MODE_3] / games, {}}}};
+        text(REN_CAPTIONS.tab),
+        {{text(ren[0]), Ratio(trigger[ChainTrigger::CHERRY], bonusOutcome[Outcome::CHERRY]), {}},
+         {text(ren[1]), Ratio(trigger[ChainTrigger::BENTO], bonusOutcome[Outcome::BENTO]), {}},
+         {text(ren[2]), Ratio(trigger[ChainTrigger::BELL], bonusOutcome[Outcome::BELL]), {}},
+         {text(ren[3]), Ratio(trigger[ChainTrigger::JAC_IN], bonusOutcome[Outcome::JAC_IN]), {}},
+         {text(ren[4]), Ratio(trigger[ChainTrigger::PURE_MISS], bonusOutcome[Outcome::PURE_MISS]), {}},
+         {text(ren[5]), certain(trigger[ChainTrigger::JAC_MISSED]), {}},
+         {text(ren[6]), 0.0, {}}}};
+    const auto& koyaku = KOYAKU_LINES;
+    t.tables[1] = {text(KOYAKU_CAPTIONS.tab),
+                   {{text(koyaku[0]), roles[Outcome::CHERRY] / games, {}},
+                    {text(koyaku[1]), roles[Outcome::BELL] / games, {}},
+                    {text(koyaku[2]), roles[Outcome::BENTO] / games, {}},
+                    {text(koyaku[3]), roles[Outcome::REPLAY] / games, {}},
+                    {text(koyaku[4]), roles[Outcome::PURE_MISS] / games, {}},
+                    {text(koyaku[5]), roles[Outcome::CHANCE] / games, {}}}};
+    t.tables[2] = {text(MODE_STAY_CAPTIONS.tab),
+                   {{text(MODE_NAMES[Mode::MODE_1]), stay[Mode::MODE_1] / games, {}},
+                    {text(MODE_NAMES[Mode::MODE_2]), stay[Mode::MODE_2] / games, {}},
+                    {text(MODE_NAMES[Mode::MODE_3]), stay[Mode::MODE_3] / games, {}}}};
     auto kindReleases = [&](int kind) {
         return releases[PreSignClass(kind, 0)] + releases[PreSignClass(kind, 1)];
     };
     const double all = big + reg;
     const double chained = releases[FIRST_GAME] + releases[CHAINED];
+    const auto& rt = RT_CANCEL_LINES;
     t.tables[RT_CANCEL_TABLE] = {
-        "RT解除情報",
-        {{"規定RT消化", std::nullopt, releases[REGULAR] / all},
-         {"チェリー解除", Ratio(kindReleases(PreSignKind::CHERRY), roles[Outcome::CHERRY]),
+        text(RT_CANCEL_CAPTIONS.tab),
+        {{text(rt[0]), std::nullopt, releases[REGULAR] / all},
+         {text(rt[1]), Ratio(kindReleases(PreSignKind::CHERRY), roles[Outcome::CHERRY]),
           kindReleases(PreSignKind::CHERRY) / all},
-         {"弁当箱解除", Ratio(kindReleases(PreSignKind::BENTO), roles[Outcome::BENTO]),
+         {text(rt[2]), Ratio(kindReleases(PreSignKind::BENTO), roles[Outcome::BENTO]),
           kindReleases(PreSignKind::BENTO) / all},
-         {"純ハズレ解除", Ratio(kindReleases(PreSignKind::PURE_MISS), roles[Outcome::PURE_MISS]),
+         {text(rt[3]), Ratio(kindReleases(PreSignKind::PURE_MISS), roles[Outcome::PURE_MISS]),
           kindReleases(PreSignKind::PURE_MISS) / all},
-         {"チャンス目解除", Ratio(kindReleases(PreSignKind::CHANCE), roles[Outcome::CHANCE]),
+         {text(rt[4]), Ratio(kindReleases(PreSignKind::CHANCE), roles[Outcome::CHANCE]),
           kindReleases(PreSignKind::CHANCE) / all},
-         {"1G連", Ratio(chained, big), chained / all}}};
+         {text(rt[5]), Ratio(chained, big), chained / all}}};
     return t;
 }
 

@@ -127,7 +127,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
-        const QString notSim = QStringLiteral("このファイルは、Mirvosimファイルではありません。");
+        const QString notSim = QString::fromUtf8(NOT_SIM_FILE_MESSAGE);
         const QString cannotOpen = QStringLiteral("シミュレーションファイルを開けませんでした。\n");
         QTest::newRow("text file") << "notes.sim" << QByteArray("Play数 1000\n") << notSim;
         QTest::newRow("header only") << "empty.sim" << SimFileBytes(2, 10).left(12) << notSim;

@@ -35,7 +35,7 @@ namespace {
 
 constexpr std::uint32_t SEED = 4242;
 const QString DONE_TEXT = QStringLiteral("シミュレーション完了");
-const QString NOT_SIM_FILE = QStringLiteral("このファイルは、Mirvosimファイルではありません。");
+const QString NOT_SIM_FILE = QString::fromUtf8(NOT_SIM_FILE_MESSAGE);
 
 QByteArray ReadAll(const QString& path)
 {
