@@ -40,7 +40,7 @@ class AboutBoxTest : public QObject {
 private slots:
     void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
 
-    void layout_data()
+    void Layout_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");
@@ -53,7 +53,7 @@ private slots:
         QTest::newRow("Label1") << "Label1" << QRect(196, 144, -1, -1);
         QTest::newRow("OKButton") << "OKButton" << QRect(111, 180, 75, 25);
     }
-    void layout()
+    void Layout()
     {
         QFETCH(QString, name);
         QFETCH(QRect, geometry);
@@ -69,7 +69,7 @@ private slots:
             QVERIFY2(widget->parentWidget()->rect().contains(actual), qPrintable(name));
     }
 
-    void textsAndStyle()
+    void TextsAndStyle()
     {
         TAboutBox box;
         box.ensurePolished();
@@ -96,7 +96,7 @@ private slots:
         }
     }
 
-    void opensAnyNumberOfTimes()
+    void OpensAnyNumberOfTimes()
     {
         TAboutBox box;
         for (int showing = 1; showing <= 2; ++showing) {
@@ -109,7 +109,7 @@ private slots:
         }
     }
 
-    void linksReachTheShell()
+    void LinksReachTheShell()
     {
         ShellCalls shell;
         TAboutBox box;
@@ -126,7 +126,7 @@ private slots:
         QVERIFY(box.isVisible());
     }
 
-    void helpCommands()
+    void HelpCommands()
     {
         ShellCalls shell;
         QVERIFY(OpenHomePage());
@@ -151,7 +151,7 @@ private slots:
 
     // The help file is looked for beside the executable, never in the working
     // folder; without it the shipped manual opens.
-    void manualFallsBackToTheShippedManual()
+    void ManualFallsBackToTheShippedManual()
     {
         if (QFile::exists(AppFile("mirvo.hlp"))) QSKIP("a real help file sits beside the test");
         ShellCalls shell;
@@ -180,7 +180,7 @@ private slots:
 
     // An installed program finds the manual installed with it; the files a
     // build tree puts beside the program come first.
-    void manualPathFindsTheInstalledManual()
+    void ManualPathFindsTheInstalledManual()
     {
         QTemporaryDir prefix;
         QVERIFY(prefix.isValid());
@@ -203,7 +203,7 @@ private slots:
 
     // Without a recorder the program really starts, detached, with its
     // parameter text split into arguments.
-    void runStartsTheProgramWithItsParameters()
+    void RunStartsTheProgramWithItsParameters()
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());

@@ -177,13 +177,13 @@ private slots:
         QVERIFY(dir->isValid());
     }
 
-    void batchShowsTheSummaryOfItsFiles_data()
+    void BatchShowsTheSummaryOfItsFiles_data()
     {
         QTest::addColumn<QString>("setting");
         QTest::newRow("one setting, with the theory") << "2";
         QTest::newRow("hidden settings, one group each") << "?";
     }
-    void batchShowsTheSummaryOfItsFiles()
+    void BatchShowsTheSummaryOfItsFiles()
     {
         QFETCH(QString, setting);
         TMainForm form(nullptr, SEED);
@@ -218,7 +218,7 @@ private slots:
 
     // Stopped after the second file: the tab shows exactly the files written
     // whole, and a later stop before any file leaves it as it was.
-    void stoppedBatchShowsTheCompleteFiles()
+    void StoppedBatchShowsTheCompleteFiles()
     {
         TMainForm form(nullptr, SEED);
         SetInputs(form, "3000", "5", "8");
@@ -262,7 +262,7 @@ private slots:
 
     // Simulation files and a records file together, one file unreadable: the
     // others are summarised as the command line does, the bad one is named.
-    void summaryOfFilesSkipsAndNamesABadFile()
+    void SummaryOfFilesSkipsAndNamesABadFile()
     {
         RandomSource random;
         random.Seed(SEED);
@@ -326,7 +326,7 @@ private slots:
     }
 
     // 中止 while the files are read: nothing is shown, nothing is reported.
-    void stoppedSummaryChangesNothing()
+    void StoppedSummaryChangesNothing()
     {
         RandomSource random;
         Slot slot(random);

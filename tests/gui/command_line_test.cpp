@@ -75,7 +75,7 @@ private slots:
     }
     void init() { MessageBox::ClearShown(); }
 
-    void parse_data()
+    void Parse_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<CommandLine::Action>("action");
@@ -93,7 +93,7 @@ private slots:
         QTest::newRow("two files") << QStringList{"a.sim", "b.sim"} << A::Error
                                    << "one file at a time (got 2)";
     }
-    void parse()
+    void Parse()
     {
         QFETCH(QStringList, arguments);
         QFETCH(CommandLine::Action, action);
@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(action == CommandLine::Action::Error ? line.error : line.file, fileOrError);
     }
 
-    void openFileShowsASimulationFile()
+    void OpenFileShowsASimulationFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("run3_800_2.sim");
@@ -122,7 +122,7 @@ private slots:
 
     // Unlike a name picked in the dialog, a name from outside may lead
     // nowhere; either way the user is told and the window stays empty.
-    void openFileRefusesWithAMessage_data()
+    void OpenFileRefusesWithAMessage_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
@@ -134,7 +134,7 @@ private slots:
         QTest::newRow("missing") << "missing.sim" << QByteArray() << cannotOpen;
         QTest::newRow("a folder") << "" << QByteArray() << cannotOpen;
     }
-    void openFileRefusesWithAMessage()
+    void OpenFileRefusesWithAMessage()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
@@ -155,7 +155,7 @@ private slots:
     }
 
     // A terminal without a display still gets the version and the usage.
-    void programAnswersWithoutADisplay()
+    void ProgramAnswersWithoutADisplay()
     {
         QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})

@@ -51,7 +51,7 @@ private slots:
         QSettings(QStringLiteral("Mirvosim"), QStringLiteral("Mirvosim")).clear();
     }
 
-    void tabComesAfterTheResultTabs()
+    void TabComesAfterTheResultTabs()
     {
         TMainForm form;
         QTabWidget* tabs = form.ui->PageControl1;
@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(index, theory >= 0 ? theory + 1 : find("RT解除情報") + 1);
     }
 
-    void hiddenSettingStaysHiddenUntilAsked()
+    void HiddenSettingStaysHiddenUntilAsked()
     {
         TMainForm form(nullptr, 99);
         Run(form, QStringLiteral("3000"), QStringLiteral("?"));
@@ -89,7 +89,7 @@ private slots:
         QVERIFY(!TableText(page).contains(QStringLiteral("正解")));
     }
 
-    void priorAndEvidenceChangeThePosteriorAndAreKept()
+    void PriorAndEvidenceChangeThePosteriorAndAreKept()
     {
         {
             TMainForm form(nullptr, 7);

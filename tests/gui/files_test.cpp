@@ -163,7 +163,7 @@ private slots:
         QVERIFY(dir->isValid());
     }
 
-    void saveThenOpenShowsTheSameResult()
+    void SaveThenOpenShowsTheSameResult()
     {
         TMainForm form(nullptr, SEED);
         SetInputs(form, "3000", "4", "1");
@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(ReadAll(copy), ToBytes(EncodeSimFile(form.Machine().GetSetting(), 500, opened)));
     }
 
-    void openRefusesWhatHoldsNoGame_data()
+    void OpenRefusesWhatHoldsNoGame_data()
     {
         QTest::addColumn<QByteArray>("content");
         const QByteArray header = ToBytes(EncodeSimFile(2, 100, PlaySeries()));
@@ -222,7 +222,7 @@ private slots:
         QTest::newRow("record cut, none whole") << header + QByteArray(43, '\x01');
         QTest::newRow("last playCount 0") << ToBytes(EncodeSimFile(2, 100, noPlays));
     }
-    void openRefusesWhatHoldsNoGame()
+    void OpenRefusesWhatHoldsNoGame()
     {
         QFETCH(QByteArray, content);
         TMainForm form(nullptr, SEED);
@@ -246,7 +246,7 @@ private slots:
         QVERIFY(form.ui->StartButton->isEnabled());
     }
 
-    void openShowsTheWholeRecordsOfACutFile()
+    void OpenShowsTheWholeRecordsOfACutFile()
     {
         RandomSource random;
         random.Seed(SEED);
@@ -269,7 +269,7 @@ private slots:
         QVERIFY(form.ui->FileSaveMenu->isEnabled());
     }
 
-    void openOfWhatCannotBeOpenedChangesNothing()
+    void OpenOfWhatCannotBeOpenedChangesNothing()
     {
         TMainForm form;
         form.SetStatusText(QStringLiteral("before"));
@@ -284,7 +284,7 @@ private slots:
         QVERIFY(!form.ui->FileSaveMenu->isEnabled());
     }
 
-    void batchWritesOneFileEqualToASingleRunPerSimulation_data()
+    void BatchWritesOneFileEqualToASingleRunPerSimulation_data()
     {
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("baseName");
@@ -295,7 +295,7 @@ private slots:
         QTest::newRow("no dot in the name") << "6"
                                             << "plain";
     }
-    void batchWritesOneFileEqualToASingleRunPerSimulation()
+    void BatchWritesOneFileEqualToASingleRunPerSimulation()
     {
         QFETCH(QString, setting);
         QFETCH(QString, baseName);
@@ -337,7 +337,7 @@ private slots:
         QVERIFY(expected.back().name.contains(QStringLiteral("%1_700_3").arg(form.Machine().GetSetting())));
     }
 
-    void batchProgressAndStatusPerSimulation()
+    void BatchProgressAndStatusPerSimulation()
     {
         TMainForm form;
         SetInputs(form, "50", "1", "3");
@@ -366,7 +366,7 @@ private slots:
         QVERIFY(!form.ui->ProgressBar1->isTextVisible());
     }
 
-    void batchErrorStopKeepsTheEarlierFiles()
+    void BatchErrorStopKeepsTheEarlierFiles()
     {
         TMainForm form(nullptr, SEED);
         SetInputs(form, "300", "1", "5");
@@ -391,7 +391,7 @@ private slots:
         QCOMPARE(form.SaveDialog.Title(), QStringLiteral("一括シミュレーションの保存先"));
     }
 
-    void writeFailuresAreReportedAndDamageNothing()
+    void WriteFailuresAreReportedAndDamageNothing()
     {
         TMainForm form(nullptr, SEED);
         SetInputs(form, "2000", "2", "1");
@@ -431,7 +431,7 @@ private slots:
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.sim"});
     }
 
-    void saveThatCannotCreateIsSilent()
+    void SaveThatCannotCreateIsSilent()
     {
         TMainForm form;
         SetInputs(form, "100", "1", "1");
@@ -443,7 +443,7 @@ private slots:
         QCOMPARE(form.StatusText(), QStringLiteral("before"));
     }
 
-    void cancelledBatchDialogRunsNothing()
+    void CancelledBatchDialogRunsNothing()
     {
         TMainForm form(nullptr, SEED);
         SetInputs(form, "300", "?", "3");
@@ -465,7 +465,7 @@ private slots:
     // Closing the window at a simulation's message processing ends the batch
     // there: the files written so far are whole, no other file appears, and
     // nothing else could start meanwhile.
-    void closingStopsTheBatchCleanly()
+    void ClosingStopsTheBatchCleanly()
     {
         TMainForm form;
         form.show();
@@ -500,7 +500,7 @@ private slots:
         }
     }
 
-    void settingCheckShowsTheSlotsSetting()
+    void SettingCheckShowsTheSlotsSetting()
     {
         TMainForm form(nullptr, SEED);
         auto check = [&form] {
@@ -536,7 +536,7 @@ private slots:
         QCOMPARE(check(), shown);
     }
 
-    void helpMenu()
+    void HelpMenu()
     {
         TMainForm form;
         TAboutBox box(&form);

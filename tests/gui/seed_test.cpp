@@ -67,7 +67,7 @@ private slots:
 
     void init() { MessageBox::ClearShown(); }
 
-    void sameGamesAsTheCommandLine_data()
+    void SameGamesAsTheCommandLine_data()
     {
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("sims");
@@ -89,7 +89,7 @@ private slots:
                                                      << " 99 ";
     }
 
-    void sameGamesAsTheCommandLine()
+    void SameGamesAsTheCommandLine()
     {
         QFETCH(QString, setting);
         QFETCH(QString, sims);
@@ -132,7 +132,7 @@ private slots:
                  qPrintable(status));
     }
 
-    void badSeedIsRefused_data()
+    void BadSeedIsRefused_data()
     {
         QTest::addColumn<QString>("seed");
         for (const char* text : {"abc", "-1", "4294967296", "99999999999999999999", "1.5", "1e3", "0x10"})
@@ -140,7 +140,7 @@ private slots:
         QTest::newRow("full-width digits") << QStringLiteral("４２");
     }
 
-    void badSeedIsRefused()
+    void BadSeedIsRefused()
     {
         QFETCH(QString, seed);
         TMainForm form;
@@ -159,7 +159,7 @@ private slots:
     }
 
     // Empty: the sequence seeded once goes on from run to run, as before.
-    void emptySeedContinuesTheSequence()
+    void EmptySeedContinuesTheSequence()
     {
         constexpr std::uint32_t START = 20261210;
         RandomSource random;
@@ -181,7 +181,7 @@ private slots:
     }
 
     // The disclosure shows the field without moving the main controls.
-    void detailsOpensTheSeedField()
+    void DetailsOpensTheSeedField()
     {
         TMainForm form;
         form.show();

@@ -40,7 +40,7 @@ private slots:
         MessageBox::SetHeadless(true);
     }
 
-    void tabFollowsTheSixTabs()
+    void TabFollowsTheSixTabs()
     {
         TMainForm form;
         QTabWidget* pages = form.ui->PageControl1;
@@ -54,7 +54,7 @@ private slots:
 
     // A fixed setting is marked at once; a hidden one only after 設定確認,
     // which then marks the setting the run drew and shows its band.
-    void markedSettingAndBand()
+    void MarkedSettingAndBand()
     {
         TMainForm form(nullptr, 7);
         TheoryTab* tab = form.TheoryView();
@@ -74,7 +74,7 @@ private slots:
 
     // The run column holds the run's payout as the summary computes it, and
     // the chart's run line ends at it.
-    void runColumnAndChart()
+    void RunColumnAndChart()
     {
         TMainForm form(nullptr, 11);
         Run(form, QStringLiteral("5000"), QStringLiteral("2"));
@@ -88,7 +88,7 @@ private slots:
     }
 
     // A file names its setting: Open marks it without 設定確認.
-    void openMarksTheFileSetting()
+    void OpenMarksTheFileSetting()
     {
         QTemporaryDir dir;
         TMainForm form(nullptr, 3);
