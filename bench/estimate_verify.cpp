@@ -49,28 +49,28 @@ public:
             if (!row.IsNormalGame()) continue;
             ++games;
             switch (row.outcome) {
-                case 7:
+                case Outcome::BIG:
                     ++count[0];
                     break;
-                case 8:
+                case Outcome::REG:
                     ++count[1];
                     break;
-                case 1:
+                case Outcome::CHERRY:
                     ++count[2];
                     break;
-                case 2:
+                case Outcome::BELL:
                     ++count[3];
                     break;
-                case 3:
+                case Outcome::BENTO:
                     ++count[4];
                     break;
-                case 4:
+                case Outcome::REPLAY:
                     ++count[5];
                     break;
-                case 6:
+                case Outcome::PURE_MISS:
                     ++count[6];
                     break;
-                case 5:
+                case Outcome::CHANCE:
                     ++count[7];
                     break;
                 default:

@@ -22,6 +22,7 @@
 #include "mainform/TheoryTab.h"
 #include "platform/ChartOps.h"
 #include "platform/ZoomChartView.h"
+#include "slot/MachineCodes.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ const Distribution& DistributionOf(const GroupStatistics& group, int statistic)
 // where the theory gives no such figure.
 std::optional<double> TheoryMean(int statistic, int setting, std::int32_t plays)
 {
-    if (setting < 1 || setting > 6 || plays < 1) return std::nullopt;
+    if (setting < SETTING_MIN || setting > SETTING_MAX || plays < 1) return std::nullopt;
     const SettingTheory& theory = TheoryTab::Theory()[static_cast<std::size_t>(setting - 1)];
     switch (statistic) {
         case BatchResultTab::FinalBalance:
@@ -432,7 +433,7 @@ void BatchResultTab::FillFan(const StudySummary& summary)
         }
         plays = bands.plays.back();
         const int setting = summary.commonSetting.value_or(0);
-        if (setting >= 1 && setting <= 6) {
+        if (setting >= SETTING_MIN && setting <= SETTING_MAX) {
             const SettingTheory& theory = TheoryTab::Theory()[static_cast<std::size_t>(setting - 1)];
             for (const std::int32_t n : bands.plays) {
                 if (n < THEORY_FROM_PLAYS) continue;
