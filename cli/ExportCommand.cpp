@@ -10,6 +10,7 @@
 #include "cli/FileAnalysis.h"
 #include "cli/Options.h"
 #include "export/Export.h"
+#include "export/ExportFiles.h"
 #include "sim/SimFile.h"
 
 namespace {

@@ -1,10 +1,11 @@
+#include "export/Csv.h"
+
 #include <array>
 
 #include "analysis/ChunkedText.h"
 #include "analysis/NumberFormat.h"
 #include "analysis/PlayListText.h"
 #include "analysis/Summary.h"
-#include "export/Export.h"
 
 namespace {
 

@@ -3,6 +3,9 @@
 #include <array>
 #include <utility>
 
+#include "export/Csv.h"
+#include "export/Json.h"
+
 namespace {
 
 constexpr std::array<std::pair<std::string_view, ExportWhat>, 9> WHAT_WORDS{{

@@ -48,35 +48,9 @@ extern const std::array<std::string_view, PlayRow::FIELD_COUNT> RAW_FIELD_NAMES;
 // PlayRow field index of each raw play-list column, in RAW_FIELD_NAMES order.
 constexpr std::array<int, PlayRow::FIELD_COUNT> RAW_FIELD_INDEX{2, 0, 6, 3, 1, 4, 5, 7, 8, 9, 10};
 
-// `analysis` must be the analysis of `series`, which has at least one row.
-
-// Writes one table (not All) as CSV. False when the sink refused a piece;
-// what was handed over before stays with the sink.
-[[nodiscard]] bool WriteCsv(ExportWhat table, const PlaySeries& series, const ResultAnalysis& analysis,
-                            const ExportOptions& options, const ExportSink& sink);
-
-// Writes one JSON document holding the parts `what` names: Summary, Tables
-// (the four), Bonuses, Plays (the rows), a single table, or All of them.
-[[nodiscard]] bool WriteJson(ExportWhat what, const PlaySeries& series, const ResultAnalysis& analysis,
-                             const ExportSink& sink);
+// The writers (export/Csv.h, export/Json.h, export/ExportFiles.h) take the
+// analysis of `series`, which has at least one row.
 
 // Dispatches on options.format; for CSV `options.what` must be a single table.
 [[nodiscard]] bool WriteExport(const PlaySeries& series, const ResultAnalysis& analysis,
                                const ExportOptions& options, const ExportSink& sink);
-
-// Writes the export to `path` through the atomic write of the simulation
-// files (a temporary file renamed over the target; a failure leaves the
-// target as it was). Returns the error message, empty on success.
-[[nodiscard]] std::string ExportToFile(const std::string& path, const PlaySeries& series,
-                                       const ResultAnalysis& analysis, const ExportOptions& options);
-// A CSV export of several tables (All): one file per table, named by
-// CsvFileName, into `folder` (created when missing). Stops at the first
-// error; the names written go to `written`.
-[[nodiscard]] std::string ExportToFolder(const std::string& folder, const PlaySeries& series,
-                                         const ResultAnalysis& analysis, ExportOptions options,
-                                         std::vector<std::string>* written = nullptr);
-
-// Appends a CSV field, quoted when it holds a comma, quote, CR or LF.
-void AppendCsvField(std::string_view text, std::string& out);
-// Appends a JSON string literal with the needed escapes.
-void AppendJsonString(std::string_view text, std::string& out);

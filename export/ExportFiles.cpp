@@ -1,9 +1,10 @@
+#include "export/ExportFiles.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "export/Export.h"
 #include "sim/AtomicFile.h"
 
 std::string ExportToFile(const std::string& path, const PlaySeries& series, const ResultAnalysis& analysis,

@@ -1,3 +1,5 @@
+#include "export/Json.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -7,7 +9,6 @@
 #include "analysis/NumberFormat.h"
 #include "analysis/PlayListText.h"
 #include "analysis/Summary.h"
-#include "export/Export.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "analysis/RateStatistics.h"
+#include "export/ExportFiles.h"
 #include "mainform/ChartImages.h"
 #include "mainform/Unit1.h"
 #include "platform/ErrorDisplay.h"

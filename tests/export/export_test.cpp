@@ -4,7 +4,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "export/Csv.h"
 #include "export/Export.h"
+#include "export/Json.h"
 #include "tests/analysis/Fixture.h"
 
 namespace {
