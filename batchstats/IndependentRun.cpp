@@ -1,9 +1,10 @@
 #include "batchstats/IndependentRun.h"
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -28,9 +29,9 @@ SimRange ShardRange(std::int64_t total, std::int64_t shard, std::int64_t shards)
 
 namespace {
 
-// Enough simulations per block to keep every thread busy, few enough that the
-// records of a block stay small and results reach the sink in steady steps.
-constexpr std::int64_t BLOCK_PER_JOB = 256;
+// How far, per thread, the players may run ahead of the sink: enough to keep
+// every thread busy, few enough that the waiting results stay small.
+constexpr std::int64_t AHEAD_PER_JOB = 256;
 
 struct Worker {
     RandomSource random;
@@ -84,56 +85,127 @@ void PlayOne(Worker& w, const IndependentOptions& options, std::int64_t index, S
 IndependentResult RunIndependent(const IndependentOptions& options, const IndependentSink& sink)
 {
     IndependentResult result;
+    const std::int64_t count = options.range.last - options.range.first + 1;
+    if (count <= 0) return result;
     const int jobs = std::max(1, options.jobs);
+    // No barrier between blocks: every thread plays the next simulation as soon
+    // as it is free, at most `window` ahead of the one the sink waits for, so a
+    // thread the system holds back delays the others by one simulation, not a
+    // block. This thread plays too, and between its simulations hands the
+    // finished ones to the sink in order; it sleeps only when it may not play.
+    const std::int64_t window = AHEAD_PER_JOB * jobs;
+    std::vector<SimOutcome> outcomes(static_cast<std::size_t>(window));
+    std::vector<char> ready(static_cast<std::size_t>(window), 0);
+    std::mutex mutex;
+    std::condition_variable readyChanged;  // for this thread, when it waits
+    std::condition_variable spaceChanged;  // for the other players
+    std::int64_t next = 0;                 // the next simulation to hand out
+    std::int64_t consumed = 0;             // simulations handed to the sink
+    bool handOut = true;                   // false once the run stops or a file failed
+    bool sinkWaits = false;
+    std::exception_ptr failure;
+    const auto slot = [&](std::int64_t k) { return static_cast<std::size_t>(k % window); };
+
+    // Plays simulation k (handed out under the lock) and marks it ready.
+    const auto playOne = [&](Worker& w, std::int64_t k) {
+        SimOutcome& out = outcomes[slot(k)];
+        PlayOne(w, options, options.range.first + k, out);
+        bool wake = false;
+        {
+            std::lock_guard lock(mutex);
+            ready[slot(k)] = 1;
+            if (!out.error.empty()) handOut = false;  // the ones before it still finish
+            wake = sinkWaits;
+        }
+        if (wake) readyChanged.notify_one();
+    };
+    auto play = [&](Worker& w) {
+        try {
+            for (;;) {
+                std::int64_t k = 0;
+                {
+                    std::unique_lock lock(mutex);
+                    spaceChanged.wait(lock,
+                                      [&] { return !handOut || next >= count || next < consumed + window; });
+                    if (!handOut || next >= count) return;
+                    k = next++;
+                }
+                playOne(w, k);
+            }
+        } catch (...) {
+            {
+                std::lock_guard lock(mutex);
+                if (!failure) failure = std::current_exception();
+                handOut = false;
+            }
+            readyChanged.notify_one();
+            spaceChanged.notify_all();
+        }
+    };
+
     std::vector<std::unique_ptr<Worker>> workers;
     for (int j = 0; j < jobs; ++j) workers.push_back(std::make_unique<Worker>());
-    const std::int64_t blockSize = BLOCK_PER_JOB * jobs;
-    std::vector<SimOutcome> outcomes(static_cast<std::size_t>(blockSize));
-
-    for (std::int64_t blockFirst = options.range.first; blockFirst <= options.range.last;
-         blockFirst += blockSize) {
-        const std::int64_t count = std::min(blockSize, options.range.last - blockFirst + 1);
-        std::atomic<std::int64_t> next{0};
-        std::atomic<bool> failed{false};
-        std::vector<std::exception_ptr> errors(static_cast<std::size_t>(jobs));
-        auto work = [&](int j) {
-            try {
-                for (std::int64_t k;
-                     !failed.load(std::memory_order_relaxed) && (k = next.fetch_add(1)) < count;) {
-                    SimOutcome& out = outcomes[static_cast<std::size_t>(k)];
-                    PlayOne(*workers[static_cast<std::size_t>(j)], options, blockFirst + k, out);
-                    if (!out.error.empty()) failed = true;
+    {
+        std::vector<std::jthread> threads;
+        // Destroyed before the threads are joined, however this scope is left.
+        struct StopPlayers {
+            std::mutex& mutex;
+            bool& handOut;
+            std::condition_variable& spaceChanged;
+            ~StopPlayers()
+            {
+                {
+                    std::lock_guard lock(mutex);
+                    handOut = false;
                 }
-            } catch (...) {
-                errors[static_cast<std::size_t>(j)] = std::current_exception();
-                failed = true;
+                spaceChanged.notify_all();
             }
         };
-        // Marks what a stopped block did not reach.
-        for (std::int64_t k = 0; k < count; ++k) outcomes[static_cast<std::size_t>(k)].record.plays = 0;
-        {
-            std::vector<std::jthread> threads;
-            for (int j = 1; j < jobs; ++j) threads.emplace_back(work, j);
-            work(0);
-        }
-        for (const auto& error : errors)
-            if (error) std::rethrow_exception(error);
+        for (int j = 1; j < jobs; ++j)
+            threads.emplace_back(play, std::ref(*workers[static_cast<std::size_t>(j)]));
+        const StopPlayers stopPlayers{mutex, handOut, spaceChanged};
 
-        for (std::int64_t k = 0; k < count; ++k) {
-            const SimOutcome& out = outcomes[static_cast<std::size_t>(k)];
+        for (std::int64_t k = 0; k < count;) {
+            std::int64_t mine = -1;
+            {
+                std::unique_lock lock(mutex);
+                if (failure) break;
+                if (!ready[slot(k)]) {
+                    if (handOut && next < count && next < consumed + window) {
+                        mine = next++;
+                    } else {
+                        sinkWaits = true;
+                        readyChanged.wait(lock, [&] { return ready[slot(k)] != 0 || failure; });
+                        sinkWaits = false;
+                        if (failure) break;
+                    }
+                }
+                if (mine < 0) ready[slot(k)] = 0;
+            }
+            if (mine >= 0) {
+                playOne(*workers[0], mine);
+                continue;
+            }
+            const SimOutcome& out = outcomes[slot(k)];
             if (!out.error.empty()) {
                 result.status = IndependentResult::Status::FileError;
                 result.message = out.error;
-                return result;
+                break;
             }
-            if (out.record.plays == 0) break;  // unreachable without an error before it
             ++result.done;
             if (sink && !sink(out.record, out.fileName)) {
-                result.status = blockFirst + k < options.range.last ? IndependentResult::Status::Stopped
-                                                                    : IndependentResult::Status::Completed;
-                return result;
+                result.status =
+                    k + 1 < count ? IndependentResult::Status::Stopped : IndependentResult::Status::Completed;
+                break;
             }
+            ++k;
+            {
+                std::lock_guard lock(mutex);
+                consumed = k;
+            }
+            spaceChanged.notify_all();
         }
     }
+    if (failure) std::rethrow_exception(failure);
     return result;
 }

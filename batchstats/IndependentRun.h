@@ -54,7 +54,8 @@ struct [[nodiscard]] IndependentResult {
 };
 
 // Plays the range on `jobs` threads, each with its own Slot, random source and
-// series; nothing mutable is shared but the counter that hands out work.
+// series; nothing mutable is shared but the hand-out of work and the results
+// waiting for the sink.
 // On a file error the run stops: every file completed stays; the failed one
 // is not left behind (its writer removes it). May throw std::bad_alloc.
 IndependentResult RunIndependent(const IndependentOptions& options, const IndependentSink& sink);

@@ -367,6 +367,37 @@ TEST(IndependentRunTest, ShardsAndThreadsGiveTheSameRecords)
     }
 }
 
+TEST(IndependentRunTest, StopsWhereTheSinkOrAFileSaysSo)
+{
+    // Threads run ahead of the sink; a stop or a failed file must still end
+    // the results in order, at the right simulation, without a hang.
+    IndependentOptions o;
+    o.seed = 5;
+    o.plays = 200;
+    o.setting = {false, 2};
+    o.range = {1, 3000};
+    for (const int jobs : {1, 2, 5}) {
+        SCOPED_TRACE(jobs);
+        o.jobs = jobs;
+        o.simBaseName.clear();
+        std::vector<std::int64_t> seen;
+        IndependentResult result = RunIndependent(o, [&](const SimRecord& r, const std::string&) {
+            seen.push_back(r.sim);
+            return seen.size() < 700;
+        });
+        EXPECT_EQ(result.status, IndependentResult::Status::Stopped);
+        EXPECT_EQ(result.done, 700);
+        ASSERT_EQ(seen.size(), 700u);
+        EXPECT_EQ(seen.back(), 700);
+
+        o.simBaseName = "/nonexistent-folder/s.sim";
+        result = RunIndependent(o, [](const SimRecord&, const std::string&) { return true; });
+        EXPECT_EQ(result.status, IndependentResult::Status::FileError);
+        EXPECT_EQ(result.done, 0);
+        EXPECT_NE(result.message.find("s2_200_1.sim"), std::string::npos) << result.message;
+    }
+}
+
 TEST(IndependentRunTest, StatesAreDistinctAndShardsCoverTheStudy)
 {
     // The documented mixing of (seed, i): a fixed value pins it for every
