@@ -113,10 +113,11 @@ TEST(InterruptedWrite, SignalDuringAStudyLeavesNoPartialRecordsFile)
         TempDir dir;
         const std::string file = dir.File("study.csv");
         if (c.oldFile) WriteBytes(file, "old content");
+        // Whatever its temporary file is named, it is the folder's new entry;
+        // counted before the start, as a busy machine may let the study open it first.
+        const std::size_t before = FilesIn(dir.path);
         const pid_t pid = StartCli({"run", "--setting", "3", "--plays", "8000", "--sims", "1000000", "--seed",
                                     "7", "--independent", "--jobs", "2", "--records", file});
-        // Whatever its temporary file is named, it is the folder's new entry.
-        const std::size_t before = FilesIn(dir.path);
         while (FilesIn(dir.path) == before) {
             int status = 0;
             ASSERT_NE(::waitpid(pid, &status, WNOHANG), pid)
