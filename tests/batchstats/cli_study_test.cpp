@@ -5,39 +5,14 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "TestSupport.h"
 #include "sim/SimFile.h"
+#include "tests/core/CliSupport.h"
 
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 CliResult Cli(const std::string& args, const TempDir& dir)
 {
-    const std::string errFile = dir.File("stderr.txt");
-    const std::string command =
-        "cd " + Quote(dir.path.string()) + " && " + MIRVOSIM_CLI + " " + args + " 2>" + Quote(errFile);
-    CliResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = ReadBytes(errFile);
-    std::filesystem::remove(errFile);
-    return result;
+    return RunShellCommand("cd " + Quote(dir.path.string()) + " && " + MIRVOSIM_CLI + " " + args, dir);
 }
 
 // Five simulations of one game each, with final balances 50, 10, 40, 20, 30:

@@ -13,38 +13,14 @@
 #include "sim/SingleRun.h"
 #include "slot/RandomSource.h"
 #include "slot/Slot.h"
-#include "tests/core/TestSupport.h"
+#include "tests/core/CliSupport.h"
 
 namespace {
-
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
 
 // Runs a shell command line in which CLI stands for the program.
 CliResult Shell(const std::string& line, const TempDir& dir)
 {
-    const std::string errFile = dir.File("stderr.txt");
-    const std::string command = "CLI=" + Quote(MIRVOSIM_CLI) + "; { " + line + "; } 2>" + Quote(errFile);
-    CliResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = ReadBytes(errFile);
-    std::filesystem::remove(errFile);
-    return result;
+    return RunShellCommand("CLI=" + Quote(MIRVOSIM_CLI) + "; { " + line + "; }", dir);
 }
 
 CliResult Cli(const std::string& args, const TempDir& dir)

@@ -14,6 +14,7 @@
 #include "mainform/Unit1.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "tests/gui/ShotSupport.h"
 #include "ui_MainForm.h"
 
 int main(int argc, char** argv)
@@ -38,12 +39,7 @@ int main(int argc, char** argv)
     FileDialog::SetHeadless(true);
     const MessageBox::Recorder boxes;
     TMainForm form(nullptr, seed);
-    if (maximized) {
-        form.showMaximized();
-        // Without a window manager (Xvfb) maximizing does nothing: fill the screen.
-        form.setGeometry(form.screen()->availableGeometry());
-    } else
-        form.show();
+    ShowForShot(form, maximized);
     const QString out = mode == QLatin1String("batch") ? args[5] : args[1];
     int status = 1;
     QTimer::singleShot(300, &form, [&] {
@@ -58,9 +54,7 @@ int main(int argc, char** argv)
             form.FileSummaryMenuClick(nullptr);
         }
         QTimer::singleShot(600, &form, [&] {
-            QPixmap picture = form.screen()->grabWindow(form.winId(), 0, 0, -1, -1);
-            if (picture.isNull() || picture.width() < form.width()) picture = form.grab();
-            status = picture.save(out) ? 0 : 1;
+            status = SaveShot(form, out) ? 0 : 1;
             app.quit();
         });
     });

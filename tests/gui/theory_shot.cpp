@@ -15,6 +15,7 @@
 #include "mainform/AppSetup.h"
 #include "mainform/Unit1.h"
 #include "platform/MessageBox.h"
+#include "tests/gui/ShotSupport.h"
 #include "ui_MainForm.h"
 
 int main(int argc, char** argv)
@@ -35,12 +36,7 @@ int main(int argc, char** argv)
     MessageBox::SetHeadless(true);
     const MessageBox::Recorder boxes;
     TMainForm form;
-    if (maximized) {
-        form.showMaximized();
-        // Without a window manager (Xvfb) maximizing does nothing: fill the screen.
-        form.setGeometry(form.screen()->availableGeometry());
-    } else
-        form.show();
+    ShowForShot(form, maximized);
     const QString out = args.back();
     int status = 1;
     QTimer::singleShot(300, &form, [&] {
@@ -57,9 +53,7 @@ int main(int argc, char** argv)
             if (form.ui->PageControl1->tabText(i) == QStringLiteral("理論値"))
                 form.ui->PageControl1->setCurrentIndex(i);
         QTimer::singleShot(600, &form, [&] {
-            QPixmap picture = form.screen()->grabWindow(form.winId(), 0, 0, -1, -1);
-            if (picture.isNull() || picture.width() < form.width()) picture = form.grab();
-            status = picture.save(out) ? 0 : 1;
+            status = SaveShot(form, out) ? 0 : 1;
             app.quit();
         });
     });

@@ -18,6 +18,7 @@
 #include "mainform/AppSetup.h"
 #include "mainform/Unit1.h"
 #include "platform/MessageBox.h"
+#include "tests/gui/ShotSupport.h"
 #include "ui_MainForm.h"
 
 int main(int argc, char** argv)
@@ -40,13 +41,7 @@ int main(int argc, char** argv)
     MessageBox::SetHeadless(true);
     const MessageBox::Recorder boxes;
     TMainForm form;
-    if (maximized) {
-        form.showMaximized();
-        // A display without a window manager does not maximize: fill it.
-        form.setGeometry(form.screen()->availableGeometry());
-    } else {
-        form.show();
-    }
+    ShowForShot(form, maximized);
     form.ui->PlayNumEdit->setText(args[0]);
     form.ui->FlevelComboBox->setCurrentText(args[1]);
     const QString out = args[2];
@@ -62,9 +57,7 @@ int main(int argc, char** argv)
         if (args.size() == 4) form.ui->PageControl1->setCurrentIndex(args[3].toInt());
         // Let the clock tick and every chart paint before the picture.
         QTimer::singleShot(600, &form, [&] {
-            QPixmap picture = form.screen()->grabWindow(form.winId(), 0, 0, -1, -1);
-            if (picture.isNull() || picture.width() < form.width()) picture = form.grab();
-            status = picture.save(out) ? 0 : 1;
+            status = SaveShot(form, out) ? 0 : 1;
             app.quit();
         });
     });

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "tests/core/TestSupport.h"
+
+// What a command line printed and how it ended.
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// `text` as one shell word.
+inline std::string Quote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Runs a shell command, its stderr caught in a file of `dir` so that it does
+// not mix with stdout.
+inline CliResult RunShellCommand(const std::string& command, const TempDir& dir)
+{
+    const std::string errFile = dir.File("stderr.txt");
+    const std::string line = "{ " + command + "; } 2>" + Quote(errFile);
+    CliResult result;
+    FILE* pipe = ::popen(line.c_str(), "r");
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = ReadBytes(errFile);
+    std::filesystem::remove(errFile);
+    return result;
+}
