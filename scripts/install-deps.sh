@@ -6,7 +6,7 @@ set -euo pipefail
 RUN_PACKAGES=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libgl-dev
-  fonts-noto-cjk xdg-utils nlohmann-json3-dev scdoc file libgmp-dev libmpfr-dev
+  qt6-translations-l10n fonts-noto-cjk xdg-utils nlohmann-json3-dev scdoc file libgmp-dev libmpfr-dev
 )
 TEST_PACKAGES=(
   "${RUN_PACKAGES[@]}"

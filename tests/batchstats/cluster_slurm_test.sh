@@ -45,6 +45,9 @@ free_port() {
 }
 ctld_port=$(free_port) && node_port=$(free_port) || fail "no free port"
 [[ $ctld_port != "$node_port" ]] || node_port=$((ctld_port + 1))
+# Controller and node talk over the loopback address, so the machine's own
+# host name need not resolve (a fresh root or container often has none in
+# /etc/hosts). slurmctld only checks that the name is this host's.
 host=$(hostname -s)
 mkdir -p "$tmp/state" "$tmp/spool" "$tmp/out"
 chmod 700 "$tmp"
@@ -58,7 +61,7 @@ pids+=($!)
 
 cat >"$tmp/slurm.conf" <<CONF
 ClusterName=mirvosimtest
-SlurmctldHost=$host
+SlurmctldHost=$host(127.0.0.1)
 SlurmUser=root
 SlurmdUser=root
 SlurmctldPort=$ctld_port
@@ -82,7 +85,7 @@ JobAcctGatherType=jobacct_gather/none
 AccountingStorageType=accounting_storage/none
 ReturnToService=2
 SlurmdTimeout=30
-NodeName=$host CPUs=$(nproc) State=UNKNOWN
+NodeName=$host NodeAddr=127.0.0.1 NodeHostname=$host CPUs=$(nproc) State=UNKNOWN
 PartitionName=test Nodes=ALL Default=YES MaxTime=INFINITE State=UP
 CONF
 export SLURM_CONF=$tmp/slurm.conf
