@@ -142,7 +142,13 @@ git -C "$root/root/mirvosim" -c advice.detachedHead=false checkout -q "$ref"
 echo "   $(git -C "$root/root/mirvosim" log -1 --format='%h %s')"
 
 mount_in /proc -t proc proc
-mount_in /sys -t sysfs sysfs
+# /sys as the machine has it, with what systemd mounts below it (the cgroup
+# file systems slurmd needs); each bind on its own, so that unmounting them
+# never reaches the machine's.
+mount_in /sys --bind /sys
+while read -r _ mount_point _; do
+  if [[ $mount_point == /sys/* ]]; then mount_in "$mount_point" --bind "$mount_point"; fi
+done < <(cat /proc/mounts)
 mount_in /dev --bind /dev
 mount_in /dev/pts --bind /dev/pts
 mount_in /dev/shm -t tmpfs tmpfs

@@ -22,6 +22,12 @@ for program in munged slurmctld slurmd sbatch squeue; do
     command -v "$program" >/dev/null || skip "$program is missing (apt-get install slurm-wlm munge)"
 done
 
+# slurmd will not start without it; booted machines have it.
+grep -q ' /sys/fs/cgroup' /proc/mounts || {
+    echo "FAIL: slurmd needs the cgroup file system, and nothing is mounted on /sys/fs/cgroup"
+    exit 1
+}
+
 tmp=$(mktemp -d /tmp/mirvosim-slurm-XXXXXX)
 pids=()
 cleanup() {
