@@ -138,7 +138,12 @@ chmod 755 "$root/usr/sbin/policy-rc.d"
 
 echo "== clone of $repo at $ref"
 git clone -q --no-local "$repo" "$root/root/mirvosim"
-git -C "$root/root/mirvosim" -c advice.detachedHead=false checkout -q "$ref"
+# A branch of the source, a tag or a commit; else any ref the source knows
+# (origin/main in a clone that has no main of its own).
+git -C "$root/root/mirvosim" -c advice.detachedHead=false checkout -q "$ref" 2>/dev/null ||
+  { git -C "$root/root/mirvosim" fetch -q "$repo" "$ref" &&
+    git -C "$root/root/mirvosim" -c advice.detachedHead=false checkout -q FETCH_HEAD; } ||
+  { echo "fresh-check: $repo has no ref '$ref'" >&2; exit 1; }
 echo "   $(git -C "$root/root/mirvosim" log -1 --format='%h %s')"
 
 mount_in /proc -t proc proc
