@@ -15,6 +15,7 @@ class PlaySeries;
 class QAreaSeries;
 class QChart;
 class QChartView;
+class QLabel;
 class QLineSeries;
 class QTabWidget;
 class QTableWidget;
@@ -86,9 +87,12 @@ public:
     // 設定確認 of a hidden run: marks its setting and shows its band.
     void RevealSetting(int setting);
     void Clear();
+    // A file the comparison refuses: no run figures, `reason` above the table.
+    void Refuse(const QString& reason);
 
     std::optional<int> MarkedSetting() const { return marked; }
     QTableWidget* Table() const { return table; }
+    QLabel* RefusalLabel() const { return refusal; }
     ConvergenceChart* Convergence() const { return convergence; }
     QChartView* ChartView() const { return chartView; }
 
@@ -100,6 +104,7 @@ private:
     void ScrollToMarked();
 
     QTableWidget* table;
+    QLabel* refusal;
     QChartView* chartView;
     ConvergenceChart* convergence;
     std::optional<int> marked;

@@ -144,7 +144,10 @@ public:
     // the pass has its result, and the series becomes the run on show and
     // the one the window holds. False when there was nothing to show, the
     // window is closing or the user stopped it: views and held run as before.
-    [[nodiscard]] bool ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom = 0);
+    // A `refusal` (a file whose series the machine cannot play) is shown on
+    // 理論値 and 設定推測 instead of their figures.
+    [[nodiscard]] bool ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom = 0,
+                                  const std::string& refusal = {});
 
     // Shows the simulation file at `path` as 開く(&O) does once its dialog
     // is answered, for a file named from outside (the command line): a file
