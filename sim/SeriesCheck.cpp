@@ -131,14 +131,14 @@ bool SeriesCheck::Add(const PlayRow& row)
 
     const bool first = records == 1;
     if (row.IsNormalGame()) {
-        const std::int64_t play = first ? 1 : std::int64_t{previous.playCount} + 1;
-        if (row.playCount != play)
-            return Fail("play " + Number(row.playCount) + " where play " + Number(play) +
-                        " comes (a normal game adds one)");
         if (!first && previous.IsNormalGame() && previous.IsRelease())
             return Fail("a normal game where the " + std::string(KindName(previous.bonus)) +
                         " released in record " + Number(static_cast<std::int64_t>(records - 1)) +
                         " plays its games");
+        const std::int64_t play = first ? 1 : std::int64_t{previous.playCount} + 1;
+        if (row.playCount != play)
+            return Fail("play " + Number(row.playCount) + " where play " + Number(play) +
+                        " comes (a normal game adds one)");
         const std::int64_t since = first || inBonus ? 1 : std::int64_t{previous.gamesSinceBonus} + 1;
         if (row.gamesSinceBonus != since)
             return Fail("games since the bonus " + Number(row.gamesSinceBonus) + " where " + Number(since) +
