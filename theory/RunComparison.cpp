@@ -69,14 +69,19 @@ int StretchOf(std::int32_t playCount, std::int64_t n) noexcept
 
 std::vector<std::string> FigureNames()
 {
-    std::vector<std::string> names;
-    for (const SummaryFigure& figure : SUMMARY_FIGURES) names.emplace_back(figure.label);
-    const SettingTheory& any = ComputeTheory(1);
-    for (const TheoryTable& table : any.tables)
-        for (const TheoryLine& line : table.lines) names.push_back(table.caption + " " + line.name);
-    for (const TheoryLine& line : any.tables[RT_CANCEL_TABLE].lines)
-        names.push_back("RT解除割合 " + line.name);
-    return names;
+    // The names come with a theory, which costs far more than the figures of
+    // a short run: computed once.
+    static const std::vector<std::string> all = [] {
+        std::vector<std::string> names;
+        for (const SummaryFigure& figure : SUMMARY_FIGURES) names.emplace_back(figure.label);
+        const SettingTheory& any = ComputeTheory(1);
+        for (const TheoryTable& table : any.tables)
+            for (const TheoryLine& line : table.lines) names.push_back(table.caption + " " + line.name);
+        for (const TheoryLine& line : any.tables[RT_CANCEL_TABLE].lines)
+            names.push_back("RT解除割合 " + line.name);
+        return names;
+    }();
+    return all;
 }
 
 std::vector<std::optional<double>> TheoryValues(const SettingTheory& theory)
