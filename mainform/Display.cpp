@@ -84,6 +84,7 @@ void TMainForm::ClearResultViews()
 {
     resultListModel->Show(nullptr);
     shownSeries.reset();
+    refusalNotice.clear();
     estimatePage->Clear();
     for (QTreeWidget* list :
          {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->RTCancelListView, ui->ModeStayListView})

@@ -9,10 +9,13 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "batchstats/Statistics.h"
+#include "mainform/EstimatePage.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/RunTexts.h"
+#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
 #include "platform/Convert.h"
 #include "platform/ErrorDisplay.h"
@@ -138,10 +141,23 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
     }
     SetStatusText(QStringLiteral("シミュレーションファイルの読み込み完了"));
     SetShownFile(path);
-    if (fault)
-        MessageBox::ShowError(this, QStringLiteral("このファイルは壊れているか書き換えられているため、"
-                                                   "理論値と設定推測には使えません。\n%1\n%2")
-                                        .arg(path, QString::fromStdString(fault->Text())));
+    if (fault) {
+        refusalNotice = QStringLiteral(
+                            "このファイルは壊れているか書き換えられているため、"
+                            "理論値と設定推測には使えません。\n%1\n%2")
+                            .arg(path, QString::fromStdString(fault->Text()));
+        NoticeRefusal();
+    }
+}
+
+void TMainForm::NoticeRefusal()
+{
+    const QWidget* tab = ui->PageControl1->currentWidget();
+    if (refusalNotice.isEmpty() ||
+        (tab != static_cast<const QWidget*>(estimatePage) && tab != theoryTab->Page()))
+        return;
+    const QString text = std::exchange(refusalNotice, QString());
+    MessageBox::ShowError(this, text);
 }
 
 void TMainForm::FileSaveMenuClick(QObject*)

@@ -235,7 +235,7 @@ const std::array<SettingTheory, SETTING_COUNT>& TheoryTab::Theory()
 
 TheoryTab::TheoryTab(QTabWidget* pages) : QObject(pages)
 {
-    auto* page = new QWidget;
+    page = new QWidget;
     page->setObjectName(QStringLiteral("TheorySheet"));
     auto* layout = new QHBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -292,7 +292,7 @@ TheoryTab::TheoryTab(QTabWidget* pages) : QObject(pages)
     pages->insertTab(std::min(SIX_TABS, pages->count()), page, QStringLiteral("理論値"));
     // A hidden table has no width to scroll in: bring the marked column into
     // view when the tab is shown.
-    connect(pages, &QTabWidget::currentChanged, this, [this, page, pages](int index) {
+    connect(pages, &QTabWidget::currentChanged, this, [this, pages](int index) {
         if (pages->widget(index) == page) ScrollToMarked();
     });
     Clear();

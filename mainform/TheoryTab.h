@@ -18,6 +18,7 @@ class QChartView;
 class QLabel;
 class QLineSeries;
 class QTabWidget;
+class QWidget;
 class QTableWidget;
 class QValueAxis;
 
@@ -91,6 +92,7 @@ public:
     void Refuse(const QString& reason);
 
     std::optional<int> MarkedSetting() const { return marked; }
+    QWidget* Page() const { return page; }
     QTableWidget* Table() const { return table; }
     QLabel* RefusalLabel() const { return refusal; }
     ConvergenceChart* Convergence() const { return convergence; }
@@ -103,6 +105,7 @@ private:
     void Mark(std::optional<int> setting);
     void ScrollToMarked();
 
+    QWidget* page;
     QTableWidget* table;
     QLabel* refusal;
     QChartView* chartView;

@@ -266,6 +266,9 @@ private:
     ShownRun KeepShownRun();
     void RestoreShownRun(const ShownRun& shown);
     void OpenSimFile(const QString& path, bool reportCannotOpen);
+    // The error box of a file 理論値 and 設定推測 refuse, shown once, when one
+    // of them is the tab on show: 開く itself shows the file as it always has.
+    void NoticeRefusal();
     // Lets go of every run: the views empty, nothing left to save. The
     // clean-up after running out of memory too, as the error box needs some.
     void DropRuns();
@@ -288,6 +291,8 @@ private:
     bool saveAllowed = false;
     // The end status of the last batch that wrote all its files: how many, and where.
     QString batchDoneText;
+    // Why the file on show is refused, until its error box has been shown.
+    QString refusalNotice;
     QLabel* statusPanel[2] = {nullptr, nullptr};
     ResultListModel* resultListModel = nullptr;
     SlumpGraph* slumpGraph = nullptr;

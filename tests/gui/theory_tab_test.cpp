@@ -103,8 +103,8 @@ private slots:
 
     // A file whose series the machine cannot play (one record edited to
     // claim play 1,200,000,000) is shown as before, but 理論値 and 設定推測
-    // refuse it and an error box names the file and the record; the next
-    // run shows its figures again.
+    // refuse it and an error box names the file and the record when one of
+    // them is on show; the next run shows its figures again.
     void DamagedFileIsShownButNotCompared()
     {
         QTemporaryDir dir;
@@ -129,9 +129,17 @@ private slots:
         QVERIFY(tab->Convergence()->RunSeries()->points().isEmpty());
         QVERIFY(!form.EstimatePageView()->Estimate().Ok());
         QVERIFY(form.EstimatePageView()->Estimate().error.find("record 100") != std::string::npos);
+        // 開く shows it without a word; the first look at a refusing tab tells why, once.
+        QVERIFY(MessageBox::Shown().empty());
+        form.ui->PageControl1->setCurrentWidget(form.EstimatePageView());
+        form.ui->PageControl1->setCurrentWidget(tab->Page());
         QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
         QVERIFY(MessageBox::Shown().front().text.contains(path));
         QVERIFY(MessageBox::Shown().front().text.contains(QStringLiteral("record 100: play 1200000000")));
+        // Opened while such a tab is on show, the box comes at once.
+        MessageBox::ClearShown();
+        form.OpenFile(path);
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
 
         Run(form, QStringLiteral("2000"), QStringLiteral("3"));
         QVERIFY(tab->RefusalLabel()->isHidden());
