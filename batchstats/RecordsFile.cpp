@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "sim/SeriesCheck.h"
 #include "sim/SimFile.h"
 
 namespace {
@@ -578,6 +579,7 @@ bool ReadSimFileRecord(std::FILE* f, const std::string& path, RecordTable& table
         return false;
     }
     RecordBuilder builder(probeRecord.plays, probeRecord.setting, 0);
+    SeriesCheck check(GetInt32(header + 4), GetInt32(header + 8));
     constexpr std::size_t CHUNK_ROWS = 16384;
     std::vector<unsigned char> buffer(CHUNK_ROWS * SIM_RECORD_BYTES);
     if (std::fseek(f, static_cast<long>(SIM_HEADER_BYTES), SEEK_SET) != 0) {
@@ -590,8 +592,16 @@ bool ReadSimFileRecord(std::FILE* f, const std::string& path, RecordTable& table
             error = Quoted(path) + ": read error";
             return false;
         }
-        for (std::size_t i = 0; i < rows; ++i) builder.Add(DecodeRow(buffer.data() + i * SIM_RECORD_BYTES));
+        for (std::size_t i = 0; i < rows; ++i) {
+            const PlayRow row = DecodeRow(buffer.data() + i * SIM_RECORD_BYTES);
+            check.Add(row);
+            builder.Add(row);
+        }
         done += rows;
+    }
+    if (const auto fault = check.Finish()) {
+        error = fault->Message(path);
+        return false;
     }
     SimRecord record;
     if (!builder.Finish(record)) {

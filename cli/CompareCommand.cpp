@@ -10,6 +10,7 @@
 #include "analysis/NumberFormat.h"
 #include "cli/Options.h"
 #include "sim/PlaySeries.h"
+#include "sim/SeriesCheck.h"
 #include "sim/SimFile.h"
 #include "slot/MachineCodes.h"
 #include "theory/RunComparison.h"
@@ -69,8 +70,10 @@ int CompareCommand(const std::vector<std::string>& args)
             return Fail(1, message);
         }
         if (!read.Ok()) return Fail(1, read.message);
+        if (series.Empty()) return Fail(1, NO_PLAYS_MESSAGE);
+        if (const auto fault = CheckSeries(read.setting, read.playCount, series))
+            return Fail(1, fault->Message(path));
         const RunFigures run = ComputeRunFigures(series);
-        if (run.plays < 1) return Fail(1, NO_PLAYS_MESSAGE);
 
         std::vector<SettingTheory> settings;
         if (setting) {

@@ -13,6 +13,7 @@
 #include "analysis/NumberFormat.h"
 #include "cli/Options.h"
 #include "estimate/SettingEstimate.h"
+#include "sim/SeriesCheck.h"
 #include "sim/SimFile.h"
 #include "slot/MachineCodes.h"
 
@@ -105,7 +106,7 @@ const CommandHelp ESTIMATE_HELP = {
     "estimate prints the posterior probability of each setting given a simulation\n"
     "         file: the exact probability that the machine at that setting plays\n"
     "         what the file shows (summed over every hidden path), times the\n"
-    "         prior, normalised. The setting in the file's header is never read.\n"
+    "         prior, normalised. The setting in the file's header is never used.\n"
     "  --evidence hall    only what a player at the machine sees: every game's\n"
     "                     outcome, BIG colours, bonus games (default)\n"
     "  --evidence record  the whole file, the mode, pre-sign and 1G連 columns too\n"
@@ -137,6 +138,8 @@ int EstimateCommand(const std::vector<std::string>& args)
             return Fail(1, "'" + path + "': " + read.message);
         if (!read.Ok()) return Fail(1, read.message);
         if (series.Empty()) return Fail(1, NO_PLAYS_MESSAGE);
+        if (const auto fault = CheckSeries(read.setting, read.playCount, series))
+            return Fail(1, fault->Message(path));
 
         const SettingEstimate estimate = EstimateSetting(series.Rows(), evidence, prior);
         if (!estimate.Ok()) return Fail(1, "'" + path + "': " + estimate.error);

@@ -87,7 +87,9 @@ int ExportCommand(const std::vector<std::string>& args)
     try {
         PlaySeries series;
         AnalysisOutcome outcome;
-        if (const int status = LoadFileAnalysis(parsed.file, series, outcome); status != 0) return status;
+        if (const int status = LoadFileAnalysis(parsed.file, series, outcome, SeriesChecking::Refuse);
+            status != 0)
+            return status;
         const ResultAnalysis& analysis = outcome.analysis;
         if (!parsed.out) return WriteToStdout(series, analysis, parsed.options);
         if (parsed.options.format == ExportFormat::Csv && parsed.options.what == ExportWhat::All) {

@@ -7,13 +7,18 @@
 
 #include "cli/Options.h"
 #include "cli/Usage.h"
+#include "sim/SeriesCheck.h"
 #include "sim/SimFile.h"
 
-int LoadFileAnalysis(const std::string& path, PlaySeries& series, AnalysisOutcome& outcome)
+int LoadFileAnalysis(const std::string& path, PlaySeries& series, AnalysisOutcome& outcome,
+                     SeriesChecking checking)
 {
     const SimReadResult read = ReadSimFile(path, series);
     if (read.status == SimReadResult::Status::NotSimFile) return Fail(1, "'" + path + "': " + read.message);
     if (!read.Ok()) return Fail(1, read.message);
+    if (checking == SeriesChecking::Refuse && !series.Empty())
+        if (const auto fault = CheckSeries(read.setting, read.playCount, series))
+            return Fail(1, fault->Message(path));
 
     outcome = AnalyzeSeries(series);
     if (outcome.status != AnalysisOutcome::Status::Done) return Fail(1, NO_PLAYS_MESSAGE);

@@ -84,6 +84,7 @@ void TMainForm::ClearResultViews()
 {
     resultListModel->Show(nullptr);
     shownSeries.reset();
+    refusalNotice.clear();
     estimatePage->Clear();
     for (QTreeWidget* list :
          {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->RTCancelListView, ui->ModeStayListView})
@@ -99,7 +100,8 @@ void TMainForm::ClearResultViews()
     analysis = ResultAnalysis{};
 }
 
-bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom)
+bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom,
+                           const std::string& refusal)
 {
     if (!series) return false;
     BusyGuard guard(*this);
@@ -128,9 +130,16 @@ bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, int progres
     FillStatTabs();
     // The run's setting is known unless it is still hidden behind "?".
     const auto setting = ParseSettingText(ui->FlevelComboBox->currentText().toStdString());
-    theoryTab->Show(*series, setting && !setting->hidden ? std::optional<int>(setting->value) : std::nullopt);
+    if (refusal.empty())
+        theoryTab->Show(*series,
+                        setting && !setting->hidden ? std::optional<int>(setting->value) : std::nullopt);
+    else
+        theoryTab->Refuse(QString::fromStdString(refusal));
     ShowSummary(ui->ResultLabel, QString::fromStdString(analysis.summary));
-    estimatePage->Show(*series);
+    if (refusal.empty())
+        estimatePage->Show(*series);
+    else
+        estimatePage->Refuse(refusal);
     saveAllowed = true;
     return true;
 }

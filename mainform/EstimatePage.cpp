@@ -282,6 +282,7 @@ void EstimatePage::Show(const PlaySeries& series)
     hall = ComputeLikelihood(series.Rows(), Evidence::Hall, true);
     record = ComputeLikelihood(series.Rows(), Evidence::Record, true);
     shown = !series.Empty();
+    refusal.clear();
     revealed = 0;
     Update();
 }
@@ -291,6 +292,17 @@ void EstimatePage::Clear()
     shown = false;
     hall = {};
     record = {};
+    refusal.clear();
+    revealed = 0;
+    Update();
+}
+
+void EstimatePage::Refuse(const std::string& reason)
+{
+    shown = true;
+    hall = {};
+    record = {};
+    refusal = reason;
     revealed = 0;
     Update();
 }
@@ -309,6 +321,9 @@ void EstimatePage::Update()
     if (!shown) {
         estimate = SettingEstimate{};
         estimate.error = "no run";
+    } else if (!refusal.empty()) {
+        estimate = SettingEstimate{};
+        estimate.error = refusal;
     } else if (!priorProblem.empty()) {
         estimate = SettingEstimate{};
         estimate.error = "prior";
@@ -354,6 +369,9 @@ void EstimatePage::Update()
 
     if (!shown)
         payoutLabel->setText(QString());
+    else if (!refusal.empty())
+        payoutLabel->setText(
+            QStringLiteral("このファイルからは推測できません: %1").arg(QString::fromStdString(refusal)));
     else if (!priorProblem.empty())
         payoutLabel->setText(QStringLiteral("事前配分: 重みを一つ以上 0 より大きくしてください"));
     else if (!estimate.Ok())

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <array>
+#include <string>
 
 #include "estimate/SettingEstimate.h"
 #include "slot/MachineCodes.h"
@@ -38,6 +39,8 @@ public:
 
     void Show(const PlaySeries& series);
     void Clear();
+    // A file the estimate refuses: no posterior, `reason` below the table.
+    void Refuse(const std::string& reason);
     // Marks the run's setting in the table, once the user has asked for it.
     void RevealSetting(int setting);
 
@@ -64,6 +67,7 @@ private:
     SeriesLikelihood hall;
     SeriesLikelihood record;
     SettingEstimate estimate;
+    std::string refusal;
     int revealed = 0;
     bool loading = false;
 };

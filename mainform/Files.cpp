@@ -9,10 +9,13 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "batchstats/Statistics.h"
+#include "mainform/EstimatePage.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/RunTexts.h"
+#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
 #include "platform/Convert.h"
 #include "platform/ErrorDisplay.h"
@@ -20,6 +23,7 @@
 #include "platform/MessagePump.h"
 #include "sim/BatchName.h"
 #include "sim/BatchRun.h"
+#include "sim/SeriesCheck.h"
 #include "sim/SimFile.h"
 #include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
@@ -126,7 +130,9 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
     }
     ui->FlevelComboBox->setEditText(QString::number(read.setting));
     ui->PlayNumEdit->setText(QString::number(read.playCount));
-    if (!ShowResult(std::move(series))) {
+    // Shown as it is all the same; only the analyses of a whole run refuse it.
+    const auto fault = CheckSeries(read.setting, read.playCount, *series);
+    if (!ShowResult(std::move(series), 0, fault ? fault->Text() : std::string())) {
         // Stopped: the list no longer has the rows it showed, so nothing is.
         if (closing) return;
         DropRuns();
@@ -135,6 +141,23 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
     }
     SetStatusText(QStringLiteral("シミュレーションファイルの読み込み完了"));
     SetShownFile(path);
+    if (fault) {
+        refusalNotice = QStringLiteral(
+                            "このファイルは壊れているか書き換えられているため、"
+                            "理論値と設定推測には使えません。\n%1\n%2")
+                            .arg(path, QString::fromStdString(fault->Text()));
+        NoticeRefusal();
+    }
+}
+
+void TMainForm::NoticeRefusal()
+{
+    const QWidget* tab = ui->PageControl1->currentWidget();
+    if (refusalNotice.isEmpty() ||
+        (tab != static_cast<const QWidget*>(estimatePage) && tab != theoryTab->Page()))
+        return;
+    const QString text = std::exchange(refusalNotice, QString());
+    MessageBox::ShowError(this, text);
 }
 
 void TMainForm::FileSaveMenuClick(QObject*)

@@ -243,6 +243,7 @@ void TMainForm::BuildCharts()
     bonusBars = new BonusBars(ui->SlumpChart2);
     ui->Label5->raise();
     theoryTab = new TheoryTab(ui->PageControl1);
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, [this] { NoticeRefusal(); });
 }
 
 void TMainForm::ConnectHandlers()

@@ -7,10 +7,12 @@
 #include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPen>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QVBoxLayout>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -107,8 +109,9 @@ void ConvergenceChart::Clear()
 void ConvergenceChart::Show(const PlaySeries& series, std::optional<int> setting)
 {
     payout.clear();
+    // Bounded by the rows too: the last play count of a damaged file can be anything.
     if (!series.Empty() && series.Back().playCount > 0)
-        payout.reserve(static_cast<std::size_t>(series.Back().playCount));
+        payout.reserve(std::min(static_cast<std::size_t>(series.Back().playCount), series.Size()));
     for (const PlayRow& row : series.Rows()) {
         if (!row.IsNormalGame() || row.playCount < 1) continue;
         const double in = 3.0 * row.playCount;
@@ -232,7 +235,7 @@ const std::array<SettingTheory, SETTING_COUNT>& TheoryTab::Theory()
 
 TheoryTab::TheoryTab(QTabWidget* pages) : QObject(pages)
 {
-    auto* page = new QWidget;
+    page = new QWidget;
     page->setObjectName(QStringLiteral("TheorySheet"));
     auto* layout = new QHBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -270,15 +273,26 @@ TheoryTab::TheoryTab(QTabWidget* pages) : QObject(pages)
         table->setItem(r, RUN_COLUMN, item);
     }
 
+    refusal = new QLabel(page);
+    refusal->setObjectName(QStringLiteral("TheoryRefusalLabel"));
+    refusal->setWordWrap(true);
+    refusal->setStyleSheet(QStringLiteral("color: #c00000"));
+    refusal->hide();
+    auto* left = new QVBoxLayout;
+    left->setContentsMargins(0, 0, 0, 0);
+    left->setSpacing(2);
+    left->addWidget(refusal);
+    left->addWidget(table, 1);
+
     chartView = new QChartView(page);
     chartView->setObjectName(QStringLiteral("TheoryChart"));
     convergence = new ConvergenceChart(chartView, Theory());
-    layout->addWidget(table, 3);
+    layout->addLayout(left, 3);
     layout->addWidget(chartView, 2);
     pages->insertTab(std::min(SIX_TABS, pages->count()), page, QStringLiteral("理論値"));
     // A hidden table has no width to scroll in: bring the marked column into
     // view when the tab is shown.
-    connect(pages, &QTabWidget::currentChanged, this, [this, page, pages](int index) {
+    connect(pages, &QTabWidget::currentChanged, this, [this, pages](int index) {
         if (pages->widget(index) == page) ScrollToMarked();
     });
     Clear();
@@ -286,6 +300,7 @@ TheoryTab::TheoryTab(QTabWidget* pages) : QObject(pages)
 
 void TheoryTab::Show(const PlaySeries& series, std::optional<int> knownSetting)
 {
+    refusal->hide();
     const RunFigures run = ComputeRunFigures(series);
     for (std::size_t r = 0; r < run.rows.size(); ++r) {
         QTableWidgetItem* item = table->item(static_cast<int>(r), RUN_COLUMN);
@@ -310,8 +325,17 @@ void TheoryTab::Clear()
 {
     for (int r = 0; r < table->rowCount(); ++r) table->item(r, RUN_COLUMN)->setText(QString());
     shown = false;
+    refusal->hide();
     Mark(std::nullopt);
     convergence->Clear();
+}
+
+void TheoryTab::Refuse(const QString& reason)
+{
+    Clear();
+    for (int r = 0; r < table->rowCount(); ++r) table->item(r, RUN_COLUMN)->setText(QStringLiteral("-"));
+    refusal->setText(QStringLiteral("このファイルは理論値と比べられません: %1").arg(reason));
+    refusal->show();
 }
 
 void TheoryTab::ScrollToMarked()

@@ -15,8 +15,10 @@ class PlaySeries;
 class QAreaSeries;
 class QChart;
 class QChartView;
+class QLabel;
 class QLineSeries;
 class QTabWidget;
+class QWidget;
 class QTableWidget;
 class QValueAxis;
 
@@ -86,9 +88,13 @@ public:
     // 設定確認 of a hidden run: marks its setting and shows its band.
     void RevealSetting(int setting);
     void Clear();
+    // A file the comparison refuses: no run figures, `reason` above the table.
+    void Refuse(const QString& reason);
 
     std::optional<int> MarkedSetting() const { return marked; }
+    QWidget* Page() const { return page; }
     QTableWidget* Table() const { return table; }
+    QLabel* RefusalLabel() const { return refusal; }
     ConvergenceChart* Convergence() const { return convergence; }
     QChartView* ChartView() const { return chartView; }
 
@@ -99,7 +105,9 @@ private:
     void Mark(std::optional<int> setting);
     void ScrollToMarked();
 
+    QWidget* page;
     QTableWidget* table;
+    QLabel* refusal;
     QChartView* chartView;
     ConvergenceChart* convergence;
     std::optional<int> marked;

@@ -144,7 +144,10 @@ public:
     // the pass has its result, and the series becomes the run on show and
     // the one the window holds. False when there was nothing to show, the
     // window is closing or the user stopped it: views and held run as before.
-    [[nodiscard]] bool ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom = 0);
+    // A `refusal` (a file whose series the machine cannot play) is shown on
+    // 理論値 and 設定推測 instead of their figures.
+    [[nodiscard]] bool ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom = 0,
+                                  const std::string& refusal = {});
 
     // Shows the simulation file at `path` as 開く(&O) does once its dialog
     // is answered, for a file named from outside (the command line): a file
@@ -263,6 +266,9 @@ private:
     ShownRun KeepShownRun();
     void RestoreShownRun(const ShownRun& shown);
     void OpenSimFile(const QString& path, bool reportCannotOpen);
+    // The error box of a file 理論値 and 設定推測 refuse, shown once, when one
+    // of them is the tab on show: 開く itself shows the file as it always has.
+    void NoticeRefusal();
     // Lets go of every run: the views empty, nothing left to save. The
     // clean-up after running out of memory too, as the error box needs some.
     void DropRuns();
@@ -285,6 +291,8 @@ private:
     bool saveAllowed = false;
     // The end status of the last batch that wrote all its files: how many, and where.
     QString batchDoneText;
+    // Why the file on show is refused, until its error box has been shown.
+    QString refusalNotice;
     QLabel* statusPanel[2] = {nullptr, nullptr};
     ResultListModel* resultListModel = nullptr;
     SlumpGraph* slumpGraph = nullptr;

@@ -1,5 +1,6 @@
 #include "theory/RunComparison.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
@@ -55,18 +56,32 @@ Get Releases()
     return [](const Counts& c) { return c.normal[Outcome::BIG] + c.normal[Outcome::REG]; };
 }
 
+// Stretch 0..BATCHES-1 of a row at `playCount` in a run of n plays. In 64 bits,
+// since (playCount - 1) × BATCHES passes 2^31 from about 107 million plays, and
+// clamped, so no play count a file may hold can index outside the stretches.
+int StretchOf(std::int32_t playCount, std::int64_t n) noexcept
+{
+    const std::int64_t play = std::clamp<std::int64_t>(playCount, 1, n);
+    return static_cast<int>(std::min<std::int64_t>(BATCHES - 1, (play - 1) * BATCHES / n));
+}
+
 }  // namespace
 
 std::vector<std::string> FigureNames()
 {
-    std::vector<std::string> names;
-    for (const SummaryFigure& figure : SUMMARY_FIGURES) names.emplace_back(figure.label);
-    const SettingTheory& any = ComputeTheory(1);
-    for (const TheoryTable& table : any.tables)
-        for (const TheoryLine& line : table.lines) names.push_back(table.caption + " " + line.name);
-    for (const TheoryLine& line : any.tables[RT_CANCEL_TABLE].lines)
-        names.push_back("RT解除割合 " + line.name);
-    return names;
+    // The names come with a theory, which costs far more than the figures of
+    // a short run: computed once.
+    static const std::vector<std::string> all = [] {
+        std::vector<std::string> names;
+        for (const SummaryFigure& figure : SUMMARY_FIGURES) names.emplace_back(figure.label);
+        const SettingTheory& any = ComputeTheory(1);
+        for (const TheoryTable& table : any.tables)
+            for (const TheoryLine& line : table.lines) names.push_back(table.caption + " " + line.name);
+        for (const TheoryLine& line : any.tables[RT_CANCEL_TABLE].lines)
+            names.push_back("RT解除割合 " + line.name);
+        return names;
+    }();
+    return all;
 }
 
 std::vector<std::optional<double>> TheoryValues(const SettingTheory& theory)
@@ -94,13 +109,12 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
     std::array<Counts, BATCHES> batch{};
     int open = -1;  // batch of the bonus whose line is open
     int openKind = 0;
-    std::int32_t releaseMedals = 0;
+    std::int64_t releaseMedals = 0;
     std::size_t releaseRow = 0;
     for (std::size_t i = 0; i < series.Size(); ++i) {
         const PlayRow& row = series[i];
-        const int k = static_cast<int>(
-            std::min<std::int64_t>(BATCHES - 1, (std::max(row.playCount, 1) - 1) * BATCHES / n));
-        Counts& c = batch[k];
+        const int k = StretchOf(row.playCount, n);
+        Counts& c = batch[static_cast<std::size_t>(k)];
         if (!row.IsNormalGame()) {
             if (row.outcome >= 0 && row.outcome < OUTCOME_COUNT) c.bonus[row.outcome] += 1;
             if (row.chainTrigger > ChainTrigger::NONE && row.chainTrigger < CHAIN_TRIGGER_COUNT)
@@ -108,7 +122,8 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
             continue;
         }
         if (open >= 0 && i != releaseRow && row.gamesSinceBonus == 1) {
-            const double got = series[i - 1].medals - releaseMedals + double{PAYOUT_RELEASE};
+            const double got =
+                static_cast<double>(std::int64_t{series[i - 1].medals} - releaseMedals + PAYOUT_RELEASE);
             Counts& at = batch[open];
             if (openKind == Outcome::BIG) {
                 at.bigMedals += got;

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QAreaSeries>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include <cmath>
 
 #include "mainform/AppSetup.h"
+#include "mainform/EstimatePage.h"
 #include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
 #include "platform/MessageBox.h"
@@ -97,6 +99,52 @@ private slots:
         QVERIFY(WriteSimFile(path.toStdString(), 5, 2000, form.HeldSeries()).Ok());
         form.OpenFile(path);
         QCOMPARE(form.TheoryView()->MarkedSetting(), std::optional<int>(5));
+    }
+
+    // A file whose series the machine cannot play (one record edited to
+    // claim play 1,200,000,000) is shown as before, but 理論値 and 設定推測
+    // refuse it and an error box names the file and the record when one of
+    // them is on show; the next run shows its figures again.
+    void DamagedFileIsShownButNotCompared()
+    {
+        QTemporaryDir dir;
+        TMainForm form(nullptr, 3);
+        Run(form, QStringLiteral("2000"), QStringLiteral("3"));
+        PlaySeries edited;
+        for (std::size_t i = 0; i < form.HeldSeries().Size(); ++i) {
+            PlayRow row = form.HeldSeries()[i];
+            if (i == 99) row.playCount = 1'200'000'000;
+            edited.Append(row);
+        }
+        const QString path = dir.filePath(QStringLiteral("edited.sim"));
+        QVERIFY(WriteSimFile(path.toStdString(), 3, 2000, edited).Ok());
+        const MessageBox::Recorder boxes;
+        form.OpenFile(path);
+        QCOMPARE(form.HeldSeries().Size(), edited.Size());
+        TheoryTab* tab = form.TheoryView();
+        QVERIFY(!tab->RefusalLabel()->isHidden());
+        QVERIFY(tab->RefusalLabel()->text().contains(QStringLiteral("record 100")));
+        QCOMPARE(tab->Table()->item(0, 0)->text(), QStringLiteral("-"));
+        QCOMPARE(tab->MarkedSetting(), std::nullopt);
+        QVERIFY(tab->Convergence()->RunSeries()->points().isEmpty());
+        QVERIFY(!form.EstimatePageView()->Estimate().Ok());
+        QVERIFY(form.EstimatePageView()->Estimate().error.find("record 100") != std::string::npos);
+        // 開く shows it without a word; the first look at a refusing tab tells why, once.
+        QVERIFY(MessageBox::Shown().empty());
+        form.ui->PageControl1->setCurrentWidget(form.EstimatePageView());
+        form.ui->PageControl1->setCurrentWidget(tab->Page());
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+        QVERIFY(MessageBox::Shown().front().text.contains(path));
+        QVERIFY(MessageBox::Shown().front().text.contains(QStringLiteral("record 100: play 1200000000")));
+        // Opened while such a tab is on show, the box comes at once.
+        MessageBox::ClearShown();
+        form.OpenFile(path);
+        QCOMPARE(MessageBox::Shown().size(), std::size_t{1});
+
+        Run(form, QStringLiteral("2000"), QStringLiteral("3"));
+        QVERIFY(tab->RefusalLabel()->isHidden());
+        QVERIFY(form.EstimatePageView()->Estimate().Ok());
+        QCOMPARE(tab->MarkedSetting(), std::optional<int>(3));
     }
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -192,6 +193,45 @@ TEST(RunFigures, CountsAsTheSummaryAndTablesDo)
     EXPECT_FALSE(value("収支σ(1ゲーム)").has_value());
     // Four games are too few for errors from stretches of the run.
     for (const FigureRow& row : run.rows) EXPECT_FALSE(row.batchError.has_value()) << row.name;
+}
+
+// Play counts past 2^31 / 20, as a run of 120 million plays has: one normal
+// game in each twentieth of the run, a cherry in every other one. Each game
+// falls in its own stretch, so the cherry rate 0.5 has the batch error
+// sqrt(20 × 0.25 / (20 × 19)) exactly (relative 1e-12: a few roundings).
+TEST(RunFigures, StretchesOfARunPastTwoToThe31OverTwenty)
+{
+    constexpr int N = 120'000'000;
+    PlaySeries series;
+    for (int j = 0; j < BATCHES; ++j) {
+        const int play = j == BATCHES - 1 ? N : j * (N / BATCHES) + 1;
+        series.Append(Row(1, 0, play, j % 2 == 0 ? Outcome::CHERRY : Outcome::NONE));
+    }
+    const RunFigures run = ComputeRunFigures(series);
+    EXPECT_EQ(run.plays, N);
+    const std::vector<std::string> names = FigureNames();
+    const auto at = std::find(names.begin(), names.end(), "小役出現率 チェリー") - names.begin();
+    const FigureRow& cherry = run.rows[static_cast<std::size_t>(at)];
+    EXPECT_EQ(cherry.run, 0.5);
+    ASSERT_TRUE(cherry.batchError.has_value());
+    EXPECT_NEAR(*cherry.batchError, std::sqrt(5.0 / 380), 1e-12 * std::sqrt(5.0 / 380));
+}
+
+// Damaged play counts (far past N, negative) and balances whose difference
+// passes 2^31 give figures, never an index outside the stretches or an
+// overflow (the sanitizer build holds the latter).
+TEST(RunFigures, DamagedPlayCountsAndBalancesStayInBounds)
+{
+    PlaySeries series;
+    series.Append(Row(1, 0, -5, Outcome::CHERRY));
+    series.Append(Row(2, -2'000'000'000, 1'200'000'000, Outcome::BIG));
+    series.Append(Row(2, 2'000'000'000, 1'200'000'000, Outcome::BELL, 1));
+    series.Append(Row(1, 0, 30, Outcome::NONE));
+    const RunFigures run = ComputeRunFigures(series);
+    EXPECT_EQ(run.plays, 30);
+    const std::vector<std::string> names = FigureNames();
+    const auto at = std::find(names.begin(), names.end(), "BIG獲得メダル") - names.begin();
+    EXPECT_EQ(run.rows[static_cast<std::size_t>(at)].run, 4'000'000'015.0);
 }
 
 }  // namespace
