@@ -9,6 +9,7 @@
 
 #include "batchstats/RecordsFile.h"
 #include "batchstats/Statistics.h"
+#include "batchstats/StudyInputs.h"
 #include "batchstats/SummaryOutput.h"
 #include "cli/Options.h"
 #include "slot/MachineCodes.h"
@@ -61,10 +62,8 @@ int SummaryCommand(const std::vector<std::string>& args)
 
     try {
         RecordTable table;
-        for (const std::string& file : files) {
-            std::string error;
-            if (!ReadStudyFile(file, table, error)) return Fail(1, error);
-        }
+        std::string error;
+        if (!ReadStudyFiles(files, table, error)) return Fail(1, error);
         if (table.Empty()) return Fail(1, "the files hold no simulations");
         const StudySummary summary = Summarise(table);
         const std::string text = json ? SummaryJson(summary) : SummaryText(summary, TheoryFor(summary));
