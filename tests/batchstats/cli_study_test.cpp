@@ -147,6 +147,24 @@ TEST(CliStudy, StudyCarriesOnWithTheThreadsTheSystemGives)
     EXPECT_EQ(ReadBytes(dir.File("many.csv")), ReadBytes(dir.File("one.csv")));
 }
 
+TEST(CliStudy, RecordsOnlyStudyIsNotBoundByTheMemoryOfASeries)
+{
+    // Under this data limit a series of 2,000,000 plays does not fit, but a
+    // study of records alone holds none.
+    TempDir dir;
+    const std::string run = "ulimit -d 60000 && " + std::string(MIRVOSIM_CLI) +
+                            " run --setting 1 --plays 2000000 --independent --seed 1 --jobs 1 ";
+    const CliResult files = Shell(run + "--out s.sim", dir);
+    if (files.err.find("Sanitizer") != std::string::npos)
+        GTEST_SKIP() << "this build does not start under a memory limit";
+    EXPECT_EQ(files.status, 2);
+    EXPECT_NE(files.err.find("needs more memory"), std::string::npos) << files.err;
+    const CliResult records = Shell(run + "--records r.csv", dir);
+    EXPECT_EQ(records.status, 0) << records.err;
+    const std::string text = ReadBytes(dir.File("r.csv"));
+    EXPECT_NE(text.find("\n1,1,1,2000000,"), std::string::npos) << text.substr(0, 100);
+}
+
 TEST(CliSummary, RecordsOfAStudyAndSimulationFilesThroughAPipe)
 {
     TempDir dir;
