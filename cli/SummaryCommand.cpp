@@ -51,6 +51,9 @@ const CommandHelp SUMMARY_HELP = {
     "         values interpolates linearly at position (n-1)p/100 of the sorted\n"
     "         values (numpy's default). With one setting and one play count the\n"
     "         theory's expectation and 95 % band stand beside the means.\n"
+    "         Refused, naming file and line: a line without its line end, a\n"
+    "         record no run writes, a simulation counted twice (the same file\n"
+    "         twice, or the same seed, simulation and record met twice).\n"
     "  --json       one JSON object instead of text\n"};
 
 int SummaryCommand(const std::vector<std::string>& args)
