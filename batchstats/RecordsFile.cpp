@@ -15,6 +15,8 @@
 #include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -560,18 +562,24 @@ private:
         const std::size_t middle = text.size() >= PARALLEL_BYTES && std::thread::hardware_concurrency() > 1
                                        ? text.find('\n', text.size() / 2) + 1
                                        : text.size();
+        std::optional<std::jthread> worker;
+        std::exception_ptr failure;
         if (middle < text.size()) {
-            std::exception_ptr failure;
-            {
-                std::jthread worker([&] {
+            try {
+                worker.emplace([&] {
                     try {
                         ParseLines(text.substr(middle), format, seeded, second);
                     } catch (...) {
                         failure = std::current_exception();
                     }
                 });
-                ParseLines(text.substr(0, middle), format, seeded, first);
+            } catch (const std::system_error&) {
+                // No thread to be had (a process limit): one is enough.
             }
+        }
+        if (worker) {
+            ParseLines(text.substr(0, middle), format, seeded, first);
+            worker.reset();
             if (failure) std::rethrow_exception(failure);
         } else {
             ParseLines(text, format, seeded, first);

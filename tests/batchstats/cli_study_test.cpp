@@ -121,7 +121,7 @@ TEST(CliStudy, OutputThatCannotBeWrittenIsAFailure)
     // As the sequential run: the list of written files must reach its reader.
     TempDir dir;
     const std::string study = "run --setting 2 --plays 200 --sims 40 --independent --seed 3 --jobs 2";
-    for (const std::string& out : {" --out s.sim", " --records r.csv", " --out s.sim --records r.csv"}) {
+    for (const char* out : {" --out s.sim", " --records r.csv", " --out s.sim --records r.csv"}) {
         SCOPED_TRACE(out);
         const CliResult result = Cli(study + out + " >/dev/full", dir);
         EXPECT_EQ(result.status, 1);
