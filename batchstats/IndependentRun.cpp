@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -69,6 +70,7 @@ void PlayOne(Worker& w, const IndependentOptions& options, std::int64_t index, S
     }
     // plays >= 1 always gives rows; without them there is no record, as after an error.
     if (!builder.Finish(out.record)) out.record.plays = 0;
+    out.record.seed = options.seed;
     out.fileName.clear();
     out.error.clear();
     if (files) {
@@ -143,10 +145,12 @@ IndependentResult RunIndependent(const IndependentOptions& options, const Indepe
         }
     };
 
+    std::int64_t k = 0;  // the next simulation for the sink
     std::vector<std::unique_ptr<Worker>> workers;
     for (int j = 0; j < jobs; ++j) workers.push_back(std::make_unique<Worker>());
     {
         std::vector<std::jthread> threads;
+        threads.reserve(static_cast<std::size_t>(jobs - 1));
         // Destroyed before the threads are joined, however this scope is left.
         struct StopPlayers {
             std::mutex& mutex;
@@ -161,11 +165,23 @@ IndependentResult RunIndependent(const IndependentOptions& options, const Indepe
                 spaceChanged.notify_all();
             }
         };
-        for (int j = 1; j < jobs; ++j)
-            threads.emplace_back(play, std::ref(*workers[static_cast<std::size_t>(j)]));
         const StopPlayers stopPlayers{mutex, handOut, spaceChanged};
+        for (int j = 1; j < jobs; ++j) {
+            Worker& worker = *workers[static_cast<std::size_t>(j)];
+            try {
+                if (options.startThread)
+                    threads.push_back(options.startThread([&play, &worker] { play(worker); }));
+                else
+                    threads.emplace_back(play, std::ref(worker));
+            } catch (const std::system_error&) {
+                // A process or memory limit: the threads there are (this one
+                // at least) play the same simulations, only more slowly.
+                break;
+            }
+        }
+        result.jobs = static_cast<int>(threads.size()) + 1;
 
-        for (std::int64_t k = 0; k < count;) {
+        for (; k < count;) {
             std::int64_t mine = -1;
             {
                 std::unique_lock lock(mutex);
@@ -190,12 +206,14 @@ IndependentResult RunIndependent(const IndependentOptions& options, const Indepe
             if (!out.error.empty()) {
                 result.status = IndependentResult::Status::FileError;
                 result.message = out.error;
+                ++k;
                 break;
             }
             ++result.done;
             if (sink && !sink(out.record, out.fileName)) {
                 result.status =
                     k + 1 < count ? IndependentResult::Status::Stopped : IndependentResult::Status::Completed;
+                ++k;
                 break;
             }
             ++k;
@@ -207,5 +225,11 @@ IndependentResult RunIndependent(const IndependentOptions& options, const Indepe
         }
     }
     if (failure) std::rethrow_exception(failure);
+    // The threads are joined: what was played past the stop is ready.
+    for (; k < next; ++k) {
+        const SimOutcome& out = outcomes[slot(k)];
+        if (ready[slot(k)] && out.error.empty() && !out.fileName.empty())
+            result.unlistedFiles.push_back(out.fileName);
+    }
     return result;
 }

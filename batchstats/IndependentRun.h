@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "batchstats/SimRecord.h"
 #include "sim/WholeNumber.h"
@@ -30,6 +32,10 @@ struct SimRange {
 };
 SimRange ShardRange(std::int64_t total, std::int64_t shard, std::int64_t shards) noexcept;
 
+// Starts a thread running `body`; throws std::system_error when the system
+// cannot create one (a process or memory limit), as std::jthread does.
+using ThreadStarter = std::function<std::jthread(std::function<void()> body)>;
+
 struct IndependentOptions {
     std::uint32_t seed = 0;
     int plays = 0;
@@ -39,6 +45,8 @@ struct IndependentOptions {
     // Base name of the simulation files (batch naming with global numbers);
     // empty: no files, only records.
     std::string simBaseName;
+    // Empty: std::jthread. Tests put in one that fails.
+    ThreadStarter startThread;
 };
 
 // Called on the calling thread for each simulation in ascending order, with
@@ -50,12 +58,19 @@ struct [[nodiscard]] IndependentResult {
     enum class Status { Completed, Stopped, FileError };
     Status status = Status::Completed;
     std::int64_t done = 0;  // simulations handed to the sink
+    int jobs = 0;           // threads that played, this one included: fewer than
+                            // asked when the system could not create them all
     std::string message;    // for FileError: names the file and the reason
+    // Files completed by other threads beyond the simulation the run stopped
+    // at: they stay on disk, but the sink never saw them.
+    std::vector<std::string> unlistedFiles;
 };
 
-// Plays the range on `jobs` threads, each with its own Slot, random source and
+// Plays the range on `jobs` threads (carrying on with those there are when
+// the system refuses to create more), each with its own Slot, random source and
 // series; nothing mutable is shared but the hand-out of work and the results
 // waiting for the sink.
-// On a file error the run stops: every file completed stays; the failed one
-// is not left behind (its writer removes it). May throw std::bad_alloc.
+// On a file error or a stop the run ends: every file completed stays (those
+// the sink did not see in unlistedFiles); the failed one is not left behind
+// (its writer removes it). May throw std::bad_alloc.
 IndependentResult RunIndependent(const IndependentOptions& options, const IndependentSink& sink);

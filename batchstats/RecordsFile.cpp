@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -14,18 +15,23 @@
 #include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "sim/SeriesCheck.h"
 #include "sim/SimFile.h"
+#include "slot/MachineCodes.h"
 
 namespace {
 
-constexpr std::size_t SCALAR_FIELDS = 10;
+constexpr std::size_t SCALAR_FIELDS = 11;
 constexpr std::array<const char*, SCALAR_FIELDS> FIELD_NAMES = {
-    "sim", "setting",        "plays",           "final_balance",  "big",
+    "sim", "seed",           "setting",         "plays",          "final_balance",  "big",
     "reg", "big_first_hits", "longest_drought", "lowest_balance", "highest_balance"};
+// Records written before they carried the seed lack that field.
+constexpr std::size_t SEED_FIELD = 1;
 // Records are about a kilobyte a line; anything far longer is not one.
 constexpr std::size_t MAX_LINE_BYTES = 64 * 1024;
 constexpr std::size_t READ_CHUNK_BYTES = 1 << 20;
@@ -54,20 +60,22 @@ std::int64_t ScalarField(const SimRecord& r, std::size_t j)
         case 0:
             return r.sim;
         case 1:
-            return r.setting;
+            return r.seed;
         case 2:
-            return r.plays;
+            return r.setting;
         case 3:
-            return r.finalBalance;
+            return r.plays;
         case 4:
-            return r.big;
+            return r.finalBalance;
         case 5:
-            return r.reg;
+            return r.big;
         case 6:
-            return r.bigFirstHits;
+            return r.reg;
         case 7:
-            return r.longestDrought;
+            return r.bigFirstHits;
         case 8:
+            return r.longestDrought;
+        case 9:
             return r.lowestBalance;
         default:
             return r.highestBalance;
@@ -82,27 +90,30 @@ void SetScalarField(SimRecord& r, std::size_t j, std::int64_t v)
             r.sim = v;
             break;
         case 1:
-            r.setting = v32;
+            r.seed = v;
             break;
         case 2:
-            r.plays = v32;
+            r.setting = v32;
             break;
         case 3:
-            r.finalBalance = v32;
+            r.plays = v32;
             break;
         case 4:
-            r.big = v32;
+            r.finalBalance = v32;
             break;
         case 5:
-            r.reg = v32;
+            r.big = v32;
             break;
         case 6:
-            r.bigFirstHits = v32;
+            r.reg = v32;
             break;
         case 7:
-            r.longestDrought = v32;
+            r.bigFirstHits = v32;
             break;
         case 8:
+            r.longestDrought = v32;
+            break;
+        case 9:
             r.lowestBalance = v32;
             break;
         default:
@@ -111,17 +122,30 @@ void SetScalarField(SimRecord& r, std::size_t j, std::int64_t v)
     }
 }
 
-// The checks a record written by a run always passes.
+// The checks a record written by a run always passes. A run ends on the
+// normal game that reaches N, so that game's balance is both the last grid
+// point and the final balance; BIG and REG start only in normal games, one
+// per game, and every BIG first hit is one of the BIG counted.
 bool CheckRecord(const SimRecord& r, std::string& reason)
 {
     if (r.sim < 0)
         reason = "sim must not be negative";
+    else if (r.setting < SETTING_MIN || r.setting > SETTING_MAX)
+        reason = "setting must be " + std::to_string(SETTING_MIN) + " to " + std::to_string(SETTING_MAX);
     else if (r.plays < 1)
         reason = "plays must be at least 1";
     else if (r.big < 0 || r.reg < 0 || r.bigFirstHits < 0 || r.longestDrought < 0)
         reason = "counts must not be negative";
+    else if (r.bigFirstHits > r.big)
+        reason = "big_first_hits must not exceed big";
+    else if (std::int64_t{r.big} + r.reg > r.plays)
+        reason = "big and reg together must not exceed plays";
+    else if (r.longestDrought > r.plays)
+        reason = "longest_drought must not exceed plays";
     else if (r.lowestBalance > r.finalBalance || r.finalBalance > r.highestBalance)
         reason = "final_balance must lie between lowest_balance and highest_balance";
+    else if (r.grid.back() != r.finalBalance)
+        reason = "b" + std::to_string(GRID_POINTS) + " must equal final_balance";
     else {
         for (const std::int32_t b : r.grid)
             if (b < r.lowestBalance || b > r.highestBalance) {
@@ -142,18 +166,28 @@ bool ParseInt(std::string_view text, std::int64_t low, std::int64_t high, std::i
 
 std::int64_t FieldLow(std::size_t j)
 {
-    return j == 0 ? 0 : std::numeric_limits<std::int32_t>::min();
+    return j == 0 || j == SEED_FIELD ? 0 : std::numeric_limits<std::int32_t>::min();
 }
 std::int64_t FieldHigh(std::size_t j)
 {
-    return j == 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int32_t>::max();
+    if (j == 0) return std::numeric_limits<std::int64_t>::max();
+    return j == SEED_FIELD ? std::numeric_limits<std::uint32_t>::max()
+                           : std::numeric_limits<std::int32_t>::max();
 }
 
-bool ParseCsvLine(std::string_view line, SimRecord& r, std::string& reason)
+// Field `field` of a CSV line, with or without the seed column.
+std::size_t CsvField(std::size_t field, bool seeded)
+{
+    return seeded || field == 0 ? field : field + 1;
+}
+
+bool ParseCsvLine(std::string_view line, bool seeded, SimRecord& r, std::string& reason)
 {
     std::size_t field = 0;
     std::size_t start = 0;
-    constexpr std::size_t total = SCALAR_FIELDS + GRID_POINTS;
+    const std::size_t scalars = seeded ? SCALAR_FIELDS : SCALAR_FIELDS - 1;
+    const std::size_t total = scalars + GRID_POINTS;
+    r.seed = NO_SEED;
     while (true) {
         const std::size_t comma = line.find(',', start);
         const std::string_view text =
@@ -162,18 +196,22 @@ bool ParseCsvLine(std::string_view line, SimRecord& r, std::string& reason)
             reason = "more than " + std::to_string(total) + " fields";
             return false;
         }
-        const bool scalar = field < SCALAR_FIELDS;
+        const bool scalar = field < scalars;
+        const std::size_t j = scalar ? CsvField(field, seeded) : SCALAR_FIELDS - 1;
         std::int64_t value = 0;
-        if (!ParseInt(text, scalar ? FieldLow(field) : FieldLow(1), scalar ? FieldHigh(field) : FieldHigh(1),
-                      value)) {
+        // A record whose seed is not known leaves the field empty.
+        const bool noSeed = scalar && j == SEED_FIELD && text.empty();
+        if (!noSeed && !ParseInt(text, FieldLow(j), FieldHigh(j), value)) {
             reason = "field " + std::to_string(field + 1) + " ('" + std::string(text.substr(0, 40)) +
                      "') is not a whole number in range";
             return false;
         }
-        if (scalar)
-            SetScalarField(r, field, value);
+        if (noSeed)
+            r.seed = NO_SEED;
+        else if (scalar)
+            SetScalarField(r, j, value);
         else
-            r.grid[field - SCALAR_FIELDS] = static_cast<std::int32_t>(value);
+            r.grid[field - scalars] = static_cast<std::int32_t>(value);
         ++field;
         if (comma == std::string_view::npos) break;
         start = comma + 1;
@@ -187,16 +225,38 @@ bool ParseCsvLine(std::string_view line, SimRecord& r, std::string& reason)
 
 bool ParseJsonLine(std::string_view line, SimRecord& r, std::string& reason)
 {
-    const nlohmann::json object = nlohmann::json::parse(line, nullptr, false);
+    // The parser keeps the last of repeated keys; a record has each once.
+    std::vector<std::string> keys;
+    std::string repeated;
+    const nlohmann::json::parser_callback_t noteKey = [&](int depth, nlohmann::json::parse_event_t event,
+                                                          nlohmann::json& parsed) {
+        if (event == nlohmann::json::parse_event_t::key && depth == 1 && repeated.empty()) {
+            const std::string& key = parsed.get_ref<const std::string&>();
+            if (std::find(keys.begin(), keys.end(), key) != keys.end())
+                repeated = key;
+            else
+                keys.push_back(key);
+        }
+        return true;
+    };
+    const nlohmann::json object = nlohmann::json::parse(line, noteKey, false);
     if (object.is_discarded()) {
         reason = "not valid JSON";
         return false;
     }
-    if (!object.is_object() || object.size() != SCALAR_FIELDS + 1) {
+    if (!repeated.empty()) {
+        reason = "the key \"" + repeated + "\" appears twice";
+        return false;
+    }
+    const bool seeded = object.is_object() && object.contains(FIELD_NAMES[SEED_FIELD]);
+    const std::size_t keyCount = seeded ? SCALAR_FIELDS + 1 : SCALAR_FIELDS;
+    if (!object.is_object() || object.size() != keyCount) {
         reason = "not an object with the " + std::to_string(SCALAR_FIELDS + 1) + " record keys";
         return false;
     }
+    r.seed = NO_SEED;
     for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
+        if (j == SEED_FIELD && !seeded) continue;
         const auto it = object.find(FIELD_NAMES[j]);
         if (it == object.end() || !it->is_number_integer()) {
             reason = std::string("missing or non-integer \"") + FIELD_NAMES[j] + "\"";
@@ -221,8 +281,8 @@ bool ParseJsonLine(std::string_view line, SimRecord& r, std::string& reason)
         const auto& v = (*grid)[k];
         const bool ok =
             v.is_number_integer() &&
-            (v.is_number_unsigned() ? v.get<std::uint64_t>() <= static_cast<std::uint64_t>(FieldHigh(1))
-                                    : v.get<std::int64_t>() >= FieldLow(1));
+            (v.is_number_unsigned() ? v.get<std::uint64_t>() <= static_cast<std::uint64_t>(FieldHigh(2))
+                                    : v.get<std::int64_t>() >= FieldLow(2));
         if (!ok) {
             reason = "\"grid\" must hold whole numbers in range";
             return false;
@@ -296,9 +356,9 @@ const char* ReadWhole(const char* p, const char* end, bool json, std::int64_t& v
 
 bool InFieldRange(std::size_t j, std::int64_t v) noexcept
 {
-    return j == 0 ? v >= 0
-                  : v >= std::numeric_limits<std::int32_t>::min() &&
-                        v <= std::numeric_limits<std::int32_t>::max();
+    if (j == 0) return v >= 0;
+    if (j == SEED_FIELD) return v >= 0 && v <= std::numeric_limits<std::uint32_t>::max();
+    return v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
 }
 
 bool Skip(const char*& p, const char* end, std::string_view literal) noexcept
@@ -315,18 +375,20 @@ bool ReadGrid(const char*& p, const char* end, bool json, SimRecord& r) noexcept
 {
     for (std::size_t k = 0; k < GRID_POINTS; ++k) {
         std::int64_t v = 0;
-        if ((k > 0 && (p == end || *p++ != ',')) || !(p = ReadWhole(p, end, json, v)) || !InFieldRange(1, v))
+        if ((k > 0 && (p == end || *p++ != ',')) || !(p = ReadWhole(p, end, json, v)) || !InFieldRange(2, v))
             return false;
         r.grid[k] = static_cast<std::int32_t>(v);
     }
     return true;
 }
 
-bool FastCsvLine(std::string_view line, SimRecord& r) noexcept
+bool FastCsvLine(std::string_view line, bool seeded, SimRecord& r) noexcept
 {
     const char* p = line.data();
     const char* end = p + line.size();
+    r.seed = NO_SEED;
     for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
+        if (j == SEED_FIELD && !seeded) continue;
         std::int64_t v = 0;
         if ((j > 0 && (p == end || *p++ != ',')) || !(p = ReadWhole(p, end, false, v)) || !InFieldRange(j, v))
             return false;
@@ -346,9 +408,13 @@ bool FastJsonLine(std::string_view line, SimRecord& r) noexcept
     }();
     const char* p = line.data();
     const char* end = p + line.size();
+    r.seed = NO_SEED;
     for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
         std::int64_t v = 0;
-        if (!Skip(p, end, keys[j]) || !(p = ReadWhole(p, end, true, v)) || !InFieldRange(j, v)) return false;
+        if (j == SEED_FIELD && !Skip(p, end, keys[j])) continue;  // written before records had it
+        if ((j != SEED_FIELD && !Skip(p, end, keys[j])) || !(p = ReadWhole(p, end, true, v)) ||
+            !InFieldRange(j, v))
+            return false;
         SetScalarField(r, j, v);
     }
     return Skip(p, end, ",\"grid\":[") && ReadGrid(p, end, true, r) && Skip(p, end, "]}") && p == end;
@@ -356,7 +422,8 @@ bool FastJsonLine(std::string_view line, SimRecord& r) noexcept
 
 // One record line of the given format (its number 2 or later) into `r`;
 // false with the reason.
-bool ParseRecordLine(std::string_view line, RecordsFormat format, SimRecord& r, std::string& reason)
+bool ParseRecordLine(std::string_view line, RecordsFormat format, bool seeded, SimRecord& r,
+                     std::string& reason)
 {
     if (line.size() > MAX_LINE_BYTES) {
         reason = "line too long";
@@ -368,7 +435,7 @@ bool ParseRecordLine(std::string_view line, RecordsFormat format, SimRecord& r, 
         return false;
     }
     if (format == RecordsFormat::Csv)
-        return FastCsvLine(line, r) ? CheckRecord(r, reason) : ParseCsvLine(line, r, reason);
+        return FastCsvLine(line, seeded, r) ? CheckRecord(r, reason) : ParseCsvLine(line, seeded, r, reason);
     return FastJsonLine(line, r) ? CheckRecord(r, reason) : ParseJsonLine(line, r, reason);
 }
 
@@ -382,7 +449,7 @@ struct LinesResult {
 };
 
 // `out` is emptied first; its storage is kept for the next piece.
-void ParseLines(std::string_view text, RecordsFormat format, LinesResult& out)
+void ParseLines(std::string_view text, RecordsFormat format, bool seeded, LinesResult& out)
 {
     out.records.clear();
     out.lines = 0;
@@ -395,7 +462,7 @@ void ParseLines(std::string_view text, RecordsFormat format, LinesResult& out)
         const std::string_view line = text.substr(start, newline - start);
         ++out.lines;
         if (out.firstLineBytes == 0) out.firstLineBytes = line.size() + 1;
-        if (!ParseRecordLine(line, format, out.records.emplace_back(), out.reason)) {
+        if (!ParseRecordLine(line, format, seeded, out.records.emplace_back(), out.reason)) {
             out.records.pop_back();
             return;
         }
@@ -438,12 +505,17 @@ public:
         pending.append(piece.substr(start));
         if (pending.size() > MAX_LINE_BYTES) return Fail(lineNumber + 1, "line too long", error);
         if (final) {
-            if (!pending.empty() && !Line(pending, error)) return false;
-            pending.clear();
+            // Every line written ends with "\n": one without was cut short,
+            // perhaps inside its last number.
+            if (!pending.empty())
+                return Fail(lineNumber + 1, "has no line end: the file is cut short", error);
             if (lineNumber == 0) return Fail(0, "empty file: not a simulation or records file", error);
         }
         return true;
     }
+
+    // Line number of the first record: 2 under a CSV header, else 1.
+    std::size_t FirstRecordLine() const noexcept { return format == RecordsFormat::Csv ? 2 : 1; }
 
     void Rollback()
     {
@@ -452,6 +524,7 @@ public:
                              &t.longestDrought, &t.lowestBalance, &t.highestBalance})
             column->resize(startSize);
         t.sim.resize(startSize);
+        t.seed.resize(startSize);
         for (auto& column : t.grid) column.resize(startSize);
     }
 
@@ -468,8 +541,9 @@ private:
             if (line.size() > MAX_LINE_BYTES) return Fail(1, "line too long", error);
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
             if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
-            if (line == RecordsCsvHeader()) {
+            if (line == RecordsCsvHeader() || line == UnseededCsvHeader()) {
                 format = RecordsFormat::Csv;
+                seeded = line == RecordsCsvHeader();
                 lineNumber = 1;
                 return true;
             }
@@ -478,7 +552,7 @@ private:
             format = RecordsFormat::JsonLines;
         }
         LinesResult result;
-        ParseLines(std::string(line) + '\n', format, result);
+        ParseLines(std::string(line) + '\n', format, seeded, result);
         return Take(result, error);
     }
 
@@ -489,22 +563,28 @@ private:
         const std::size_t middle = text.size() >= PARALLEL_BYTES && std::thread::hardware_concurrency() > 1
                                        ? text.find('\n', text.size() / 2) + 1
                                        : text.size();
+        std::optional<std::jthread> worker;
+        std::exception_ptr failure;
         if (middle < text.size()) {
-            std::exception_ptr failure;
-            {
-                std::jthread worker([&] {
+            try {
+                worker.emplace([&] {
                     try {
-                        ParseLines(text.substr(middle), format, second);
+                        ParseLines(text.substr(middle), format, seeded, second);
                     } catch (...) {
                         failure = std::current_exception();
                     }
                 });
-                ParseLines(text.substr(0, middle), format, first);
+            } catch (const std::system_error&) {
+                // No thread to be had (a process limit): one is enough.
             }
+        }
+        if (worker) {
+            ParseLines(text.substr(0, middle), format, seeded, first);
+            worker.reset();
             if (failure) std::rethrow_exception(failure);
         } else {
-            ParseLines(text, format, first);
-            ParseLines({}, format, second);
+            ParseLines(text, format, seeded, first);
+            ParseLines({}, format, seeded, second);
         }
         return Take(first, error) && Take(second, error);
     }
@@ -534,6 +614,7 @@ private:
     std::size_t startSize;
     std::uint64_t bytes;
     RecordsFormat format = RecordsFormat::Csv;
+    bool seeded = true;  // CSV: the header has the seed column; JSON lines tell per line
     std::size_t lineNumber = 0;
     std::string pending;
     LinesResult first;  // the halves of a piece, kept so their storage is reused
@@ -545,13 +626,45 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-bool ReadSimFileRecord(std::FILE* f, const std::string& path, RecordTable& table, std::string& error)
+// A simulation file from a pipe: its size is known only at its end. The
+// first `got` bytes were read already.
+bool ReadStreamedSimRecord(std::FILE* f, const std::string& path, const char* head, std::size_t got,
+                           RecordTable& table, std::string& error)
+{
+    std::vector<unsigned char> bytes(head, head + got);
+    std::vector<unsigned char> chunk(READ_CHUNK_BYTES);
+    for (;;) {
+        const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), f);
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
+        if (n < chunk.size()) break;
+    }
+    if (std::ferror(f)) {
+        error = "cannot read " + Quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    if (bytes.size() < SIM_HEADER_BYTES) {
+        error = Quoted(path) + ": not a simulation file (ends inside its header)";
+        return false;
+    }
+    SimRecord record;
+    std::string reason;
+    if (!RecordFromSimBytes(bytes.data(), bytes.size(), record, reason)) {
+        error = Quoted(path) + ": " + reason;
+        return false;
+    }
+    table.Add(record);
+    return true;
+}
+
+bool ReadSimFileRecord(std::FILE* f, const std::string& path, const char* head, std::size_t got,
+                       RecordTable& table, std::string& error)
 {
     struct stat info {};
     if (::fstat(::fileno(f), &info) != 0) {
         error = Quoted(path) + ": " + std::strerror(errno);
         return false;
     }
+    if (!S_ISREG(info.st_mode)) return ReadStreamedSimRecord(f, path, head, got, table, error);
     const auto size = static_cast<std::uint64_t>(info.st_size);
     const std::uint64_t count = size < SIM_HEADER_BYTES ? 0 : (size - SIM_HEADER_BYTES) / SIM_RECORD_BYTES;
     if (size < SIM_HEADER_BYTES) {
@@ -616,19 +729,40 @@ bool ReadSimFileRecord(std::FILE* f, const std::string& path, RecordTable& table
 
 RecordsFormat RecordsFormatFor(const std::string& path)
 {
-    return EndsWith(path, ".jsonl") || EndsWith(path, ".ndjson") || EndsWith(path, ".json")
-               ? RecordsFormat::JsonLines
-               : RecordsFormat::Csv;
+    return EndsWith(path, ".jsonl") || EndsWith(path, ".ndjson") ? RecordsFormat::JsonLines
+                                                                 : RecordsFormat::Csv;
 }
+
+bool IsJsonDocumentName(const std::string& path)
+{
+    return EndsWith(path, ".json");
+}
+
+namespace {
+
+std::string CsvHeader(bool seeded)
+{
+    std::string header;
+    for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
+        if (j == SEED_FIELD && !seeded) continue;
+        if (!header.empty()) header += ',';
+        header += FIELD_NAMES[j];
+    }
+    for (int k = 1; k <= GRID_POINTS; ++k) header += ",b" + std::to_string(k);
+    return header;
+}
+
+}  // namespace
 
 std::string RecordsCsvHeader()
 {
-    std::string header;
-    for (const char* name : FIELD_NAMES) {
-        if (!header.empty()) header += ',';
-        header += name;
-    }
-    for (int k = 1; k <= GRID_POINTS; ++k) header += ",b" + std::to_string(k);
+    static const std::string header = CsvHeader(true);
+    return header;
+}
+
+std::string UnseededCsvHeader()
+{
+    static const std::string header = CsvHeader(false);
     return header;
 }
 
@@ -639,7 +773,7 @@ void AppendRecordLine(std::string& line, const SimRecord& record, RecordsFormat 
     if (format == RecordsFormat::Csv) {
         for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
             if (j > 0) line += ',';
-            AppendInt(line, ScalarField(record, j));
+            if (j != SEED_FIELD || record.seed != NO_SEED) AppendInt(line, ScalarField(record, j));
         }
         for (const std::int32_t b : record.grid) {
             line += ',';
@@ -648,6 +782,7 @@ void AppendRecordLine(std::string& line, const SimRecord& record, RecordsFormat 
     } else {
         line += '{';
         for (std::size_t j = 0; j < SCALAR_FIELDS; ++j) {
+            if (j == SEED_FIELD && record.seed == NO_SEED) continue;
             line += '"';
             line += FIELD_NAMES[j];
             line += "\":";
@@ -679,6 +814,10 @@ RecordsWriter::~RecordsWriter() = default;
 
 bool RecordsWriter::Open(const std::string& path, std::string& error)
 {
+    if (IsJsonDocumentName(path)) {
+        error = "cannot write '" + path + "': " + JSON_DOCUMENT_REFUSAL;
+        return false;
+    }
     file = std::make_unique<AtomicFileWriter>();
     format = RecordsFormatFor(path);
     writeErrno = 0;
@@ -731,6 +870,14 @@ bool ParseRecordsText(std::string_view text, const std::string& name, RecordTabl
 
 bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& error)
 {
+    std::size_t firstRecordLine = 0;
+    return ReadStudyFile(path, table, error, firstRecordLine);
+}
+
+bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& error,
+                   std::size_t& firstRecordLine)
+{
+    firstRecordLine = 0;
     FilePtr f(std::fopen(path.c_str(), "rb"));
     if (!f) {
         error = "cannot open " + Quoted(path) + ": " + std::strerror(errno);
@@ -745,7 +892,7 @@ bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& err
     const unsigned char simId[4] = {SIM_FILE_ID, 0, 0, 0};
     if (got == 4 && std::memcmp(buffer.data(), simId, 4) == 0) {
         try {
-            return ReadSimFileRecord(f.get(), path, table, error);
+            return ReadSimFileRecord(f.get(), path, buffer.data(), got, table, error);
         } catch (const std::bad_alloc&) {
             error = Quoted(path) + ": not enough memory";
             return false;
@@ -768,7 +915,10 @@ bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& err
             got = 0;
             if (final) break;
         }
-        if (ok) return true;
+        if (ok) {
+            firstRecordLine = parser.FirstRecordLine();
+            return true;
+        }
     } catch (const std::bad_alloc&) {
         error = Quoted(path) + ": not enough memory for its records";
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,14 +10,23 @@
 #include "sim/AtomicFile.h"
 
 // Records files: one record per simulation, either CSV with a header line or
-// JSON lines (one object per line). Names ending in .jsonl, .ndjson or .json
-// are written as JSON lines, any other as CSV; readers tell them by content.
+// JSON lines (one object per line). Names ending in .jsonl or .ndjson are
+// written as JSON lines, any other as CSV, except .json: a JSON reader would
+// refuse JSON lines there, so such a name is refused. Readers tell the
+// formats by content. Every line, the last too, ends with "\n".
 
 enum class RecordsFormat { Csv, JsonLines };
 RecordsFormat RecordsFormatFor(const std::string& path);
+// Names a records file may not have (a JSON document is expected there).
+bool IsJsonDocumentName(const std::string& path);
+inline constexpr const char* JSON_DOCUMENT_REFUSAL =
+    "records are JSON lines, which JSON readers refuse under .json: name the file .jsonl or .ndjson";
 
-// The CSV header line (without its line end).
+// The CSV header line (without its line end); records carry the study's seed
+// beside the simulation number. Files written before that have the header
+// without the seed column, and still read.
 std::string RecordsCsvHeader();
+std::string UnseededCsvHeader();
 // One record as a line of the given format, with its "\n".
 std::string RecordLine(const SimRecord& record, RecordsFormat format);
 
@@ -60,3 +70,7 @@ private:
 // file (all of them), told apart by content. On failure nothing is appended
 // and `error` names the file and the reason.
 [[nodiscard]] bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& error);
+// The same, telling the line number of the first record (0 for a simulation
+// file), so that a record can be named by its line.
+[[nodiscard]] bool ReadStudyFile(const std::string& path, RecordTable& table, std::string& error,
+                                 std::size_t& firstRecordLine);

@@ -14,9 +14,15 @@ constexpr int GRID_POINTS = 100;
 // ceil(k * plays / GRID_POINTS), so the last point is the last game.
 std::int32_t GridPlay(std::int32_t plays, int k) noexcept;
 
+constexpr std::int64_t NO_SEED = -1;
+
 // What a study keeps of one simulation, whatever its length.
 struct SimRecord {
     std::int64_t sim = 0;  // 1-based number in its batch; 0 when not known (a file)
+    // The seed of the study that played it (0..2^32-1), so that the pair
+    // names one simulation; NO_SEED when not known (a .sim file, a records
+    // file written before records carried it).
+    std::int64_t seed = NO_SEED;
     std::int32_t setting = 0;
     std::int32_t plays = 0;           // N, the last play count; at least 1
     std::int32_t finalBalance = 0;    // medals of the last row

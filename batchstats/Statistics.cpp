@@ -16,12 +16,14 @@ void RecordTable::Reserve(std::size_t count)
                          &lowestBalance, &highestBalance})
         column->reserve(count);
     sim.reserve(count);
+    seed.reserve(count);
     for (auto& column : grid) column.reserve(count);
 }
 
 void RecordTable::Add(const SimRecord& record)
 {
     sim.push_back(record.sim);
+    seed.push_back(record.seed);
     setting.push_back(record.setting);
     plays.push_back(record.plays);
     finalBalance.push_back(record.finalBalance);
@@ -40,6 +42,7 @@ void RecordTable::Append(std::span<const SimRecord> records)
         for (const SimRecord& r : records) target.push_back(r.*field);
     };
     column(sim, &SimRecord::sim);
+    column(seed, &SimRecord::seed);
     column(setting, &SimRecord::setting);
     column(plays, &SimRecord::plays);
     column(finalBalance, &SimRecord::finalBalance);
@@ -57,6 +60,7 @@ SimRecord RecordTable::At(std::size_t i) const
 {
     SimRecord r;
     r.sim = sim[i];
+    r.seed = seed[i];
     r.setting = setting[i];
     r.plays = plays[i];
     r.finalBalance = finalBalance[i];

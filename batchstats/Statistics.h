@@ -24,6 +24,7 @@ public:
     SimRecord At(std::size_t i) const;
 
     std::vector<std::int64_t> sim;
+    std::vector<std::int64_t> seed;
     std::vector<std::int32_t> setting;
     std::vector<std::int32_t> plays;
     std::vector<std::int32_t> finalBalance;

@@ -116,8 +116,10 @@ const CommandHelp RUN_HELP = {
     "  --records FILE  also write one record per simulation (setting, plays,\n"
     "               final balance, BIG, REG, BIG first hits, longest drought,\n"
     "               lowest and highest balance, balance at 100 grid points):\n"
-    "               JSON lines when FILE ends in .jsonl, .ndjson or .json, else\n"
-    "               CSV with a header. Written whole at the end or not at all.\n"
+    "               JSON lines when FILE ends in .jsonl or .ndjson (a .json\n"
+    "               name is refused: JSON readers refuse JSON lines), else CSV\n"
+    "               with a header. Each record carries the seed beside the\n"
+    "               simulation number. Written whole at the end or not at all.\n"
     "  --independent  simulation i (1..K) gets a random sequence of its own,\n"
     "               started at the state SplitMix64(S * 2^32 + i) (the output\n"
     "               function of SplitMix64 on that 64-bit value), so the same\n"
@@ -135,7 +137,9 @@ int RunCommand(const std::vector<std::string>& args)
 {
     const RunOptions options = ParseOptions(args);
 
-    const std::int64_t maxPlays = MaxPlaysForSeries();
+    // A records-only study builds each record as it plays and keeps no series.
+    const bool holdsSeries = !(options.independent && options.out.empty());
+    const std::int64_t maxPlays = holdsSeries ? MaxPlaysForSeries() : 0;
     if (maxPlays > 0 && options.plays > maxPlays)
         return Fail(2, "--plays " + std::to_string(options.plays) +
                            " needs more memory than this machine has (at most " + std::to_string(maxPlays) +
@@ -147,7 +151,7 @@ int RunCommand(const std::vector<std::string>& args)
     SetSyncWrites(options.sync);
     if (options.independent) return RunIndependentStudy(options, seed);
     RecordsOutput records;
-    if (!options.records.empty() && !records.Open(options.records)) return 1;
+    if (!options.records.empty() && !records.Open(options.records, seed)) return 1;
     RandomSource random;
     random.Seed(seed);
     Slot slot(random);

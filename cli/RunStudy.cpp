@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <thread>
 
@@ -15,6 +17,18 @@ namespace {
 
 // More threads than this would only share the same cores.
 constexpr int MAX_JOBS = 1024;
+
+// The list of written files must reach its reader, as in a sequential run.
+int FinishListing(int status)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int error = errno;
+        const int failed =
+            Fail(1, std::string("cannot write the list of written files: ") + std::strerror(error));
+        return status == 0 ? failed : status;
+    }
+    return status;
+}
 
 }  // namespace
 
@@ -40,14 +54,17 @@ void ParseStudyOptions(const Options& given, RunOptions& options)
     if (const auto records = given.Optional("--records")) {
         options.records = *records;
         if (options.records.empty()) throw UsageError("--records must name a file");
+        if (IsJsonDocumentName(options.records))
+            throw UsageError("--records '" + options.records + "': " + JSON_DOCUMENT_REFUSAL);
     }
 }
 
 RecordsOutput::RecordsOutput() = default;
 RecordsOutput::~RecordsOutput() = default;
 
-bool RecordsOutput::Open(const std::string& path)
+bool RecordsOutput::Open(const std::string& path, std::uint32_t seed)
 {
+    studySeed = seed;
     writer = std::make_unique<RecordsWriter>();
     std::string error;
     if (writer->Open(path, error)) return true;
@@ -60,6 +77,7 @@ bool RecordsOutput::Add(const PlaySeries& series, std::int32_t setting, std::int
     if (!writer) return true;
     SimRecord record;
     if (!RecordFromSeries(series, setting, sim, record)) return true;
+    record.seed = studySeed;
     if (writer->Write(record)) return true;
     // The write failed: Commit fails too, removing the temporary file and naming the reason.
     std::string error;
@@ -116,19 +134,24 @@ int RunIndependentStudy(const RunOptions& options, std::uint32_t seed)
                 }
                 return true;
             });
-        std::fflush(stdout);
+        if (result.jobs < study.jobs)
+            std::fprintf(stderr,
+                         "note: the system gave %d of the %d threads asked for; the study went on with %d\n",
+                         result.jobs, study.jobs, result.jobs);
+        // Complete files stay on disk whatever stopped the study, so each is listed.
+        for (const std::string& fileName : result.unlistedFiles) std::printf("%s\n", fileName.c_str());
         if (result.status == IndependentResult::Status::FileError) {
             if (showProgress && shownPercent >= 0) std::fputc('\n', stderr);
-            return Fail(1, result.message);
+            return FinishListing(Fail(1, result.message));
         }
     } catch (const std::bad_alloc&) {
-        return Fail(1, "not enough memory for " + std::to_string(options.plays) + " plays");
+        return FinishListing(Fail(1, "not enough memory for " + std::to_string(options.plays) + " plays"));
     }
     if (!options.records.empty()) {
         // Commit reports the write error that stopped the run, if any.
-        if (!records.Commit(error)) return Fail(1, error);
-        if (recordsFailed) return Fail(1, "cannot write '" + options.records + "'");
+        if (!records.Commit(error)) return FinishListing(Fail(1, error));
+        if (recordsFailed) return FinishListing(Fail(1, "cannot write '" + options.records + "'"));
         if (options.out.empty()) std::printf("%s\n", options.records.c_str());
     }
-    return 0;
+    return FinishListing(0);
 }

@@ -37,12 +37,14 @@ class RecordsOutput {
 public:
     RecordsOutput();
     ~RecordsOutput();
-    bool Open(const std::string& path);
+    // Records carry `seed`, the batch's, beside their simulation number.
+    bool Open(const std::string& path, std::uint32_t seed);
     bool Add(const PlaySeries& series, std::int32_t setting, std::int64_t sim);
     bool Commit();
 
 private:
     std::unique_ptr<RecordsWriter> writer;
+    std::uint32_t studySeed = 0;
 };
 
 // `run --independent`: plays this shard's simulations on the threads asked

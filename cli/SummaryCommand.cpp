@@ -9,6 +9,7 @@
 
 #include "batchstats/RecordsFile.h"
 #include "batchstats/Statistics.h"
+#include "batchstats/StudyInputs.h"
 #include "batchstats/SummaryOutput.h"
 #include "cli/Options.h"
 #include "slot/MachineCodes.h"
@@ -50,6 +51,9 @@ const CommandHelp SUMMARY_HELP = {
     "         values interpolates linearly at position (n-1)p/100 of the sorted\n"
     "         values (numpy's default). With one setting and one play count the\n"
     "         theory's expectation and 95 % band stand beside the means.\n"
+    "         Refused, naming file and line: a line without its line end, a\n"
+    "         record no run writes, a simulation counted twice (the same file\n"
+    "         twice, or the same seed, simulation and record met twice).\n"
     "  --json       one JSON object instead of text\n"};
 
 int SummaryCommand(const std::vector<std::string>& args)
@@ -61,10 +65,8 @@ int SummaryCommand(const std::vector<std::string>& args)
 
     try {
         RecordTable table;
-        for (const std::string& file : files) {
-            std::string error;
-            if (!ReadStudyFile(file, table, error)) return Fail(1, error);
-        }
+        std::string error;
+        if (!ReadStudyFiles(files, table, error)) return Fail(1, error);
         if (table.Empty()) return Fail(1, "the files hold no simulations");
         const StudySummary summary = Summarise(table);
         const std::string text = json ? SummaryJson(summary) : SummaryText(summary, TheoryFor(summary));

@@ -35,10 +35,17 @@ struct TempSlot {
 };
 static_assert(std::atomic<int>::is_always_lock_free);
 
-// A study writes a file per thread (--jobs, one per core by default) while its
-// records file stays open throughout; more writes than this go unprotected.
-constexpr int SLOT_COUNT = 64;
+// A study writes a file per thread (--jobs, at most 1024) while its records
+// file stays open throughout; untouched slots cost no memory. A write that
+// finds no free slot is refused rather than left unprotected.
+constexpr int SLOT_COUNT = 1024 + 64;
 TempSlot tempSlots[SLOT_COUNT];
+
+// Set by the handler before it removes anything: from then on no thread
+// creates a temporary file (a study's other threads run until the process
+// ends), so nothing is created behind the handler's back.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 std::atomic<bool> syncWrites{true};
 
@@ -46,6 +53,10 @@ constexpr int INTERRUPTS[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void RemoveTempFilesAndEnd(int signal)
 {
+    // Sequentially consistent with the creator's CREATING store and its
+    // check of this flag: either it sees the flag and creates nothing, or
+    // this handler sees CREATING and waits to unlink the file.
+    interrupted.store(true);
     for (TempSlot& slot : tempSlots) {
         // The creating thread is between open() and marking the slot: a
         // few microseconds, unless the file system hangs.
@@ -165,16 +176,27 @@ public:
                 break;
             }
         }
+        if (slot == nullptr) {
+            errno = EMFILE;
+            return false;
+        }
         for (int attempt = 0; attempt < 100; ++attempt) {
             name = stem + RandomSuffix();
             InterruptBlock block;
-            if (slot != nullptr) {
-                std::memcpy(slot->path, name.c_str(), name.size() + 1);
-                slot->state.store(CREATING);
+            if (interrupted.load()) {
+                errno = EINTR;
+                break;
+            }
+            std::memcpy(slot->path, name.c_str(), name.size() + 1);
+            slot->state.store(CREATING);
+            if (interrupted.load()) {
+                slot->state.store(CLAIMED);
+                errno = EINTR;
+                break;
             }
             const int created = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             const int error = errno;
-            if (slot != nullptr) slot->state.store(created >= 0 ? LIVE : CLAIMED);
+            slot->state.store(created >= 0 ? LIVE : CLAIMED);
             if (created >= 0) {
                 fd = FileDescriptor(created);
                 this->created = true;

@@ -65,9 +65,10 @@ private:
 // Off only for throw-away output, where a power cut may leave a file empty.
 void SetSyncWrites(bool on) noexcept;
 
-// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of a write in
-// progress before they end the process as they would have (the shell sees
-// 130, 143, 129); signals the process was started with ignored stay ignored.
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of every write
+// in progress, in any thread, before they end the process as they would have
+// (the shell sees 130, 143, 129); from the signal on no write creates one.
+// Signals the process was started with ignored stay ignored.
 // Ignores SIGXFSZ, so a write beyond the file size limit fails as a write
 // ("File too large") instead of killing the process. Call once, early in
 // main.

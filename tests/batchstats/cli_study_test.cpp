@@ -15,6 +15,11 @@ CliResult Cli(const std::string& args, const TempDir& dir)
     return RunShellCommand("cd " + Quote(dir.path.string()) + " && " + MIRVOSIM_CLI + " " + args, dir);
 }
 
+CliResult Shell(const std::string& command, const TempDir& dir)
+{
+    return RunShellCommand("cd " + Quote(dir.path.string()) + " && " + command, dir);
+}
+
 // Five simulations of one game each, with final balances 50, 10, 40, 20, 30:
 // every figure of the summary is known by hand.
 TEST(CliSummary, HandMadeFilesGiveKnownStatistics)
@@ -111,6 +116,78 @@ TEST(CliSummary, SplitsAndRecordsGiveTheSameSummary)
     EXPECT_EQ(Cli("summary b.jsonl", dir).out, Cli("summary a/*.sim", dir).out);
 }
 
+TEST(CliStudy, OutputThatCannotBeWrittenIsAFailure)
+{
+    // As the sequential run: the list of written files must reach its reader.
+    TempDir dir;
+    const std::string study = "run --setting 2 --plays 200 --sims 40 --independent --seed 3 --jobs 2";
+    for (const char* out : {" --out s.sim", " --records r.csv", " --out s.sim --records r.csv"}) {
+        SCOPED_TRACE(out);
+        const CliResult result = Cli(study + out + " >/dev/full", dir);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.err.find("cannot write the list of written files"), std::string::npos) << result.err;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+}
+
+TEST(CliStudy, StudyCarriesOnWithTheThreadsTheSystemGives)
+{
+    // A memory limit leaves room for a few threads' stacks, not 64.
+    TempDir dir;
+    const std::string study = "run --setting 4 --plays 300 --sims 300 --independent --seed 8 --records ";
+    ASSERT_EQ(Cli(study + "one.csv --jobs 1", dir).status, 0);
+    const CliResult limited =
+        Shell("ulimit -v 150000 && " + std::string(MIRVOSIM_CLI) + " " + study + "many.csv --jobs 64", dir);
+    // A sanitizer's shadow memory does not fit under such a limit.
+    if (limited.status != 0 && limited.err.find("Sanitizer") != std::string::npos)
+        GTEST_SKIP() << "this build does not start under a memory limit";
+    EXPECT_EQ(limited.status, 0) << limited.err;
+    EXPECT_NE(limited.err.find("of the 64 threads asked for"), std::string::npos) << limited.err;
+    EXPECT_EQ(ReadBytes(dir.File("many.csv")), ReadBytes(dir.File("one.csv")));
+}
+
+TEST(CliStudy, RecordsOnlyStudyIsNotBoundByTheMemoryOfASeries)
+{
+    // Under this data limit a series of 2,000,000 plays does not fit, but a
+    // study of records alone holds none.
+    TempDir dir;
+    const std::string run = "ulimit -d 60000 && " + std::string(MIRVOSIM_CLI) +
+                            " run --setting 1 --plays 2000000 --independent --seed 1 --jobs 1 ";
+    const CliResult files = Shell(run + "--out s.sim", dir);
+    if (files.err.find("Sanitizer") != std::string::npos)
+        GTEST_SKIP() << "this build does not start under a memory limit";
+    EXPECT_EQ(files.status, 2);
+    EXPECT_NE(files.err.find("needs more memory"), std::string::npos) << files.err;
+    const CliResult records = Shell(run + "--records r.csv", dir);
+    EXPECT_EQ(records.status, 0) << records.err;
+    const std::string text = ReadBytes(dir.File("r.csv"));
+    EXPECT_NE(text.find("\n1,1,1,2000000,"), std::string::npos) << text.substr(0, 100);
+}
+
+TEST(CliSummary, RecordsOfAStudyAndSimulationFilesThroughAPipe)
+{
+    TempDir dir;
+    ASSERT_EQ(
+        Cli("run --setting 5 --plays 900 --sims 6 --independent --seed 12 --out s.sim --records r.csv", dir)
+            .status,
+        0);
+    // Records carry the seed beside the simulation number.
+    const std::string records = ReadBytes(dir.File("r.csv"));
+    EXPECT_EQ(records.substr(0, 14), "sim,seed,setti");
+    EXPECT_EQ(records.substr(records.find('\n') + 1, 8), "1,12,5,9");
+
+    const CliResult piped =
+        Shell("cat s5_900_3.sim | " + std::string(MIRVOSIM_CLI) + " summary /dev/stdin", dir);
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, Cli("summary s5_900_3.sim", dir).out);
+
+    // Twice the same simulations: refused, naming the first repeat.
+    const CliResult twice = Cli("summary r.csv s5_900_1.sim r.csv", dir);
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_NE(twice.err.find("'r.csv' is the same file as 'r.csv'"), std::string::npos) << twice.err;
+}
+
 TEST(CliSummary, BadArgumentsAndFiles)
 {
     TempDir dir;
@@ -132,6 +209,8 @@ TEST(CliSummary, BadArgumentsAndFiles)
         {run + "--independent --seed 1", 2, "missing option --out"},
         {run + "--independent --seed 1 --records ''", 2, "--records must name a file"},
         {run + "--independent --seed 1 --records no/r.csv", 1, "cannot create 'no/r.csv'"},
+        {run + "--independent --seed 1 --records r.json", 2, "name the file .jsonl or .ndjson"},
+        {run + "--out x.sim --records r.json", 2, "name the file .jsonl or .ndjson"},
         {"summary", 2, "at least one FILE"},
         {"summary --csv x", 2, "unknown option '--csv'"},
         {"summary none.csv", 1, "cannot open 'none.csv'"},

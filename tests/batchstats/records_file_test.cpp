@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "batchstats/RecordsFile.h"
+#include "batchstats/StudyInputs.h"
 #include "sim/SimFile.h"
 
 namespace {
@@ -12,6 +13,7 @@ SimRecord Sample(std::int64_t sim)
 {
     SimRecord r;
     r.sim = sim;
+    r.seed = 42;
     r.setting = 1 + static_cast<std::int32_t>(sim % 6);
     r.plays = 8000;
     r.finalBalance = -2147483647 + static_cast<std::int32_t>(sim);  // extremes survive the text
@@ -22,6 +24,7 @@ SimRecord Sample(std::int64_t sim)
     r.lowestBalance = -2147483647 - 1;
     r.highestBalance = 2147483647;
     for (int k = 0; k < GRID_POINTS; ++k) r.grid[static_cast<std::size_t>(k)] = k * 37 - 1000;
+    r.grid.back() = r.finalBalance;  // the last grid point is the last game
     return r;
 }
 
@@ -86,6 +89,11 @@ TEST(RecordsFile, MalformedInputIsRefusedWithLineAndReason)
     SimRecord outside = Sample(3);
     outside.lowestBalance = 0;
     outside.finalBalance = -1;
+    const auto changed = [](auto change) {
+        SimRecord r = Sample(5);
+        change(r);
+        return RecordLine(r, RecordsFormat::Csv);
+    };
     std::string longLine = header + std::string(70000, '1') + "\n";
     std::string json = RecordLine(Sample(4), RecordsFormat::JsonLines);
     json.pop_back();
@@ -102,17 +110,40 @@ TEST(RecordsFile, MalformedInputIsRefusedWithLineAndReason)
                      "ELF\x02\x01\x01\0\0",
                      9),
          "line 1"},
-        {"few fields", header + "1,2,3\n", "line 2: 3 fields, expected 110"},
-        {"many fields", header + good.substr(0, good.size() - 1) + ",5\n", "line 2: more than 110"},
+        {"few fields", header + "1,2,3\n", "line 2: 3 fields, expected 111"},
+        {"many fields", header + good.substr(0, good.size() - 1) + ",5\n", "line 2: more than 111"},
         {"letters", header + "x" + good, "line 2: field 1"},
-        {"blank field", header + "1,," + good.substr(4), "line 2: field 2"},
+        {"blank field", header + "1,42,," + good.substr(7), "line 2: field 3"},
         {"space", header + " " + good, "line 2: field 1"},
-        {"overflow", header + "1,2,8000,2147483648" + good.substr(good.find(",30,")), "line 2: field 4"},
+        {"overflow", header + "1,42,2,8000,2147483648" + good.substr(good.find(",30,")), "line 2: field 5"},
+        {"seed beyond 32 bits", header + "1,4294967296" + good.substr(4), "line 2: field 2"},
         {"plays 0", header + tooLow, "line 2: plays must be at least 1"},
         {"balance outside its range", header + CsvLine(outside), "line 2: final_balance must lie"},
+        // What a run cannot write.
+        {"setting 0", header + changed([](SimRecord& r) { r.setting = 0; }),
+         "line 2: setting must be 1 to 6"},
+        {"setting 99", header + good + changed([](SimRecord& r) { r.setting = 99; }), "line 3: setting must"},
+        {"setting -3", header + changed([](SimRecord& r) { r.setting = -3; }), "line 2: setting must"},
+        {"more first hits than BIG", header + changed([](SimRecord& r) { r.bigFirstHits = r.big + 1; }),
+         "line 2: big_first_hits must not exceed big"},
+        {"more bonuses than games", header + changed([](SimRecord& r) { r.plays = r.big + r.reg - 1; }),
+         "line 2: big and reg together"},
+        {"drought longer than the run",
+         header + changed([](SimRecord& r) { r.longestDrought = r.plays + 1; }), "line 2: longest_drought"},
+        {"b100 not the final balance", header + changed([](SimRecord& r) { r.grid.back() += 1; }),
+         "line 2: b100 must equal final_balance"},
+        {"json key twice", std::string(json).insert(1, "\"big\":1,") + "\n",
+         "line 1: the key \"big\" appears twice"},
+        {"json sim twice", json + "\n" + std::string(json).insert(1, "\"sim\":9,") + "\n",
+         "line 2: the key \"sim\" appears twice"},
         {"empty line inside", header + good + "\n" + good, "line 3: empty line"},
         {"long line", longLine, "line 2: line too long"},
         {"cut last line", header + good + good.substr(0, 30), "line 3:"},
+        // Cut inside its last number, the line still parses: only its
+        // missing line end tells.
+        {"cut inside the last number", header + good.substr(0, good.size() - 2), "line 2: has no line end"},
+        {"json cut after its brace", json, "line 1: has no line end"},
+        {"header without line end", RecordsCsvHeader(), "line 1: has no line end"},
         {"json not an object", "[1,2]\n", "line 1: not a simulation or records file"},
         {"json broken", json + "\n" + json.substr(0, 50) + "\n", "line 2: not valid JSON"},
         {"json float",
@@ -148,6 +179,88 @@ TEST(RecordsFile, MalformedInputIsRefusedWithLineAndReason)
     for (std::size_t at = 0; (at = crlf.find('\n', at)) != std::string::npos; at += 2) crlf.insert(at, "\r");
     EXPECT_TRUE(ParseRecordsText(crlf, "c.csv", table, error)) << error;
     EXPECT_EQ(table.Size(), 1u);
+}
+
+TEST(RecordsFile, RecordsWithoutTheSeedStillRead)
+{
+    // Files written before records carried the seed: the CSV header without
+    // the column, JSON lines without the key; an empty CSV field is no seed too.
+    SimRecord r = Sample(3);
+    r.seed = NO_SEED;
+    std::string csv = RecordLine(r, RecordsFormat::Csv);
+    const std::string oldCsv = csv.substr(0, csv.find(',')) + csv.substr(csv.find(',', 2));
+    const std::string json = RecordLine(r, RecordsFormat::JsonLines);
+    EXPECT_EQ(json.find("seed"), std::string::npos);
+    EXPECT_EQ(RecordsCsvHeader().substr(0, 14), "sim,seed,setti");
+    for (const std::string& text :
+         {UnseededCsvHeader() + "\n" + oldCsv, RecordsCsvHeader() + "\n" + csv, json}) {
+        SCOPED_TRACE(text.substr(0, 40));
+        RecordTable table;
+        std::string error;
+        ASSERT_TRUE(ParseRecordsText(text, "old", table, error)) << error;
+        ASSERT_EQ(table.Size(), 1u);
+        EXPECT_EQ(table.At(0), r);
+    }
+    // A JSON document name would hold JSON lines a JSON reader refuses.
+    TempDir dir;
+    RecordsWriter writer;
+    std::string error;
+    EXPECT_FALSE(writer.Open(dir.File("r.json"), error));
+    EXPECT_NE(error.find(".jsonl"), std::string::npos) << error;
+    EXPECT_EQ(FilesIn(dir.path), 0u);
+}
+
+TEST(RecordsFile, ASimulationCountedTwiceIsRefusedNamingBothPlaces)
+{
+    TempDir dir;
+    const auto write = [&](const std::string& name, const std::vector<SimRecord>& records) {
+        std::string text = name.ends_with(".csv") ? RecordsCsvHeader() + "\n" : "";
+        for (const SimRecord& r : records)
+            text += RecordLine(r, name.ends_with(".csv") ? RecordsFormat::Csv : RecordsFormat::JsonLines);
+        WriteBytes(dir.File(name), text);
+        return dir.File(name);
+    };
+    const auto seeded = [](std::int64_t sim, std::int64_t seed) {
+        SimRecord r = Sample(sim);
+        r.seed = seed;
+        return r;
+    };
+    SimRecord otherStudy = seeded(2, 7);  // seed 7 again, another setting: another simulation
+    otherStudy.setting = otherStudy.setting % 6 + 1;
+    const std::string a = write("a.csv", {seeded(1, 7), seeded(2, 7), seeded(3, 7)});
+    const std::string shard = write("b.jsonl", {seeded(3, 7), seeded(4, 7)});  // overlaps a.csv at 3
+    const std::string repeated = write("c.csv", {seeded(5, 7), seeded(6, 7), seeded(5, 7)});
+    const std::string others = write("d.jsonl", {seeded(1, 8), otherStudy});  // another seed, another study
+    SimRecord unseeded = Sample(1);
+    unseeded.seed = NO_SEED;
+    const std::string old1 = write("old1.jsonl", {unseeded});
+    const std::string old2 = write("old2.jsonl", {unseeded});  // numbers repeat across old studies
+    std::filesystem::create_hard_link(a, dir.File("a-link.csv"));
+    struct Case {
+        std::vector<std::string> files;
+        const char* message;  // nullptr: accepted
+    };
+    const Case cases[] = {
+        {{a, shard}, "simulation 3 of seed 7 is counted twice: '$/a.csv' line 4 and '$/b.jsonl' line 1"},
+        {{repeated}, "simulation 5 of seed 7 is counted twice: '$/c.csv' line 2 and '$/c.csv' line 4"},
+        {{a, a}, "'$/a.csv' is the same file as '$/a.csv'"},
+        {{a, dir.File("a-link.csv")}, "'$/a-link.csv' is the same file as '$/a.csv'"},
+        {{old1, old1}, "is the same file"},
+        {{a, others}, nullptr},
+        {{old1, old2}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.files.back());
+        RecordTable table;
+        std::string error;
+        const bool ok = ReadStudyFiles(c.files, table, error);
+        EXPECT_EQ(ok, c.message == nullptr) << error;
+        if (!c.message) continue;
+        std::string expected = c.message;
+        for (std::size_t at = 0; (at = expected.find('$', at)) != std::string::npos;)
+            expected.replace(at, 1, dir.path.string());
+        EXPECT_NE(error.find(expected), std::string::npos) << error;
+    }
 }
 
 TEST(RecordsFile, LargeInputKeepsOrderAndNamesTheFirstBadLine)

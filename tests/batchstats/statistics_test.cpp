@@ -5,6 +5,8 @@
 #include <numeric>
 #include <random>
 #include <set>
+#include <system_error>
+#include <thread>
 
 #include "TestSupport.h"
 #include "analysis/NumberFormat.h"
@@ -308,6 +310,7 @@ TEST(SimRecordTest, AgreesWithTheRunAnalysis)
         ASSERT_TRUE(RecordFromSimBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
                                        fromFile, error));
         fromFile.sim = r.sim;
+        fromFile.seed = r.seed;
         EXPECT_EQ(fromFile, r);
     }
 }
@@ -334,7 +337,10 @@ TEST(IndependentRunTest, ShardsAndThreadsGiveTheSameRecords)
     const SettingChoice hidden{true, 1};
     const std::vector<SimRecord> whole = collect({1, 1100}, 1, hidden);
     ASSERT_EQ(whole.size(), 1100u);
-    for (std::size_t i = 0; i < whole.size(); ++i) ASSERT_EQ(whole[i].sim, static_cast<std::int64_t>(i + 1));
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        ASSERT_EQ(whole[i].sim, static_cast<std::int64_t>(i + 1));
+        ASSERT_EQ(whole[i].seed, 77);
+    }
 
     std::vector<SimRecord> split;
     for (int k = 1; k <= 3; ++k) {
@@ -363,6 +369,8 @@ TEST(IndependentRunTest, ShardsAndThreadsGiveTheSameRecords)
                                        back, error))
             << file;
         back.sim = r.sim;
+        EXPECT_EQ(back.seed, NO_SEED);  // a file does not know its study
+        back.seed = r.seed;
         EXPECT_EQ(back, r);
     }
 }
@@ -396,6 +404,70 @@ TEST(IndependentRunTest, StopsWhereTheSinkOrAFileSaysSo)
         EXPECT_EQ(result.done, 0);
         EXPECT_NE(result.message.find("s2_200_1.sim"), std::string::npos) << result.message;
     }
+}
+
+TEST(IndependentRunTest, ThreadsTheSystemRefusesAreDoneWithout)
+{
+    // As under a process limit: the study carries on with the threads it
+    // got, this one at least, and plays the same simulations.
+    IndependentOptions o;
+    o.seed = 3;
+    o.plays = 300;
+    o.setting = {false, 4};
+    o.range = {1, 400};
+    o.jobs = 1;
+    const auto collect = [&](IndependentResult& result) {
+        std::vector<SimRecord> records;
+        result = RunIndependent(o, [&](const SimRecord& r, const std::string&) {
+            records.push_back(r);
+            return true;
+        });
+        return records;
+    };
+    IndependentResult result;
+    const std::vector<SimRecord> expected = collect(result);
+    EXPECT_EQ(result.jobs, 1);
+    for (const int granted : {0, 1, 2}) {
+        SCOPED_TRACE(granted);
+        int started = 0;
+        o.jobs = 4;
+        o.startThread = [&](std::function<void()> body) {
+            if (started == granted)
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            ++started;
+            return std::jthread(std::move(body));
+        };
+        EXPECT_TRUE(collect(result) == expected);
+        EXPECT_EQ(result.status, IndependentResult::Status::Completed);
+        EXPECT_EQ(result.jobs, granted + 1);
+    }
+}
+
+TEST(IndependentRunTest, FilesCompletedPastAFailedOneAreReported)
+{
+    // Other threads run ahead of the failed file: what they completed stays
+    // on disk, so the caller must learn of it.
+    TempDir dir;
+    IndependentOptions o;
+    o.seed = 9;
+    o.plays = 100;
+    o.setting = {false, 1};
+    o.range = {1, 200};
+    o.jobs = 3;
+    o.simBaseName = dir.File("s.sim");
+    std::filesystem::create_directory(BatchFileName(o.simBaseName, 1, 100, 40));  // sim 40 cannot be written
+    std::set<std::string> listed;
+    const IndependentResult result = RunIndependent(o, [&](const SimRecord&, const std::string& file) {
+        listed.insert(file);
+        return true;
+    });
+    EXPECT_EQ(result.status, IndependentResult::Status::FileError);
+    EXPECT_EQ(result.done, 39);
+    for (const std::string& file : result.unlistedFiles) EXPECT_TRUE(listed.insert(file).second) << file;
+    std::set<std::string> onDisk;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+        if (entry.is_regular_file()) onDisk.insert(entry.path().string());
+    EXPECT_EQ(onDisk, listed);
 }
 
 TEST(IndependentRunTest, StatesAreDistinctAndShardsCoverTheStudy)

@@ -135,6 +135,38 @@ TEST(InterruptedWrite, SignalDuringAStudyLeavesNoPartialRecordsFile)
     }
 }
 
+TEST(InterruptedWrite, SignalDuringAMultiThreadStudyLeavesNoTemporaryFile)
+{
+    // Every thread writes its own files, and the others go on while the
+    // handler runs: none may leave one behind or create one afterwards.
+    // Struck at several moments of a study of small files, each signal.
+    const struct {
+        int signal;
+        int shellStatus;
+    } signals[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    const std::size_t moments[] = {0, 1, 30, 300};  // files written before the signal
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(4);
+    for (const auto& c : signals)
+        for (const std::size_t written : moments) {
+            SCOPED_TRACE(std::string(strsignal(c.signal)) + " after " + std::to_string(written) + " files");
+            TempDir dir;
+            const pid_t pid = StartCli({"run", "--setting", "3", "--plays", "150", "--sims", "1000000",
+                                        "--seed", "4", "--independent", "--jobs", "4", "--no-sync", "--out",
+                                        dir.File("s.sim"), "--records", dir.File("r.csv")});
+            // The records file's temporary file is there from the start.
+            while (FilesIn(dir.path) < written + 1) {
+                int status = 0;
+                ASSERT_NE(::waitpid(pid, &status, WNOHANG), pid) << "the study ended before the signal";
+                ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            }
+            ::kill(pid, c.signal);
+            EXPECT_EQ(ShellStatus(Wait(pid)), c.shellStatus);
+            EXPECT_FALSE(HasTempFile(dir.path));
+            EXPECT_FALSE(std::filesystem::exists(dir.File("r.csv")));
+        }
+}
+
 TEST(InterruptedWrite, SignalIgnoredAtStartStaysIgnored)
 {
     // As under nohup: the hang-up must not end the write.
