@@ -55,8 +55,6 @@ private:
     double correction = 0;
 };
 
-// What is pending when a normal phase begins: a fresh RT count, or a 1G連
-// decided in the bonus before with its colour.
 // "a third JAC-in before the 20th game" with the machine's rules.
 std::string LastJacInTooEarly(const MachineRules& rules)
 {
@@ -69,6 +67,8 @@ std::string LastJacInTooEarly(const MachineRules& rules)
     return "a " + which + " JAC-in before the " + std::to_string(game) + suffix + " game";
 }
 
+// What is pending when a normal phase begins: a fresh RT count, or a 1G連
+// decided in the bonus before with its colour.
 enum Pending { FRESH = 0, CHAIN_RED = 1, CHAIN_BLUE = 2, PENDING_COUNT = 3 };
 
 using ModeState = std::array<std::array<double, PENDING_COUNT>, MODES>;  // logs
@@ -226,8 +226,8 @@ bool LikelihoodPass::Impl::NormalRow(std::size_t index, const PlayRow& row)
         const int kind = outcome == Outcome::BIG ? BonusKind::BIG : BonusKind::REG;
         if (kind == BonusKind::BIG && row.bigColor != BigColor::RED && row.bigColor != BigColor::BLUE)
             return Fail(index, "BIG colour " + std::to_string(row.bigColor) + " does not exist");
-        phase.Add(Outcome::NONE,
-                  PreSignKind::NONE);  // the release drops its game's role; a placeholder keeps t aligned
+        // The release drops its game's role; a placeholder keeps t aligned.
+        phase.Add(Outcome::NONE, PreSignKind::NONE);
         return Release(index, kind, kind == BonusKind::BIG ? row.bigColor : BigColor::RED,
                        record && row.preSignBlue != 0);
     }

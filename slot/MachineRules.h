@@ -96,7 +96,8 @@ struct MachineRules {
     // wait inside the BIG, choices naming existing tables.
     constexpr bool IsValid() const noexcept
     {
-        if (preSignMinRtCount < 1 || bigSmallRoleGames < 1 || jacSetGames < 1 || bigJacSets < 1) return false;
+        // After a JAC set the small-role games go on from game 2, so a BIG has two at least.
+        if (preSignMinRtCount < 1 || bigSmallRoleGames < 2 || jacSetGames < 1 || bigJacSets < 1) return false;
         if (lastJacInGame < 1 || lastJacInGame > bigSmallRoleGames) return false;
         for (int c = 0; c < RT_CLASS_COUNT; ++c)
             if (rtClassBase[c] < 1 || rtClassSpan[c] < 1) return false;

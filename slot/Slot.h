@@ -39,7 +39,8 @@ public:
     // Weight tables, indexed by setting - 1 where a family has one per setting.
     Rate_TBL<int> roleRate[6];
     Rate_TBL<int> bonusFlagRate[6];
-    // Pre-sign tables: block 0 serves modes 0 and 1, block 1 mode 2.
+    // Pre-sign tables by block (MachineRules::preSignBlock: modes 0 and 1 read
+    // block 0, mode 2 block 1).
     Rate_TBL<int> cherryPreSignRate[2];
     Rate_TBL<int> bentoPreSignRate[2];
     Rate_TBL<int> pureMissPreSignRate[2];
@@ -54,7 +55,8 @@ public:
     Rate_TBL<int> modeAfterPreSignRateFrom0[6];
     Rate_TBL<int> modeAfterPreSignRateFrom1;
     Rate_TBL<int> modeAfterPreSignRateFrom2;
-    // 0: mode 0 settings 1-3, 1: mode 0 settings 4-6, 2: mode 1, 3: mode 2.
+    // Chosen by MachineRules::rtTable: 0 mode 0 settings 1-3, 1 mode 0
+    // settings 4-6, 2 mode 1, 3 mode 2.
     Rate_TBL<int> rtRate[4];
     Rate_TBL<int> bigRoleRate;
     Rate_TBL<int> jacRate;
