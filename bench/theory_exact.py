@@ -132,6 +132,7 @@ def ps_class(kind, blue):
 def machine(T, s):
     """Probabilities of setting s (1..6) as dyadic numbers."""
     k = s - 1
+    R = T["rules"]
     M = {}
     roles = T["roleRate%d" % k]
     M["role"] = [None] + [w(x, 16) for x in roles]
@@ -139,11 +140,12 @@ def machine(T, s):
     M["noflag"] = ONE - w(sum(T["bonusFlagRate%d" % k]), 16)
     M["start"], M["rt"], M["big"], M["red"], M["next"], M["after"] = [], [], [], [], [], []
     for m in range(3):
-        b = 0 if m < 2 else 1
-        hit = {1: T["cherryPreSignRate%d" % b][0], 3: T["bentoPreSignRate%d" % b][0],
-               5: T["chancePreSignRate%d_%d" % (b, k)][0], 6: T["pureMissPreSignRate%d" % b][0]}
+        b = R["preSignBlock"][m]
+        tables = {1: "cherryPreSignRate%d" % b, 2: "bentoPreSignRate%d" % b,
+                  3: "chancePreSignRate%d_%d" % (b, k), 4: "pureMissPreSignRate%d" % b}
+        hit = {j: T[tables[kind]][0] for j, (kind, _, _) in enumerate(R["preSignOfRole"]) if kind}
         M["start"].append({j: M["role"][j] * M["noflag"] * w(h, 16) for j, h in hit.items()})
-        table = T["rtRate%d" % (0 if s <= 3 else 1)] if m == 0 else T["rtRate%d" % (m + 1)]
+        table = T["rtRate%d" % R["rtTable"][m][k]]
         dist = {}
         for c, weight in enumerate(table):
             if weight == 0:
@@ -161,11 +163,10 @@ def machine(T, s):
         aft = T["modeAfterPreSignRateFrom0_%d" % k] if m == 0 else T["modeAfterPreSignRateFrom%d" % m]
         M["next"].append([w(x, 8) for x in nxt])
         M["after"].append([w(x, 8) for x in aft])
-    lengths = {0: 2, 1: 4, 4: 2, 5: 4}
     M["len"] = []
     for kind in range(2):
         t = T["preSignLengthRate%d" % kind]
-        M["len"].append([(w(x, 16), lengths[c], c >= 4) for c, x in enumerate(t) if x > 0])
+        M["len"].append([(w(x, 16), R["preSignGames"][c], c >= R["preSignMarkClass"]) for c, x in enumerate(t) if x > 0])
     return M
 
 
@@ -175,6 +176,8 @@ def new_chain(cur, d):
 
 def bonus(T, M, mode, kind, colour):
     """Per chain state at the end: [p, E[B], E[B^2]]; expected counts."""
+    R = T["rules"]
+    games, sets, last = R["bigSmallRoleGames"], R["bigJacSets"], R["lastJacInGame"]
     red = M["red"][mode]
     won = w(T["jacRate"][0], 16)
     missed = ONE - won
@@ -189,7 +192,7 @@ def bonus(T, M, mode, kind, colour):
                     cur[2] + (src[2] + 2 * (src[1] * r) + src[0] * (r * r)) * p]
 
     def jac_set(states):
-        for _ in range(8):
+        for _ in range(R["jacSetGames"]):
             nxt = {}
             for c, m in states.items():
                 mom_add(nxt, c, m, won, JAC_PAY - JAC_BET)
@@ -216,16 +219,16 @@ def bonus(T, M, mode, kind, colour):
     # states: (b, j, c)
     states = {(1, 0, NONE): [ONE, ZERO, ZERO]}
     ended = {}
-    for j in range(3):
+    for j in range(sets):
         after_set = {}
-        for b in range(1, 31):
+        for b in range(1, games + 1):
             for c in (NONE, RED, BLUE):
                 m = states.get((b, j, c))
                 if m is None:
                     continue
                 for s in range(1, 6):
                     ps = draw[s - 1]
-                    taken = s == 1 and not (j == 2 and b < 20)
+                    taken = s == 1 and not (j == sets - 1 and b < last)
                     r = -BET + (0 if (s == 1 and not taken) else pay[s])
                     blue, lot = chain[s]
                     outs = {NONE: ONE - blue - lot, RED: lot * red, BLUE: blue + lot * (ONE - red)}
@@ -240,7 +243,7 @@ def bonus(T, M, mode, kind, colour):
                             continue
                         to = c if d == NONE else new_chain(c, d)
                         p = ps * pd
-                        if b == 30:
+                        if b == games:
                             mom_add(ended, to, m, p, r)
                         elif taken:
                             mom_add(after_set, to, m, p, r)
@@ -248,15 +251,16 @@ def bonus(T, M, mode, kind, colour):
                             mom_add(states, (b + 1, j, to), m, p, r)
         after_set = jac_set(after_set)
         for c, m in after_set.items():
-            if j + 1 == 3:
+            if j + 1 == sets:
                 mom_add(ended, c, m, ONE, 0)
             else:
                 mom_add(states, (2, j + 1, c), m, ONE, 0)
     return ended, counts
 
 
-def phase(M, mode):
+def phase(T, M, mode):
     """Raw moments per release class of a normal phase without a pending 1G連."""
+    R = T["rules"]
     rew = [(-BET + PAY.get(j, 0) + (BET if j == 4 else 0)) for j in range(7)]
     g0 = sum(M["role"], ZERO)
     g1 = sum((M["role"][j] * rew[j] for j in range(7)), ZERO)
@@ -268,8 +272,9 @@ def phase(M, mode):
             a = game(g0, g1, g2, a)
         return a
 
-    rest = {2: ps_rest(2), 4: ps_rest(4)}
-    kinds = {1: (1, 0), 3: (2, 1), 5: (3, 1), 6: (4, 1)}  # role: (pre-sign kind, length kind)
+    rest = {g: ps_rest(g) for g in set(R["preSignGames"]) if g > 0}
+    # role: (pre-sign kind, length kind, blue mark)
+    kinds = {j: tuple(x) for j, x in enumerate(R["preSignOfRole"]) if x[0]}
     start = M["start"][mode]
     top = max(M["rt"][mode])
     prev = {REGULAR: release(ONE, RELEASE_PAY - BET)}
@@ -289,7 +294,7 @@ def phase(M, mode):
 
     take(1, prev, prev_counts)
     for n in range(2, top + 1):
-        eligible = n - 1 >= 32
+        eligible = n - 1 >= R["preSignMinRtCount"]
         a0 = a1 = a2 = ZERO
         cnt = [ZERO] * 7
         for j in range(7):
@@ -299,10 +304,10 @@ def phase(M, mode):
         cur = {cls: game(a0, a1, a2, acc) for cls, acc in prev.items()}
         cnt = [cnt[j] + a0 * prev_counts[j] for j in range(7)]
         if eligible:
-            for j, (kind, lk) in kinds.items():
+            for j, (kind, lk, mark) in kinds.items():
                 for pl, games, blue in M["len"][lk]:
                     p = start[j] * pl
-                    cls = ps_class(kind, 1 if blue else 0)
+                    cls = ps_class(kind, 1 if blue and mark else 0)
                     cur[cls] = add(cur.get(cls, empty()), game(p, p * rew[j], p * (rew[j] * rew[j]), rest[games]))
                     cnt[j] = cnt[j] + p
                     for k in range(7):
@@ -316,7 +321,7 @@ def figures(T, s):
     M = machine(T, s)
     F = Fraction
     bon = {(m, k): bonus(T, M, m, *k) for m in range(3) for k in (("BIG", 0), ("BIG", 1), ("REG", None))}
-    phases = [phase(M, m) for m in range(3)]
+    phases = [phase(T, M, m) for m in range(3)]
     S = [(m, c) for m in range(3) for c in (NONE, RED, BLUE)]
     idx = {x: i for i, x in enumerate(S)}
     cyc = []

@@ -329,16 +329,21 @@ int Tables()
     Put(out, "chainBellRateRed", s.chainBellRateRed);
     Put(out, "chainBellRateBlue", s.chainBellRateBlue);
     Put(out, "chainJacInRate", s.chainJacInRate);
-    std::vector<int> base, span;
-    for (int c = 0; c < 28; ++c) {
-        base.push_back(Slot::RtClassBase(c));
-        span.push_back(Slot::RtClassSpan(c));
-    }
-    out["rtClassBase"] = base;
-    out["rtClassSpan"] = span;
-    std::vector<int> length;
-    for (int c : {0, 1, 4, 5}) length.push_back(Slot::PreSignLength(c));
-    out["preSignLength0145"] = length;
+    const MachineRules& rules = s.Rules();
+    out["rtClassBase"] = rules.rtClassBase;
+    out["rtClassSpan"] = rules.rtClassSpan;
+    nlohmann::ordered_json& r = out["rules"];
+    r["preSignMinRtCount"] = rules.preSignMinRtCount;
+    r["bigSmallRoleGames"] = rules.bigSmallRoleGames;
+    r["jacSetGames"] = rules.jacSetGames;
+    r["bigJacSets"] = rules.bigJacSets;
+    r["lastJacInGame"] = rules.lastJacInGame;
+    r["preSignGames"] = rules.preSignGames;
+    r["preSignMarkClass"] = rules.preSignMarkClass;
+    r["rtTable"] = rules.rtTable;
+    r["preSignBlock"] = rules.preSignBlock;
+    for (const PreSignStart& start : rules.preSignOfRole)
+        r["preSignOfRole"].push_back({start.kind, start.lengthKind, start.blueMark});
     std::puts(out.dump().c_str());
     return 0;
 }

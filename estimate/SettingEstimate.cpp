@@ -55,6 +55,18 @@ private:
     double correction = 0;
 };
 
+// "a third JAC-in before the 20th game" with the machine's rules.
+std::string LastJacInTooEarly(const MachineRules& rules)
+{
+    static constexpr const char* ORDINAL[] = {"first", "second", "third", "fourth", "fifth"};
+    const int sets = rules.bigJacSets;
+    const std::string which = sets <= 5 ? ORDINAL[sets - 1] : std::to_string(sets) + "th";
+    const int game = rules.lastJacInGame;
+    const int tens = game % 100 / 10, ones = game % 10;
+    const char* suffix = tens == 1 ? "th" : ones == 1 ? "st" : ones == 2 ? "nd" : ones == 3 ? "rd" : "th";
+    return "a " + which + " JAC-in before the " + std::to_string(game) + suffix + " game";
+}
+
 // What is pending when a normal phase begins: a fresh RT count, or a 1G連
 // decided in the bonus before with its colour.
 enum Pending { FRESH = 0, CHAIN_RED = 1, CHAIN_BLUE = 2, PENDING_COUNT = 3 };
@@ -79,11 +91,12 @@ struct Phase {
         preSignAt = 0;
         preSignKind = PreSignKind::NONE;
     }
-    void Add(int r)
+    // r: the role, k: the pre-sign kind it can start.
+    void Add(int r, int k)
     {
         role.push_back(static_cast<std::int8_t>(r));
         auto counts = cum.back();
-        if (const int k = MachineLaws::PRE_SIGN_KIND[r]; k != PreSignKind::NONE) ++counts[k - 1];
+        if (k != PreSignKind::NONE) ++counts[k - 1];
         cum.push_back(counts);
     }
 };
@@ -92,8 +105,8 @@ struct Phase {
 
 class LikelihoodPass::Impl {
 public:
-    Impl(Evidence evidence, bool withPath)
-        : laws(MachineLaws::Get()), record(evidence == Evidence::Record), withPath(withPath)
+    Impl(const MachineLaws& laws, Evidence evidence, bool withPath)
+        : laws(laws), rules(laws.rules), record(evidence == Evidence::Record), withPath(withPath)
     {
         for (auto& state : alpha)
             for (auto& byMode : state) byMode.fill(NEG_INF);
@@ -117,6 +130,7 @@ private:
     double Constants(int s) const noexcept;
 
     const MachineLaws& laws;
+    const MachineRules& rules;
     const bool record;
     const bool withPath;
 
@@ -204,7 +218,7 @@ bool LikelihoodPass::Impl::NormalRow(std::size_t index, const PlayRow& row)
     }
     const int outcome = row.outcome;
     if (outcome >= 0 && outcome < MachineLaws::ROLES) {
-        phase.Add(outcome);
+        phase.Add(outcome, laws.preSignKind[outcome]);
         ++roleCount[outcome];
         return true;
     }
@@ -212,7 +226,8 @@ bool LikelihoodPass::Impl::NormalRow(std::size_t index, const PlayRow& row)
         const int kind = outcome == Outcome::BIG ? BonusKind::BIG : BonusKind::REG;
         if (kind == BonusKind::BIG && row.bigColor != BigColor::RED && row.bigColor != BigColor::BLUE)
             return Fail(index, "BIG colour " + std::to_string(row.bigColor) + " does not exist");
-        phase.Add(Outcome::NONE);  // the release drops its game's role; a placeholder keeps t aligned
+        // The release drops its game's role; a placeholder keeps t aligned.
+        phase.Add(Outcome::NONE, PreSignKind::NONE);
         return Release(index, kind, kind == BonusKind::BIG ? row.bigColor : BigColor::RED,
                        record && row.preSignBlue != 0);
     }
@@ -234,22 +249,22 @@ bool LikelihoodPass::Impl::Release(std::size_t index, int kind, int colour, bool
                     LogAdd(released[s][m][0], a[colour == BigColor::RED ? CHAIN_RED : CHAIN_BLUE]);
             any = any || released[s][m][0] != NEG_INF;
             if (a[FRESH] == NEG_INF) continue;
-            const int law = MachineLaws::RtLaw(s + 1, m);
-            // The RT count ran out: no pre-sign began while 32 or more games remained.
+            const int minRt = rules.preSignMinRtCount;
+            // The RT count ran out: no pre-sign began while minRt or more games remained.
             if (!record || phase.preSignAt == 0) {
                 const double v =
-                    laws.LogRtAt(law, T) + PrefixLog(s, m, T - 32) + KindLog(s, m, kind, colour, mark);
+                    laws.LogRtAt(s, m, T) + PrefixLog(s, m, T - minRt) + KindLog(s, m, kind, colour, mark);
                 released[s][m][0] = LogAdd(released[s][m][0], a[FRESH] + v);
             }
-            // A pre-sign began L games before, with 32 or more games still to go.
-            for (int li = 0; li < 2; ++li) {
-                const int t0 = T - (li == 0 ? 2 : 4);
+            // A pre-sign began L games before, with minRt or more games still to go.
+            for (std::size_t li = 0; li < laws.preSignGames.size(); ++li) {
+                const int t0 = T - laws.preSignGames[li];
                 if (t0 < 1) continue;
-                const int k = MachineLaws::PRE_SIGN_KIND[phase.role[t0]];
+                const int k = laws.preSignKind[phase.role[t0]];
                 if (k == PreSignKind::NONE) continue;
                 if (record && (phase.preSignAt != t0 || phase.preSignKind != k)) continue;
                 const double base =
-                    laws.LogRtAtLeast(law, t0 + 32) + PrefixLog(s, m, t0 - 1) + laws.logPreSign[s][m][k];
+                    laws.LogRtAtLeast(s, m, t0 + minRt) + PrefixLog(s, m, t0 - 1) + laws.logPreSign[s][m][k];
                 for (int setsMark = 0; setsMark < 2; ++setsMark) {
                     const double length = laws.logLength[k][li][setsMark];
                     if (length == NEG_INF) continue;
@@ -301,17 +316,17 @@ bool LikelihoodPass::Impl::BonusRow(std::size_t index, const PlayRow& row)
     bool ends = false;
     if (bonusKind == BonusKind::BIG && !inJac) {
         ++bonusGame;
-        const bool thirdTooEarly = jacInCount == 2 && bonusGame < 20;
+        const bool lastTooEarly = jacInCount == rules.bigJacSets - 1 && bonusGame < rules.lastJacInGame;
         int role = BigRole::NONE;
         bool jacIn = false;
         switch (outcome) {
             case Outcome::JAC_IN:
-                if (thirdTooEarly) return Fail(index, "a third JAC-in before the 20th game");
+                if (lastTooEarly) return Fail(index, LastJacInTooEarly(rules));
                 role = BigRole::JAC_IN;
                 jacIn = true;
                 break;
             case Outcome::NONE:
-                if (!thirdTooEarly) return Fail(index, "a JAC-in not taken that must be");
+                if (!lastTooEarly) return Fail(index, "a JAC-in not taken that must be");
                 role = BigRole::JAC_IN;
                 break;
             case Outcome::CHERRY:
@@ -344,7 +359,7 @@ bool LikelihoodPass::Impl::BonusRow(std::size_t index, const PlayRow& row)
             ++jacInCount;
             inJac = true;
         }
-        ends = bonusGame == 30;
+        ends = bonusGame == rules.bigSmallRoleGames;
     } else {
         bonusGame = 1;
         ++jacGames;
@@ -362,10 +377,10 @@ bool LikelihoodPass::Impl::BonusRow(std::size_t index, const PlayRow& row)
             return Fail(index, "outcome " + std::to_string(outcome) + " cannot come in a JAC game");
         }
         if (bonusKind == BonusKind::BIG) {
-            if (jacGames % 8 == 0) inJac = false;
-            ends = jacGames == 24;
+            if (jacGames % rules.jacSetGames == 0) inJac = false;
+            ends = jacGames == rules.BigJacGames();
         } else {
-            ends = jacGames == 8;
+            ends = jacGames == rules.jacSetGames;
         }
     }
     if (record) {
@@ -430,23 +445,24 @@ bool LikelihoodPass::Impl::EndBonus(std::size_t index)
 double LikelihoodPass::Impl::OpenPhaseLog(int s, int m) const noexcept
 {
     const int n = phase.Games();
-    const int law = MachineLaws::RtLaw(s + 1, m);
+    const int minRt = rules.preSignMinRtCount;
     double sum = NEG_INF;
     if (!record || phase.preSignAt == 0) {
-        // The count runs past n: the pre-sign lottery ran while 32 or more games remained.
-        for (int x = n + 1; x < n + 32; ++x)
-            sum = LogAdd(sum, laws.LogRtAt(law, x) + PrefixLog(s, m, x - 32));
-        sum = LogAdd(sum, laws.LogRtAtLeast(law, n + 32) + PrefixLog(s, m, n));
+        // The count runs past n: the pre-sign lottery ran while minRt or more games remained.
+        for (int x = n + 1; x < n + minRt; ++x)
+            sum = LogAdd(sum, laws.LogRtAt(s, m, x) + PrefixLog(s, m, x - minRt));
+        sum = LogAdd(sum, laws.LogRtAtLeast(s, m, n + minRt) + PrefixLog(s, m, n));
     }
     // Or a pre-sign began whose release is still to come.
-    for (int t0 = std::max(1, n - 3); t0 <= n; ++t0) {
-        const int k = MachineLaws::PRE_SIGN_KIND[phase.role[t0]];
+    const int longest = laws.preSignGames.empty() ? 0 : laws.preSignGames.back();
+    for (int t0 = std::max(1, n - longest + 1); t0 <= n; ++t0) {
+        const int k = laws.preSignKind[phase.role[t0]];
         if (k == PreSignKind::NONE) continue;
         if (record && (phase.preSignAt != t0 || phase.preSignKind != k)) continue;
         const double base =
-            laws.LogRtAtLeast(law, t0 + 32) + PrefixLog(s, m, t0 - 1) + laws.logPreSign[s][m][k];
-        for (int li = 0; li < 2; ++li) {
-            if (t0 + (li == 0 ? 2 : 4) <= n) continue;
+            laws.LogRtAtLeast(s, m, t0 + minRt) + PrefixLog(s, m, t0 - 1) + laws.logPreSign[s][m][k];
+        for (std::size_t li = 0; li < laws.preSignGames.size(); ++li) {
+            if (t0 + laws.preSignGames[li] <= n) continue;
             for (int setsMark = 0; setsMark < 2; ++setsMark)
                 sum = LogAdd(sum, base + laws.logLength[k][li][setsMark]);
         }
@@ -515,7 +531,11 @@ SeriesLikelihood LikelihoodPass::Impl::Finish()
 }
 
 LikelihoodPass::LikelihoodPass(Evidence evidence, bool withPath)
-    : impl(std::make_unique<Impl>(evidence, withPath))
+    : LikelihoodPass(MachineLaws::Get(), evidence, withPath)
+{
+}
+LikelihoodPass::LikelihoodPass(const MachineLaws& laws, Evidence evidence, bool withPath)
+    : impl(std::make_unique<Impl>(laws, evidence, withPath))
 {
 }
 LikelihoodPass::~LikelihoodPass() = default;
@@ -542,7 +562,13 @@ std::optional<Evidence> ParseEvidence(std::string_view text) noexcept
 
 SeriesLikelihood ComputeLikelihood(std::span<const PlayRow> rows, Evidence evidence, bool withPath)
 {
-    LikelihoodPass pass(evidence, withPath);
+    return ComputeLikelihood(MachineLaws::Get(), rows, evidence, withPath);
+}
+
+SeriesLikelihood ComputeLikelihood(const MachineLaws& laws, std::span<const PlayRow> rows, Evidence evidence,
+                                   bool withPath)
+{
+    LikelihoodPass pass(laws, evidence, withPath);
     for (const PlayRow& row : rows)
         if (!pass.Add(row)) break;
     return pass.Finish();

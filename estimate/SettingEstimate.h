@@ -55,10 +55,14 @@ struct [[nodiscard]] SeriesLikelihood {
     std::string impossible;
 };
 
+struct MachineLaws;
+
 // The same pass row by row, for series that are played rather than stored.
 class LikelihoodPass {
 public:
+    // With the machine's own laws, or with `laws` (which must outlive the pass).
     explicit LikelihoodPass(Evidence evidence, bool withPath = false);
+    LikelihoodPass(const MachineLaws& laws, Evidence evidence, bool withPath = false);
     ~LikelihoodPass();
     LikelihoodPass(const LikelihoodPass&) = delete;
     LikelihoodPass& operator=(const LikelihoodPass&) = delete;
@@ -76,6 +80,9 @@ private:
 // Reads only the outcome, bigColor and bonusGame columns for Evidence::Hall.
 // Never throws beyond std::bad_alloc.
 SeriesLikelihood ComputeLikelihood(std::span<const PlayRow> rows, Evidence evidence, bool withPath = false);
+// The same under the laws of another Slot (a variant of the rules or tables).
+SeriesLikelihood ComputeLikelihood(const MachineLaws& laws, std::span<const PlayRow> rows, Evidence evidence,
+                                   bool withPath = false);
 
 // Empty when `prior` is usable: six finite weights, none negative, not all zero.
 // Otherwise the reason, in words for the user.

@@ -16,16 +16,12 @@ int Lookup(const Table& table, int r) noexcept
     return s >= SETTING_MIN && s <= SETTING_MAX;
 }
 
-// First game count and width of each RT class. Class 5 starts at 130, not 129.
-constexpr int RT_CLASS_BASE[28] = {1,   17,  33,  65,  97,  130, 193, 250, 257, 300, 314, 364,  385,  513,
-                                   550, 600, 614, 641, 664, 769, 850, 897, 900, 914, 964, 1025, 1153, 1217};
-constexpr int RT_CLASS_SPAN[28] = {16, 16, 32, 32, 32,  64, 57, 7, 43, 14, 50, 21,  128, 37,
-                                   10, 14, 27, 23, 105, 81, 47, 3, 14, 50, 61, 128, 64,  64};
-
 }  // namespace
 
-Slot::Slot(RandomSource& randomSource) : random(randomSource)
+Slot::Slot(RandomSource& randomSource, const MachineRules& machineRules)
+    : random(randomSource), rules(machineRules)
 {
+    assert(rules.IsValid());
     FillTables();
 }
 
@@ -93,23 +89,10 @@ void Slot::NormalGame()
     if (preSign == PreSignKind::NONE) flag = BonusFlagLottery(setting);
     const int role = RoleLottery(setting);
 
-    if (preSign == PreSignKind::NONE && rtCount >= 32 && flag == NO_FLAG) {
-        switch (role) {
-            case Outcome::CHERRY:
-                if (CherryPreSignLottery(mode) == 0) EnterPreSign(PreSignKind::CHERRY, 0, 0);
-                break;
-            case Outcome::BENTO:
-                if (BentoPreSignLottery(mode) == 0) EnterPreSign(PreSignKind::BENTO, 1, 1);
-                break;
-            case Outcome::CHANCE:
-                if (ChancePreSignLottery(setting, mode) == 0) EnterPreSign(PreSignKind::CHANCE, 1, 2);
-                break;
-            case Outcome::PURE_MISS:
-                if (PureMissPreSignLottery(mode) == 0) EnterPreSign(PreSignKind::PURE_MISS, 1, 3);
-                break;
-            default:
-                break;
-        }
+    if (preSign == PreSignKind::NONE && rtCount >= rules.preSignMinRtCount && flag == NO_FLAG) {
+        const PreSignStart& start = rules.preSignOfRole[role];
+        if (start.kind != PreSignKind::NONE && PreSignLottery(start.kind, setting, mode) == 0)
+            EnterPreSign(start);
     }
 
     if (rtCount == 0) {
@@ -144,12 +127,12 @@ void Slot::NormalGame()
     }
 }
 
-void Slot::EnterPreSign(int kind, int lengthKind, int blueMark)
+void Slot::EnterPreSign(const PreSignStart& start)
 {
-    preSign = kind;
-    const int lengthClass = PreSignLengthLottery(lengthKind);
+    preSign = start.kind;
+    const int lengthClass = PreSignLengthLottery(start.lengthKind);
     rtCount = PreSignLength(lengthClass);
-    if (lengthClass >= 4) preSignBlue = blueMark;
+    if (rules.SetsBlueMark(lengthClass)) preSignBlue = start.blueMark;
 }
 
 void Slot::BonusGame()
@@ -161,7 +144,7 @@ void Slot::BonusGame()
         const int role = BigRoleLottery();
         switch (role) {
             case BigRole::JAC_IN:
-                if (!(jacInCount == 2 && bonusGame < 20)) {  // the third JAC-in waits for game 20
+                if (!(jacInCount == rules.bigJacSets - 1 && bonusGame < rules.lastJacInGame)) {
                     medals += PAYOUT_JAC;
                     outcome = Outcome::JAC_IN;
                     ++jacInCount;
@@ -191,14 +174,14 @@ void Slot::BonusGame()
             chainFlag = 1;
             chainTrigger = role;  // the trigger codes 1..4 are the roles
         }
-        if (bonusGame == 30) bonusEnd = 1;
+        if (bonusGame == rules.bigSmallRoleGames) bonusEnd = 1;
     } else if (bonus == BonusKind::BIG) {
         JacGame();
-        if (jacGames == 8 || jacGames == 16 || jacGames == 24) inJac = 0;
-        if (jacGames == 24) bonusEnd = 1;
+        if (jacGames % rules.jacSetGames == 0) inJac = 0;  // a BIG ends on its last set's last game
+        if (jacGames == rules.BigJacGames()) bonusEnd = 1;
     } else {
         JacGame();
-        if (jacGames == 8) {
+        if (jacGames == rules.jacSetGames) {
             inJac = 0;
             bonusEnd = 1;
         }
@@ -231,94 +214,143 @@ void Slot::EndBonus()
     rtCount = RtLottery(setting, mode);
 }
 
+const Rate_TBL<int>& Slot::PreSignTable(int kind, int s, int m) const noexcept
+{
+    const int block = rules.preSignBlock[m];
+    switch (kind) {
+        case PreSignKind::CHERRY:
+            return cherryPreSignRate[block];
+        case PreSignKind::BENTO:
+            return bentoPreSignRate[block];
+        case PreSignKind::CHANCE:
+            return chancePreSignRate[block][s - 1];
+        default:
+            assert(kind == PreSignKind::PURE_MISS);
+            return pureMissPreSignRate[block];
+    }
+}
+
+const Rate_TBL<int>& Slot::BonusKindTable(int s, int m) const noexcept
+{
+    return m == Mode::MODE_1   ? bonusKindRateMode0[s - 1]
+           : m == Mode::MODE_2 ? bonusKindRateMode1
+                               : bonusKindRateMode2[s - 1];
+}
+
+const Rate_TBL<int>& Slot::ModeTable(int s, int m, bool afterPreSign) const noexcept
+{
+    if (afterPreSign)
+        return m == Mode::MODE_1   ? modeAfterPreSignRateFrom0[s - 1]
+               : m == Mode::MODE_2 ? modeAfterPreSignRateFrom1
+                                   : modeAfterPreSignRateFrom2;
+    return m == Mode::MODE_1   ? modeRateFrom0[s - 1]
+           : m == Mode::MODE_2 ? modeRateFrom1
+                               : modeRateFrom2[s - 1];
+}
+
+const Rate_TBL<int>* Slot::ChainTable(int role, int colour) const noexcept
+{
+    switch (role) {
+        case BigRole::CHERRY:
+            return &chainCherryRate;
+        case BigRole::BENTO:
+            return &chainBentoRate;
+        case BigRole::BELL:
+            return colour == BigColor::RED ? &chainBellRateRed : &chainBellRateBlue;
+        case BigRole::JAC_IN:
+            return &chainJacInRate;
+        default:
+            return nullptr;
+    }
+}
+
+Slot::ChainResult Slot::ChainOf(int role, int colour, int index) noexcept
+{
+    // Indices are positions in the chain tables; beyond a table, no chain.
+    switch (role) {
+        case BigRole::CHERRY:
+            return index == 0 ? ChainResult::BY_COLOUR_LOTTERY : ChainResult::NONE;
+        case BigRole::BENTO:
+            return index == 0 ? ChainResult::BLUE : ChainResult::NONE;
+        case BigRole::BELL:
+            if (colour == BigColor::RED) {
+                if (index == 1) return ChainResult::BLUE;
+                return index == 0 || index == 2 ? ChainResult::BY_COLOUR_LOTTERY : ChainResult::NONE;
+            }
+            if (index == 2) return ChainResult::BLUE;
+            return index <= 3 ? ChainResult::BY_COLOUR_LOTTERY : ChainResult::NONE;
+        case BigRole::JAC_IN:
+            if (index == 1) return ChainResult::BLUE;
+            return index == 0 ? ChainResult::BY_COLOUR_LOTTERY : ChainResult::NONE;
+        default:
+            return ChainResult::NONE;
+    }
+}
+
+int Slot::PreSignLength(int lengthClass) const noexcept
+{
+    assert(lengthClass >= 0 && lengthClass < PRE_SIGN_LENGTH_CLASSES && rules.preSignGames[lengthClass] > 0);
+    return rules.preSignGames[lengthClass];
+}
+
+int Slot::RtClassBase(int rtClass) const noexcept
+{
+    assert(rtClass >= 0 && rtClass < RT_CLASS_COUNT);
+    return rules.rtClassBase[rtClass];
+}
+
+int Slot::RtClassSpan(int rtClass) const noexcept
+{
+    assert(rtClass >= 0 && rtClass < RT_CLASS_COUNT);
+    return rules.rtClassSpan[rtClass];
+}
+
 int Slot::BonusFlagLottery(int s)
 {
     const int r = Draw16();
-    return Lookup(bonusFlagRate[s - 1], r) + 1;
+    return Lookup(BonusFlagTable(s), r) + 1;
 }
 
 int Slot::RoleLottery(int s)
 {
     const int r = Draw16();
-    const int index = Lookup(roleRate[s - 1], r);
+    const int index = Lookup(RoleTable(s), r);
     return index < 6 ? index + 1 : Outcome::NONE;  // roles are outcome codes 1..6
 }
 
-int Slot::CherryPreSignLottery(int m)
+int Slot::PreSignLottery(int kind, int s, int m)
 {
     const int r = Draw16();
-    return Lookup(cherryPreSignRate[m < Mode::MODE_3 ? 0 : 1], r);
-}
-
-int Slot::BentoPreSignLottery(int m)
-{
-    const int r = Draw16();
-    return Lookup(bentoPreSignRate[m < Mode::MODE_3 ? 0 : 1], r);
-}
-
-int Slot::PureMissPreSignLottery(int m)
-{
-    const int r = Draw16();
-    return Lookup(pureMissPreSignRate[m < Mode::MODE_3 ? 0 : 1], r);
-}
-
-int Slot::ChancePreSignLottery(int s, int m)
-{
-    const int r = Draw16();
-    return Lookup(chancePreSignRate[m < Mode::MODE_3 ? 0 : 1][s - 1], r);
+    return Lookup(PreSignTable(kind, s, m), r);
 }
 
 int Slot::PreSignLengthLottery(int kind)
 {
     const int r = Draw16();
-    return Lookup(preSignLengthRate[kind], r);
-}
-
-int Slot::PreSignLength(int lengthClass) noexcept
-{
-    assert(lengthClass == 0 || lengthClass == 1 || lengthClass == 4 || lengthClass == 5);
-    return lengthClass == 0 || lengthClass == 4 ? 2 : 4;
+    return Lookup(PreSignLengthTable(kind), r);
 }
 
 int Slot::BonusKindLottery(int s, int m)
 {
     const int r = Draw16();
-    const Table& table = m == Mode::MODE_1   ? bonusKindRateMode0[s - 1]
-                         : m == Mode::MODE_2 ? bonusKindRateMode1
-                                             : bonusKindRateMode2[s - 1];
     // Mode 0 at setting 5 sums to 65496; the uncovered top of the range is REG.
-    const int index = Lookup(table, r);
+    const int index = Lookup(BonusKindTable(s, m), r);
     return index > 1 ? 1 : index;  // 0 BIG, 1 REG: the bonus code less one
 }
 
 int Slot::BigColorLottery(int m)
 {
     const int r = Draw16();
-    return Lookup(bigColorRate[m], r);
+    return Lookup(BigColorTable(m), r);
 }
 
 int Slot::RtLottery(int s, int m)
 {
     const int r = Draw16();
-    const Table& table = m == Mode::MODE_1   ? rtRate[s <= 3 ? 0 : 1]
-                         : m == Mode::MODE_2 ? rtRate[2]
-                                             : rtRate[3];
-    int rtClass = Lookup(table, r);
-    if (rtClass > 27) rtClass = 27;
+    int rtClass = Lookup(RtTable(s, m), r);
+    if (rtClass >= RT_CLASS_COUNT) rtClass = RT_CLASS_COUNT - 1;
     const int v = random.Next();
-    return RT_CLASS_BASE[rtClass] + v % RT_CLASS_SPAN[rtClass];
-}
-
-int Slot::RtClassBase(int rtClass) noexcept
-{
-    assert(rtClass >= 0 && rtClass < 28);
-    return RT_CLASS_BASE[rtClass];
-}
-
-int Slot::RtClassSpan(int rtClass) noexcept
-{
-    assert(rtClass >= 0 && rtClass < 28);
-    return RT_CLASS_SPAN[rtClass];
+    return rules.rtClassBase[rtClass] + v % rules.rtClassSpan[rtClass];
 }
 
 int Slot::BigRoleLottery()
@@ -336,48 +368,29 @@ int Slot::JacLottery()
 
 int Slot::ChainLottery(int role, int colour)
 {
-    // Index results are positions in the chain tables; the result is a colour
-    // or NO_CHAIN_COLOR.
+    // The result is a colour or NO_CHAIN_COLOR.
     const int r = Draw16();  // drawn for every role, even one that never chains
-    switch (role) {
-        case BigRole::CHERRY:
-            return Lookup(chainCherryRate, r) == 0 ? BigColorLottery(mode) : NO_CHAIN_COLOR;
-        case BigRole::BENTO:
-            return Lookup(chainBentoRate, r) == 0 ? BigColor::BLUE : NO_CHAIN_COLOR;
-        case BigRole::BELL:
-            if (colour == BigColor::RED) {
-                const int index = Lookup(chainBellRateRed, r);
-                if (index == 1) return BigColor::BLUE;
-                return index == 0 || index == 2 ? BigColorLottery(mode) : NO_CHAIN_COLOR;
-            } else {
-                const int index = Lookup(chainBellRateBlue, r);
-                if (index == 2) return BigColor::BLUE;
-                return index <= 3 ? BigColorLottery(mode) : NO_CHAIN_COLOR;
-            }
-        case BigRole::JAC_IN: {
-            const int index = Lookup(chainJacInRate, r);
-            if (index == 1) return BigColor::BLUE;
-            return index == 0 ? BigColorLottery(mode) : NO_CHAIN_COLOR;
-        }
-        default:
-            return NO_CHAIN_COLOR;
+    const Rate_TBL<int>* table = ChainTable(role, colour);
+    if (!table) return NO_CHAIN_COLOR;
+    switch (ChainOf(role, colour, Lookup(*table, r))) {
+        case ChainResult::BLUE:
+            return BigColor::BLUE;
+        case ChainResult::BY_COLOUR_LOTTERY:
+            return BigColorLottery(mode);
+        case ChainResult::NONE:
+            break;
     }
+    return NO_CHAIN_COLOR;
 }
 
 int Slot::ModeLottery(int s, int m)
 {
     const int r = random.Draw8();
-    const Table& table = m == Mode::MODE_1   ? modeRateFrom0[s - 1]
-                         : m == Mode::MODE_2 ? modeRateFrom1
-                                             : modeRateFrom2[s - 1];
-    return Lookup(table, r);
+    return Lookup(ModeTable(s, m, false), r);
 }
 
 int Slot::ModeLotteryAfterPreSign(int s, int m)
 {
     const int r = random.Draw8();
-    const Table& table = m == Mode::MODE_1   ? modeAfterPreSignRateFrom0[s - 1]
-                         : m == Mode::MODE_2 ? modeAfterPreSignRateFrom1
-                                             : modeAfterPreSignRateFrom2;
-    return Lookup(table, r);
+    return Lookup(ModeTable(s, m, true), r);
 }

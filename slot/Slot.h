@@ -1,6 +1,7 @@
 #pragma once
 
 #include "slot/MachineCodes.h"
+#include "slot/MachineRules.h"
 #include "slot/RandomSource.h"
 #include "slot/Rate_TBL.h"
 
@@ -12,9 +13,11 @@
 // Play until playCount reaches the number of plays wanted, and read the public
 // fields after each Play. A Slot never throws and never allocates after
 // construction; a setting outside 1..6 is a caller's error (asserted).
+// The rules are the machine's unless a test builds a variant; invalid rules
+// are a caller's error (asserted).
 class Slot {
 public:
-    explicit Slot(RandomSource& random);
+    explicit Slot(RandomSource& random, const MachineRules& rules = MACHINE_RULES);
 
     // Stores the setting and resets, which draws a new RT count.
     void SetSetting(int newSetting);
@@ -36,7 +39,8 @@ public:
     // Weight tables, indexed by setting - 1 where a family has one per setting.
     Rate_TBL<int> roleRate[6];
     Rate_TBL<int> bonusFlagRate[6];
-    // Pre-sign tables: block 0 serves modes 0 and 1, block 1 mode 2.
+    // Pre-sign tables by block (MachineRules::preSignBlock: modes 0 and 1 read
+    // block 0, mode 2 block 1).
     Rate_TBL<int> cherryPreSignRate[2];
     Rate_TBL<int> bentoPreSignRate[2];
     Rate_TBL<int> pureMissPreSignRate[2];
@@ -51,7 +55,8 @@ public:
     Rate_TBL<int> modeAfterPreSignRateFrom0[6];
     Rate_TBL<int> modeAfterPreSignRateFrom1;
     Rate_TBL<int> modeAfterPreSignRateFrom2;
-    // 0: mode 0 settings 1-3, 1: mode 0 settings 4-6, 2: mode 1, 3: mode 2.
+    // Chosen by MachineRules::rtTable: 0 mode 0 settings 1-3, 1 mode 0
+    // settings 4-6, 2 mode 1, 3 mode 2.
     Rate_TBL<int> rtRate[4];
     Rate_TBL<int> bigRoleRate;
     Rate_TBL<int> jacRate;
@@ -76,21 +81,46 @@ public:
     int chainTrigger = 0;
     int preSignBlue = 0;
 
+    const MachineRules& Rules() const noexcept { return rules; }
+
+    // The table each lottery draws from at setting s (1..6) and mode m: the
+    // one place that chooses, read by the lotteries below and by every law
+    // built from this Slot.
+    const Rate_TBL<int>& RoleTable(int s) const noexcept { return roleRate[s - 1]; }
+    const Rate_TBL<int>& BonusFlagTable(int s) const noexcept { return bonusFlagRate[s - 1]; }
+    // kind: PreSignKind 1..4.
+    const Rate_TBL<int>& PreSignTable(int kind, int s, int m) const noexcept;
+    const Rate_TBL<int>& PreSignLengthTable(int lengthKind) const noexcept
+    {
+        return preSignLengthRate[lengthKind];
+    }
+    const Rate_TBL<int>& BonusKindTable(int s, int m) const noexcept;
+    const Rate_TBL<int>& BigColorTable(int m) const noexcept { return bigColorRate[m]; }
+    const Rate_TBL<int>& RtTable(int s, int m) const noexcept { return rtRate[rules.rtTable[m][s - 1]]; }
+    const Rate_TBL<int>& ModeTable(int s, int m, bool afterPreSign) const noexcept;
+    // Null for a role that never chains (its draw is still taken).
+    const Rate_TBL<int>* ChainTable(int role, int colour) const noexcept;
+
+    // What the 1G連 lottery of a BIG small-role game decides from the index its
+    // table gives.
+    enum class ChainResult { NONE, BY_COLOUR_LOTTERY, BLUE };
+    static ChainResult ChainOf(int role, int colour, int index) noexcept;
+
+    // Games of pre-sign length class c; a class the rules give no length is a
+    // caller's error (asserted).
+    int PreSignLength(int lengthClass) const noexcept;
+    // Game count of RT class c: its base + v mod its span.
+    int RtClassBase(int rtClass) const noexcept;
+    int RtClassSpan(int rtClass) const noexcept;
+
     // Lotteries; each takes exactly one table draw (RtLottery one more).
     int BonusFlagLottery(int s);
     int RoleLottery(int s);
-    int CherryPreSignLottery(int m);
-    int BentoPreSignLottery(int m);
-    int PureMissPreSignLottery(int m);
-    int ChancePreSignLottery(int s, int m);
+    int PreSignLottery(int kind, int s, int m);
     int PreSignLengthLottery(int kind);
-    static int PreSignLength(int lengthClass) noexcept;
     int BonusKindLottery(int s, int m);
     int BigColorLottery(int m);
     int RtLottery(int s, int m);
-    // Game count of RT class c (0..27): RtClassBase(c) + v mod RtClassSpan(c).
-    static int RtClassBase(int rtClass) noexcept;
-    static int RtClassSpan(int rtClass) noexcept;
     int BigRoleLottery();
     int JacLottery();
     int ChainLottery(int role, int colour);
@@ -100,7 +130,7 @@ public:
 private:
     void FillTables();
     void NormalGame();
-    void EnterPreSign(int kind, int lengthKind, int blueMark);
+    void EnterPreSign(const PreSignStart& start);
     void BonusGame();
     void JacGame();
     void EndBonus();
@@ -108,4 +138,5 @@ private:
     int Draw16() noexcept { return random.Draw16(); }
 
     RandomSource& random;
+    MachineRules rules;
 };

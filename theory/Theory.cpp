@@ -6,6 +6,7 @@
 
 #include "analysis/RateStatistics.h"
 #include "analysis/RowTexts.h"
+#include "law/SettingLaw.h"
 #include "slot/Slot.h"
 
 // Between two bonus ends the machine is a renewal cycle: a normal phase that
@@ -26,15 +27,11 @@ namespace {
 // Bets and payouts are the machine's own (slot/MachineCodes.h).
 constexpr int REPLAY = Outcome::REPLAY;
 
-constexpr double W16 = 65536.0;
-constexpr double W8 = 256.0;
-constexpr double V31 = 2147483648.0;  // values of one RandomSource::Next
-
 constexpr int MODES = MODE_COUNT;
 constexpr int CHAINS = 3;  // pending 1G連: none, red, blue
 constexpr int NONE = 0, RED = 1, BLUE = 2;
 constexpr int STATES = MODES * CHAINS;
-constexpr int ROLES = Outcome::PURE_MISS + 1;  // a normal game's role by its outcome code, 0 for none
+constexpr int ROLES = ROLE_COUNT;
 constexpr int TRIGGERS = ChainTrigger::JAC_MISSED + 1;  // the triggers the machine decides
 
 // Release classes of a normal phase. FIRST_GAME is a release by an RT count
@@ -44,19 +41,6 @@ constexpr int CLASSES = PRE_SIGN_0 + 8;  // pre-sign kind 1..4 × blue mark 0/1
 int PreSignClass(int kind, int blue)
 {
     return PRE_SIGN_0 + (kind - 1) * 2 + blue;
-}
-
-using Table = Rate_TBL<int>;
-
-double Weight(const Table& t, std::size_t i)
-{
-    return i < t.size() ? t[i] : 0.0;
-}
-double Sum(const Table& t)
-{
-    double s = 0;
-    for (int w : t) s += w;
-    return s;
 }
 
 // Moments of a normal phase's rest (from a game to the release), split by the
@@ -115,27 +99,16 @@ int NewChain(int current, int decided)
 }
 
 struct Machine {
-    const Slot& slot;
-    int setting;
+    const SettingLaw law;
+    const MachineRules& rules = law.rules;
 
     double role[ROLES]{};                 // P(role) of a normal game
-    double noFlag = 0;                    // P(no bonus flag)
     double preSignStart[MODES][ROLES]{};  // P(role and the pre-sign starts) in an eligible game
-    double rtCount[MODES][1281]{};        // P(RT count = n) at the end of a bonus in each mode
     double bigKind[MODES]{};              // P(BIG) at a release without 1G連
     double red[MODES]{};                  // P(red) of the colour lottery
-    double nextMode[MODES][MODES]{};
-    double nextModeAfterPreSign[MODES][MODES]{};
-    BonusResult bonus[MODES][3];  // BIG red, BIG blue, REG
-    // Pre-sign length classes by length kind: P(class), its length and mark.
-    struct Length {
-        double p;
-        int games;
-        bool blue;
-    };
-    std::vector<Length> lengths[2];
+    BonusResult bonus[MODES][3];          // BIG red, BIG blue, REG
 
-    Machine(const Slot& s, int set) : slot(s), setting(set) { Read(); }
+    Machine(const Slot& slot, int setting) : law(BuildSettingLaw(slot, setting)) { Read(); }
 
     void Read();
     void Bonuses();
@@ -146,74 +119,20 @@ struct Machine {
 
 void Machine::Read()
 {
-    const int s = setting - 1;
-    const Table& roles = slot.roleRate[s];
-    double sum = 0;
-    for (int j = 1; j < ROLES; ++j) sum += role[j] = Weight(roles, j - 1) / W16;
-    role[0] = 1 - sum;
-    noFlag = 1 - Sum(slot.bonusFlagRate[s]) / W16;
-
+    for (int j = 0; j < ROLES; ++j) role[j] = law.role[j];
     for (int m = 0; m < MODES; ++m) {
-        const int block = m == Mode::MODE_3 ? 1 : 0;
-        preSignStart[m][Outcome::CHERRY] =
-            role[Outcome::CHERRY] * noFlag * Weight(slot.cherryPreSignRate[block], 0) / W16;
-        preSignStart[m][Outcome::BENTO] =
-            role[Outcome::BENTO] * noFlag * Weight(slot.bentoPreSignRate[block], 0) / W16;
-        preSignStart[m][Outcome::CHANCE] =
-            role[Outcome::CHANCE] * noFlag * Weight(slot.chancePreSignRate[block][s], 0) / W16;
-        preSignStart[m][Outcome::PURE_MISS] =
-            role[Outcome::PURE_MISS] * noFlag * Weight(slot.pureMissPreSignRate[block], 0) / W16;
-
-        const Table& rt = m == Mode::MODE_1   ? slot.rtRate[setting <= 3 ? 0 : 1]
-                          : m == Mode::MODE_2 ? slot.rtRate[2]
-                                              : slot.rtRate[3];
-        double covered = 0;
-        for (std::size_t c = 0; c <= rt.size(); ++c) {
-            // A draw beyond the table counts as the last class, as the lottery does.
-            const double pc = c < rt.size() ? rt[c] / W16 : 1 - covered / W16;
-            if (c < rt.size()) covered += rt[c];
-            if (pc <= 0) continue;
-            const int cls = c > 27 ? 27 : static_cast<int>(c);
-            const int base = Slot::RtClassBase(cls);
-            const int span = Slot::RtClassSpan(cls);
-            // v is uniform on 0..2^31−1, so v mod span is uneven unless span divides 2^31.
-            for (int k = 0; k < span; ++k) {
-                const double count = std::floor((V31 - 1 - k) / span) + 1;
-                rtCount[m][base + k] += pc * count / V31;
-            }
-        }
-
-        const Table& kind = m == Mode::MODE_1   ? slot.bonusKindRateMode0[s]
-                            : m == Mode::MODE_2 ? slot.bonusKindRateMode1
-                                                : slot.bonusKindRateMode2[s];
-        bigKind[m] = Weight(kind, 0) / W16;  // the rest, beyond the table too, is REG
-        red[m] = Weight(slot.bigColorRate[m], 0) / W16;
-
-        const Table& next = m == Mode::MODE_1   ? slot.modeRateFrom0[s]
-                            : m == Mode::MODE_2 ? slot.modeRateFrom1
-                                                : slot.modeRateFrom2[s];
-        const Table& after = m == Mode::MODE_1   ? slot.modeAfterPreSignRateFrom0[s]
-                             : m == Mode::MODE_2 ? slot.modeAfterPreSignRateFrom1
-                                                 : slot.modeAfterPreSignRateFrom2;
-        for (int to = 0; to < MODES; ++to) {
-            nextMode[m][to] = Weight(next, to) / W8;
-            nextModeAfterPreSign[m][to] = Weight(after, to) / W8;
-        }
-    }
-    for (int kind = 0; kind < 2; ++kind) {
-        const Table& t = slot.preSignLengthRate[kind];
-        for (std::size_t c = 0; c < t.size(); ++c)
-            if (t[c] > 0)
-                lengths[kind].push_back({t[c] / W16, Slot::PreSignLength(static_cast<int>(c)), c >= 4});
+        for (int j = 0; j < ROLES; ++j) preSignStart[m][j] = role[j] * law.preSign[m][j];
+        bigKind[m] = law.big[m];  // the rest, beyond the table too, is REG
+        red[m] = law.colour[m][BigColor::RED];
     }
     Bonuses();
 }
 
 void Machine::JacSet(std::array<Mom, CHAINS>& m, BonusResult& r, int mode) const
 {
-    const double won = Weight(slot.jacRate, 0) / W16;
+    const double won = law.jacWon;
     const double missed = 1 - won;
-    for (int game = 0; game < 8; ++game) {
+    for (int game = 0; game < rules.jacSetGames; ++game) {
         std::array<Mom, CHAINS> next{};
         for (int c = 0; c < CHAINS; ++c) {
             next[c].Add(m[c], won, PAYOUT_JAC - JAC_BET);
@@ -243,31 +162,22 @@ BonusResult Machine::Big(int mode, int colour) const
     constexpr int DRAWS = BigRole::CHANCE + 1;
     // Chain decisions per small-role role: P(no chain), P(blue), P(colour lottery).
     double blue[DRAWS]{}, lottery[DRAWS]{};
-    lottery[BigRole::CHERRY] = Weight(slot.chainCherryRate, 0) / W16;
-    blue[BigRole::BENTO] = Weight(slot.chainBentoRate, 0) / W16;
-    if (colour == BigColor::RED) {
-        const Table& t = slot.chainBellRateRed;
-        blue[BigRole::BELL] = Weight(t, 1) / W16;
-        lottery[BigRole::BELL] = (Weight(t, 0) + Weight(t, 2)) / W16;
-    } else {
-        const Table& t = slot.chainBellRateBlue;
-        blue[BigRole::BELL] = Weight(t, 2) / W16;
-        lottery[BigRole::BELL] = (Weight(t, 0) + Weight(t, 1) + Weight(t, 3)) / W16;
+    for (int s = BigRole::NONE; s < DRAWS; ++s) {
+        blue[s] = law.chain[s][colour].blue;
+        lottery[s] = law.chain[s][colour].byLottery;
     }
-    blue[BigRole::JAC_IN] = Weight(slot.chainJacInRate, 1) / W16;
-    lottery[BigRole::JAC_IN] = Weight(slot.chainJacInRate, 0) / W16;
     double draw[DRAWS]{};
-    double drawn = 0;
-    for (int s = BigRole::JAC_IN; s < DRAWS; ++s) drawn += draw[s] = Weight(slot.bigRoleRate, s - 1) / W16;
-    draw[BigRole::NONE] = 1 - drawn;
+    for (int s = BigRole::NONE; s < DRAWS; ++s) draw[s] = law.bigRole[s];
     const int pay[DRAWS] = {0, PAYOUT_JAC, PAYOUT_CHERRY, PAYOUT_BELL, 0, 0};
 
-    // State before a small-role game: game count b (1..30), JAC-ins j, chain c.
-    static constexpr int GAMES = 30;
-    std::array<std::array<std::array<Mom, CHAINS>, GAMES + 1>, 4> state{};
+    // State before a small-role game: game count b (1..GAMES), JAC-ins j, chain c.
+    const int GAMES = rules.bigSmallRoleGames;
+    const int SETS = rules.bigJacSets;
+    std::vector<std::vector<std::array<Mom, CHAINS>>> state(SETS + 1,
+                                                            std::vector<std::array<Mom, CHAINS>>(GAMES + 1));
     state[0][1][NONE].p = 1;
     std::array<Mom, CHAINS> ended{};
-    for (int j = 0; j < 3; ++j) {
+    for (int j = 0; j < SETS; ++j) {
         std::array<Mom, CHAINS> afterSet{};  // JAC-in taken, before its set
         for (int b = 1; b <= GAMES; ++b) {
             for (int c = 0; c < CHAINS; ++c) {
@@ -275,7 +185,7 @@ BonusResult Machine::Big(int mode, int colour) const
                 if (from.p == 0) continue;
                 for (int s = BigRole::NONE; s < DRAWS; ++s) {
                     if (draw[s] == 0) continue;
-                    const bool taken = s == BigRole::JAC_IN && !(j == 2 && b < 20);
+                    const bool taken = s == BigRole::JAC_IN && !(j == SETS - 1 && b < rules.lastJacInGame);
                     const int reward = -BET + (s == BigRole::JAC_IN && !taken ? 0 : pay[s]);
                     const double none = 1 - blue[s] - lottery[s];
                     const double outcomes[CHAINS] = {none, lottery[s] * red[mode],
@@ -305,7 +215,7 @@ BonusResult Machine::Big(int mode, int colour) const
         JacSet(afterSet, r, mode);
         // After a set the count restarts: the next small-role game counts 2.
         for (int c = 0; c < CHAINS; ++c) {
-            if (j + 1 == 3)
+            if (j + 1 == SETS)
                 ended[c].Add(afterSet[c], 1, 0);
             else
                 state[j + 1][2][c].Add(afterSet[c], 1, 0);
@@ -340,6 +250,7 @@ struct Cycle {
 // Moments of the rest of a phase from each RT count (before its decrement).
 Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
 {
+    const MachineRules& rules = mc.rules;
     Cycle cy;
     ClassAcc phase{};
     std::array<double, ROLES> roleCount{};
@@ -363,7 +274,9 @@ Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
             g1 += mc.role[j] * z[j];
             g2 += mc.role[j] * z[j] * z[j];
         }
-        auto preSignRest = [&](int games) {
+        // preSignRest[L]: a pre-sign of L games.
+        std::vector<Acc> preSignRest(rules.LongestPreSign() + 1);
+        for (int games = 1; games < static_cast<int>(preSignRest.size()); ++games) {
             Acc a;
             AddRelease(a, 1, zRelease);
             for (int i = 1; i < games; ++i) {
@@ -371,20 +284,16 @@ Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
                 AddGame(b, g0, g1, g2, a);
                 a = b;
             }
-            return a;
-        };
-        const Acc rest2 = preSignRest(2), rest4 = preSignRest(4);
-        static constexpr int PRE_SIGN_KIND[ROLES] = {
-            PreSignKind::NONE, PreSignKind::CHERRY, PreSignKind::NONE,     PreSignKind::BENTO,
-            PreSignKind::NONE, PreSignKind::CHANCE, PreSignKind::PURE_MISS};  // by role
-        static constexpr int LENGTH_KIND[ROLES] = {0, 0, 0, 1, 0, 1, 1};
+            preSignRest[games] = a;
+        }
 
         // countdown[n]: rest from a game played with RT count n.
-        std::vector<ClassAcc> countdown(1281);
-        std::vector<std::array<double, ROLES>> counts(1281);
+        const int ceiling = rules.RtCeiling();
+        std::vector<ClassAcc> countdown(ceiling + 1);
+        std::vector<std::array<double, ROLES>> counts(ceiling + 1);
         AddRelease(countdown[1][REGULAR], 1, zRelease);
-        for (int n = 2; n <= 1280; ++n) {
-            const bool eligible = n - 1 >= 32;
+        for (int n = 2; n <= ceiling; ++n) {
+            const bool eligible = n - 1 >= rules.preSignMinRtCount;
             double a0 = 0, a1 = 0, a2 = 0;
             std::array<double, ROLES> cnt{};
             for (int j = 0; j < ROLES; ++j) {
@@ -401,11 +310,12 @@ Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
                 for (int j = 1; j < ROLES; ++j) {
                     const double start = mc.preSignStart[mode][j];
                     if (start == 0) continue;
-                    for (const auto& len : mc.lengths[LENGTH_KIND[j]]) {
+                    const PreSignStart& kind = rules.preSignOfRole[j];
+                    for (const auto& len : mc.law.lengths[kind.lengthKind]) {
                         const double p = start * len.p;
-                        const Acc& rest = len.games == 2 ? rest2 : rest4;
-                        AddGame(out[PreSignClass(PRE_SIGN_KIND[j], len.blue ? 1 : 0)], p, p * z[j],
-                                p * z[j] * z[j], rest);
+                        const bool blue = len.setsMark && kind.blueMark != 0;
+                        AddGame(out[PreSignClass(kind.kind, blue ? 1 : 0)], p, p * z[j], p * z[j] * z[j],
+                                preSignRest[len.games]);
                         cnt[j] += p;
                         for (int k = 0; k < ROLES; ++k) cnt[k] += p * (len.games - 1) * mc.role[k];
                     }
@@ -413,8 +323,8 @@ Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
             }
             counts[n] = cnt;
         }
-        for (int n = 1; n <= 1280; ++n) {
-            const double p = mc.rtCount[mode][n];
+        for (int n = 1; n <= ceiling; ++n) {
+            const double p = mc.law.rtCount[mode][n];
             if (p == 0) continue;
             for (int c = 0; c < CLASSES; ++c) {
                 const Acc& a = countdown[n][c];
@@ -449,7 +359,7 @@ Cycle CycleFrom(const Machine& mc, int mode, int chain, double mu)
             kind[1] = blueMark ? big : big * (1 - mc.red[mode]);
             kind[2] = 1 - big;
         }
-        const auto& modes = preSign ? mc.nextModeAfterPreSign[mode] : mc.nextMode[mode];
+        const auto& modes = mc.law.nextMode[mode][preSign ? 1 : 0];
         double eb = 0, eb2 = 0;
         for (int k = 0; k < 3; ++k) {
             if (kind[k] == 0) continue;

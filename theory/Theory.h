@@ -73,8 +73,8 @@ struct SummaryFigure {
 };
 extern const std::array<SummaryFigure, 9> SUMMARY_FIGURES;
 
-// Theory of one setting (1..6) from the tables of `tables` (any Slot; its
-// state is not read, only its weight tables). Throws std::invalid_argument
+// Theory of one setting (1..6) from the laws of `tables` (any Slot; its
+// state is not read, only its weight tables and rules). Throws std::invalid_argument
 // for a setting outside 1..6.
 SettingTheory ComputeTheory(const Slot& tables, int setting);
 // The same with the machine's own tables.

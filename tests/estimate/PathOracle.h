@@ -6,7 +6,9 @@
 // draw range through Rate_TBL::Lookup), and paths are dropped as soon as a
 // game shows something else than the series. Paths that reach the same machine
 // state are merged (their probabilities add), which keeps it tractable without
-// changing the sum. Independent of the estimator's phase algebra.
+// changing the sum. Independent of the estimator's phase algebra; it reads
+// the tables through the Slot's own choices and follows the Slot's rules, so
+// it holds for a variant of the rules as well.
 
 #include <array>
 #include <cmath>
@@ -21,7 +23,10 @@
 
 class PathOracle {
 public:
-    explicit PathOracle(int setting) : setting(setting), slot(random) {}
+    explicit PathOracle(int setting, const MachineRules& rules = MACHINE_RULES)
+        : setting(setting), slot(random, rules), rules(slot.Rules())
+    {
+    }
 
     // Probability that a fresh machine plays `rows` (linear, not log).
     double Probability(const std::vector<PlayRow>& rows, Evidence evidence)
@@ -101,20 +106,18 @@ private:
 
     std::vector<std::pair<int, double>> RtCountsOf(int mode)
     {
-        const Rate_TBL<int>& table = mode == Mode::MODE_1   ? slot.rtRate[setting <= 3 ? 0 : 1]
-                                     : mode == Mode::MODE_2 ? slot.rtRate[2]
-                                                            : slot.rtRate[3];
+        const Rate_TBL<int>& table = slot.RtTable(setting, mode);
         std::map<int, double> counts;
         const auto shares = Shares(table, 65536);
         const double range = 2147483648.0;
         for (std::size_t i = 0; i < shares.size(); ++i) {
             if (shares[i] == 0) continue;
-            const int c = std::min<int>(static_cast<int>(i), 27);
-            const long long span = Slot::RtClassSpan(c);
+            const int c = std::min<int>(static_cast<int>(i), RT_CLASS_COUNT - 1);
+            const long long span = slot.RtClassSpan(c);
             for (long long v = 0; v < span; ++v) {
                 const long long ways =
                     (2147483648LL - 1 - v) / span + 1;  // draws in 0..2^31-1 with this remainder
-                counts[Slot::RtClassBase(c) + static_cast<int>(v)] +=
+                counts[slot.RtClassBase(c) + static_cast<int>(v)] +=
                     shares[i] * static_cast<double>(ways) / range;
             }
         }
@@ -123,7 +126,7 @@ private:
 
     void Colour(State st, int mode, const std::function<void(State, int, double)>& then)
     {
-        const auto shares = Shares(slot.bigColorRate[mode], 65536);
+        const auto shares = Shares(slot.BigColorTable(mode), 65536);
         for (std::size_t c = 0; c < shares.size(); ++c)
             if (shares[c] > 0) then(st, static_cast<int>(c), shares[c]);
     }
@@ -169,12 +172,11 @@ private:
         std::vector<std::pair<int, double>> flags = {{NO_FLAG, 1.0}};
         if (st[PRE_SIGN] == PreSignKind::NONE) {
             flags.clear();
-            const auto shares = Shares(slot.bonusFlagRate[setting - 1], 65536);
+            const auto shares = Shares(slot.BonusFlagTable(setting), 65536);
             for (std::size_t i = 0; i < shares.size(); ++i)
                 flags.push_back({static_cast<int>(i) + 1, shares[i]});
         }
-        const auto roles = Shares(slot.roleRate[setting - 1], 65536);
-        const int block = st[MODE] == Mode::MODE_3 ? 1 : 0;
+        const auto roles = Shares(slot.RoleTable(setting), 65536);
         for (const auto& [flag, pFlag] : flags) {
             if (pFlag == 0) continue;
             for (std::size_t ri = 0; ri < roles.size(); ++ri) {
@@ -184,34 +186,10 @@ private:
                 if (st[RT] != 0 && role != row.outcome) continue;
                 const double p = pFlag * roles[ri];
                 const Rate_TBL<int>* table = nullptr;
-                int kind = PreSignKind::NONE, lengthKind = 1, mark = 0;
-                if (st[PRE_SIGN] == PreSignKind::NONE && st[RT] >= 32 && flag == NO_FLAG) {
-                    switch (role) {
-                        case Outcome::CHERRY:
-                            table = &slot.cherryPreSignRate[block];
-                            kind = PreSignKind::CHERRY;
-                            lengthKind = 0;
-                            mark = 0;
-                            break;
-                        case Outcome::BENTO:
-                            table = &slot.bentoPreSignRate[block];
-                            kind = PreSignKind::BENTO;
-                            mark = 1;
-                            break;
-                        case Outcome::CHANCE:
-                            table = &slot.chancePreSignRate[block][setting - 1];
-                            kind = PreSignKind::CHANCE;
-                            mark = 2;
-                            break;
-                        case Outcome::PURE_MISS:
-                            table = &slot.pureMissPreSignRate[block];
-                            kind = PreSignKind::PURE_MISS;
-                            mark = 3;
-                            break;
-                        default:
-                            break;
-                    }
-                }
+                const PreSignStart& start = rules.preSignOfRole[role];
+                if (st[PRE_SIGN] == PreSignKind::NONE && st[RT] >= rules.preSignMinRtCount &&
+                    flag == NO_FLAG && start.kind != PreSignKind::NONE)
+                    table = &slot.PreSignTable(start.kind, setting, st[MODE]);
                 if (!table) {
                     Release(st, role, p, emit);
                     continue;
@@ -223,13 +201,13 @@ private:
                         Release(st, role, p * hit[h], emit);
                         continue;
                     }
-                    const auto lengths = Shares(slot.preSignLengthRate[lengthKind], 65536);
+                    const auto lengths = Shares(slot.PreSignLengthTable(start.lengthKind), 65536);
                     for (std::size_t c = 0; c < lengths.size(); ++c) {
                         if (lengths[c] == 0) continue;
                         State pre = st;
-                        pre[PRE_SIGN] = kind;
-                        pre[RT] = Slot::PreSignLength(static_cast<int>(c));
-                        if (c >= 4) pre[PRE_SIGN_BLUE] = mark;
+                        pre[PRE_SIGN] = start.kind;
+                        pre[RT] = slot.PreSignLength(static_cast<int>(c));
+                        if (rules.SetsBlueMark(static_cast<int>(c))) pre[PRE_SIGN_BLUE] = start.blueMark;
                         Release(pre, role, p * hit[h] * lengths[c], emit);
                     }
                 }
@@ -252,10 +230,7 @@ private:
             return;
         }
         const int m = st[MODE];
-        const Rate_TBL<int>& table = m == Mode::MODE_1   ? slot.bonusKindRateMode0[setting - 1]
-                                     : m == Mode::MODE_2 ? slot.bonusKindRateMode1
-                                                         : slot.bonusKindRateMode2[setting - 1];
-        const auto kinds = Shares(table, 65536);
+        const auto kinds = Shares(slot.BonusKindTable(setting, m), 65536);
         for (std::size_t k = 0; k < kinds.size(); ++k) {
             if (kinds[k] == 0) continue;
             State rel = st;
@@ -276,23 +251,7 @@ private:
 
     void Chain(State st, int role, double p, const Emit& emit)
     {
-        const Rate_TBL<int>* table = nullptr;
-        switch (role) {
-            case BigRole::CHERRY:
-                table = &slot.chainCherryRate;
-                break;
-            case BigRole::BENTO:
-                table = &slot.chainBentoRate;
-                break;
-            case BigRole::BELL:
-                table = st[BIG_COLOR] == BigColor::RED ? &slot.chainBellRateRed : &slot.chainBellRateBlue;
-                break;
-            case BigRole::JAC_IN:
-                table = &slot.chainJacInRate;
-                break;
-            default:
-                break;
-        }
+        const Rate_TBL<int>* table = slot.ChainTable(role, st[BIG_COLOR]);
         // t: the 1G連's colour, NO_CHAIN_COLOR for none; a small role's trigger has its code.
         auto decide = [&](State d, int t, double q) {
             if (t != NO_CHAIN_COLOR) {
@@ -309,49 +268,24 @@ private:
         const auto shares = Shares(*table, 65536);
         for (std::size_t i = 0; i < shares.size(); ++i) {
             if (shares[i] == 0) continue;
-            const int index = static_cast<int>(i);
-            int direct = NO_CHAIN_COLOR;
-            bool lottery = false;
-            switch (role) {
-                case BigRole::CHERRY:
-                    lottery = index == 0;
+            switch (Slot::ChainOf(role, st[BIG_COLOR], static_cast<int>(i))) {
+                case Slot::ChainResult::BY_COLOUR_LOTTERY:
+                    Colour(st, st[MODE],
+                           [&](State c, int colour, double q) { decide(c, colour, shares[i] * q); });
                     break;
-                case BigRole::BENTO:
-                    direct = index == 0 ? BigColor::BLUE : NO_CHAIN_COLOR;
+                case Slot::ChainResult::BLUE:
+                    decide(st, BigColor::BLUE, shares[i]);
                     break;
-                case BigRole::BELL:
-                    if (st[BIG_COLOR] == BigColor::RED) {
-                        if (index == 1)
-                            direct = BigColor::BLUE;
-                        else
-                            lottery = index == 0 || index == 2;
-                    } else {
-                        if (index == 2)
-                            direct = BigColor::BLUE;
-                        else
-                            lottery = index <= 3;
-                    }
-                    break;
-                case BigRole::JAC_IN:
-                    if (index == 1)
-                        direct = BigColor::BLUE;
-                    else
-                        lottery = index == 0;
-                    break;
-                default:
+                case Slot::ChainResult::NONE:
+                    decide(st, NO_CHAIN_COLOR, shares[i]);
                     break;
             }
-            if (lottery)
-                Colour(st, st[MODE],
-                       [&](State c, int colour, double q) { decide(c, colour, shares[i] * q); });
-            else
-                decide(st, direct, shares[i]);
         }
     }
 
     void AfterSmallRole(State st, double p, const Emit& emit)
     {
-        if (st[BONUS_GAME] == 30) st[BONUS_END] = 1;
+        if (st[BONUS_GAME] == rules.bigSmallRoleGames) st[BONUS_END] = 1;
         Finish(st, p, emit);
     }
 
@@ -367,7 +301,8 @@ private:
                 const int role = i < BigRole::CHANCE ? static_cast<int>(i) + 1 : BigRole::NONE;
                 switch (role) {
                     case BigRole::JAC_IN:
-                        if (!(g[JAC_IN_COUNT] == 2 && g[BONUS_GAME] < 20)) {
+                        if (!(g[JAC_IN_COUNT] == rules.bigJacSets - 1 &&
+                              g[BONUS_GAME] < rules.lastJacInGame)) {
                             g[OUTCOME] = Outcome::JAC_IN;
                             ++g[JAC_IN_COUNT];
                             g[IN_JAC] = 1;
@@ -397,9 +332,9 @@ private:
             if (jac[j] == 0) continue;
             auto after = [&](State g, double q) {
                 if (g[BONUS] == BonusKind::BIG) {
-                    if (g[JAC_GAMES] == 8 || g[JAC_GAMES] == 16 || g[JAC_GAMES] == 24) g[IN_JAC] = 0;
-                    if (g[JAC_GAMES] == 24) g[BONUS_END] = 1;
-                } else if (g[JAC_GAMES] == 8) {
+                    if (g[JAC_GAMES] % rules.jacSetGames == 0) g[IN_JAC] = 0;
+                    if (g[JAC_GAMES] == rules.BigJacGames()) g[BONUS_END] = 1;
+                } else if (g[JAC_GAMES] == rules.jacSetGames) {
                     g[IN_JAC] = 0;
                     g[BONUS_END] = 1;
                 }
@@ -432,15 +367,7 @@ private:
             emit(st, p);
             return;
         }
-        const int m = st[MODE];
-        const Rate_TBL<int>& table = st[PRE_SIGN] != PreSignKind::NONE
-                                         ? (m == Mode::MODE_1   ? slot.modeAfterPreSignRateFrom0[setting - 1]
-                                            : m == Mode::MODE_2 ? slot.modeAfterPreSignRateFrom1
-                                                                : slot.modeAfterPreSignRateFrom2)
-                                         : (m == Mode::MODE_1   ? slot.modeRateFrom0[setting - 1]
-                                            : m == Mode::MODE_2 ? slot.modeRateFrom1
-                                                                : slot.modeRateFrom2[setting - 1]);
-        const auto modes = Shares(table, 256);
+        const auto modes = Shares(slot.ModeTable(setting, st[MODE], st[PRE_SIGN] != PreSignKind::NONE), 256);
         for (std::size_t to = 0; to < modes.size(); ++to) {
             if (modes[to] == 0) continue;
             for (const auto& [count, q] : RtCounts(static_cast<int>(to))) {
@@ -457,4 +384,5 @@ private:
     std::array<std::vector<std::pair<int, double>>, MODE_COUNT> rtCache;
     RandomSource random;
     Slot slot;
+    const MachineRules& rules;
 };
