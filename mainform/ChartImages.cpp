@@ -29,6 +29,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ZoomChartView.h"
 #include "sim/AtomicFile.h"
+#include "sim/MessageText.h"
 #include "sim/SimFile.h"
 #include "ui_MainForm.h"
 
@@ -371,7 +372,7 @@ QSize ParseImageSize(const QString& text)
 int ExportChartFromCommandLine(const CommandLine& line)
 {
     const auto fail = [](const QString& message) {
-        std::fprintf(stderr, "mirvosim: %s\n", message.toLocal8Bit().constData());
+        std::fprintf(stderr, "mirvosim: %s\n", OneLine(message.toLocal8Bit().toStdString()).c_str());
         return 1;
     };
     // Nothing may wait for a user who is not there.
@@ -388,7 +389,8 @@ int ExportChartFromCommandLine(const CommandLine& line)
     auto series = std::make_shared<PlaySeries>();
     const SimReadResult read = ReadSimFile(line.file.toLocal8Bit().toStdString(), *series);
     if (!read.Ok()) return fail(QString::fromLocal8Bit(read.message.c_str()));
-    if (!form.ShowResult(std::move(series))) return fail(QStringLiteral("no plays in '%1'").arg(line.file));
+    if (!form.ShowResult(std::move(series), {read.setting, read.playCount}))
+        return fail(QStringLiteral("no plays in '%1'").arg(line.file));
 
     for (const ChartImageEntry& entry : ChartImageEntries(&form)) {
         if (entry.kind != line.chartKind) continue;

@@ -99,7 +99,7 @@ void TMainForm::ClearResultViews()
     analysis = ResultAnalysis{};
 }
 
-bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom)
+bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, RunHeader header, int progressFrom)
 {
     if (!series) return false;
     BusyGuard guard(*this);
@@ -120,6 +120,8 @@ bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, int progres
     analysis = std::move(outcome.analysis);
     shownSeries = series;
     heldSeries = series;
+    shownHeader = header;
+    heldHeader = header;
 
     resultListModel->Show(series);
     FillBonusList();
