@@ -1,40 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "sim/BatchName.h"
 #include "sim/WholeNumber.h"
+#include "tests/support/WholeNumberCases.h"
 
 namespace {
 
-TEST(WholeNumber, AcceptedAndRefusedSpellings)
+TEST(WholeNumber, OneReadingOfEveryText)
 {
-    const struct {
-        std::string text;
-        std::optional<int> expected;
-    } cases[] = {
-        {"1", 1},
-        {"8000", 8000},
-        {" 12 ", 12},
-        {"\t-5", -5},
-        {"+7", 7},
-        {"007", 7},
-        {"2147483647", 2147483647},
-        {"-2147483648", -2147483647 - 1},
-        {"2147483648", std::nullopt},
-        {"99999999999999999999", std::nullopt},
-        {"", std::nullopt},
-        {"   ", std::nullopt},
-        {"-", std::nullopt},
-        {"abc", std::nullopt},
-        {"12a", std::nullopt},
-        {"1.5", std::nullopt},
-        {"1 2", std::nullopt},
-        {"\xef\xbc\x91", std::nullopt},  // full-width 1
-        {"0x10", std::nullopt},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ParseWholeNumber(c.text), c.expected) << "'" << c.text << "'";
+    for (const WholeNumberCase& c : WHOLE_NUMBER_CASES) {
+        const WholeNumberRead read = ReadWholeNumber(c.text);
+        EXPECT_EQ(read.Ok() ? std::optional<std::int64_t>(read.value) : std::nullopt, c.value)
+            << "'" << c.text << "'";
+        const bool fits = c.value && *c.value >= INT32_MIN && *c.value <= INT32_MAX;
+        EXPECT_EQ(ParseWholeNumber(c.text),
+                  fits ? std::optional<int>(static_cast<int>(*c.value)) : std::nullopt)
+            << "'" << c.text << "'";
+    }
+    // Digits beyond 64 bits are a number too large, not a text that is none.
+    EXPECT_EQ(ReadWholeNumber("99999999999999999999").status, WholeNumberRead::Status::TooLarge);
+    EXPECT_EQ(ReadWholeNumber("99999999999999999999x").status, WholeNumberRead::Status::NotANumber);
 }
 
 TEST(WholeNumber, SettingTextIsQuestionMarkOrANumber)
