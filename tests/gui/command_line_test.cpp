@@ -92,6 +92,11 @@ private slots:
             << QStringList{"a.sim", "--bogus"} << A::Error << "unknown option '--bogus'";
         QTest::newRow("two files") << QStringList{"a.sim", "b.sim"} << A::Error
                                    << "one file at a time (got 2)";
+        QTest::newRow("chart beside its input")
+            << QStringList{"--export-chart", "slump", "a.sim", "--out", "a.png"} << A::ExportChart << "a.sim";
+        QTest::newRow("chart over its input")
+            << QStringList{"--export-chart", "slump", "a.sim", "--out", "./a.sim"} << A::Error
+            << "--out './a.sim' would write over the input file 'a.sim'";
     }
     void Parse()
     {
