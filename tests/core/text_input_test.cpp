@@ -61,6 +61,21 @@ TEST(BatchName, TagGoesBeforeTheFirstDotOfTheFileName)
     // The pattern of all of a batch's names puts its "*" where the numbers go.
     EXPECT_EQ(BatchFilePattern("/p/run.sim", 3, 8000), "/p/run3_8000_*.sim");
     EXPECT_EQ(BatchFilePattern("my.runs/test", std::nullopt, 800), "my.runs/test*_800_*");
+
+    // And back: which file names a batch of simulations 2..5 at 800 plays writes.
+    const struct {
+        const char* name;
+        std::optional<int> setting;
+        bool expected;
+    } names[] = {
+        {"test3_800_2.sim", 3, true},   {"test3_800_5.sim", 3, true},  {"test3_800_1.sim", 3, false},
+        {"test3_800_6.sim", 3, false},  {"test4_800_2.sim", 3, false}, {"test3_80_2.sim", 3, false},
+        {"test3_800_02.sim", 3, false}, {"test6_800_4.sim", {}, true}, {"test7_800_4.sim", {}, false},
+        {"test3_800_2", 3, false},      {"best3_800_2.sim", 3, false}, {"test3_800_2.tar.sim", 3, false},
+        {"test_3_800_2.sim", 3, false}, {"test.sim", 3, false},
+    };
+    for (const auto& c : names)
+        EXPECT_EQ(IsBatchFileName(c.name, "runs/test.sim", c.setting, 800, 2, 5), c.expected) << c.name;
 }
 
 }  // namespace
