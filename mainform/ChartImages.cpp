@@ -31,6 +31,7 @@
 #include "sim/AtomicFile.h"
 #include "sim/MessageText.h"
 #include "sim/SimFile.h"
+#include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -361,12 +362,15 @@ QSize ParseImageSize(const QString& text)
 {
     const QStringList sides = text.split(QLatin1Char('x'));
     if (sides.size() != 2) return {};
-    bool wideOk = false;
-    bool highOk = false;
-    const int width = sides[0].toInt(&wideOk);
-    const int height = sides[1].toInt(&highOk);
-    if (!wideOk || !highOk || width < 1 || height < 1 || width > MAX_SIDE || height > MAX_SIDE) return {};
-    return {width, height};
+    // Read as every whole number is (sim/WholeNumber.h).
+    const QByteArray wide = sides[0].toUtf8();
+    const QByteArray high = sides[1].toUtf8();
+    const auto width =
+        ParseWholeNumber(std::string_view(wide.constData(), static_cast<std::size_t>(wide.size())));
+    const auto height =
+        ParseWholeNumber(std::string_view(high.constData(), static_cast<std::size_t>(high.size())));
+    if (!width || !height || *width < 1 || *height < 1 || *width > MAX_SIDE || *height > MAX_SIDE) return {};
+    return {*width, *height};
 }
 
 int ExportChartFromCommandLine(const CommandLine& line)
