@@ -174,8 +174,9 @@ TEST(CliRun, WholeNumbersReadAsEverywhere)
             Cli("run --setting 1 --plays 1 --no-sync --seed " + Quote(c.text) + " --out " + Quote(out), dir);
         const bool isSeed = c.value && *c.value >= 0 && *c.value <= UINT32_MAX;
         EXPECT_EQ(seeded.status, isSeed ? 0 : 2) << "'" << c.text << "': " << seeded.err;
-        if (isSeed)
+        if (isSeed) {
             EXPECT_EQ(ReadBytes(out), LibraryRun(static_cast<std::uint32_t>(*c.value), 1, 1)) << c.text;
+        }
 
         const CliResult weighed =
             Cli("estimate " + Quote(sim) + " --prior " + Quote(std::string(c.text) + ",1,1,1,1,1"), dir);
