@@ -15,11 +15,12 @@
 #include "estimate/SettingEstimate.h"
 #include "sim/SeriesCheck.h"
 #include "sim/SimFile.h"
+#include "sim/WholeNumber.h"
 #include "slot/MachineCodes.h"
 
 namespace {
 
-// "w1,w2,w3,w4,w5,w6": six plain decimal numbers.
+// "w1,w2,w3,w4,w5,w6": six decimal numbers.
 SettingValues ParsePrior(const std::string& text)
 {
     SettingValues prior{};
@@ -30,14 +31,19 @@ SettingValues ParsePrior(const std::string& text)
         if (last != (comma == std::string::npos))
             throw UsageError("--prior takes six weights separated by commas, one per setting");
         const std::string item = text.substr(start, last ? std::string::npos : comma - start);
-        const char* first = item.data();
-        const char* end = item.data() + item.size();
+        // Framed as every number is (blanks, a sign), so " 1" and "+1" are weights as they are counts.
+        const auto split = SplitSign(item);
         double value = 0;
-        const auto [ptr, error] = std::from_chars(first, end, value);
-        if (item.empty() || error != std::errc() || ptr != end)
+        bool read = split && split->magnitude.front() != '-' && split->magnitude.front() != '+';
+        if (read) {
+            const char* end = split->magnitude.data() + split->magnitude.size();
+            const auto [ptr, error] = std::from_chars(split->magnitude.data(), end, value);
+            read = error == std::errc() && ptr == end;
+        }
+        if (!read)
             throw UsageError("--prior: '" + item + "' is not a number (weight of setting " +
                              std::to_string(s + 1) + ")");
-        prior[s] = value;
+        prior[s] = split->negative ? -value : value;
         start = comma + 1;
     }
     if (const std::string problem = CheckPrior(prior); !problem.empty())

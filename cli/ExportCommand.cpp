@@ -11,6 +11,7 @@
 #include "cli/Options.h"
 #include "export/Export.h"
 #include "export/ExportFiles.h"
+#include "sim/FileIdentity.h"
 #include "sim/SimFile.h"
 
 namespace {
@@ -20,6 +21,20 @@ struct ExportArgs {
     ExportOptions options;
     std::optional<std::string> out;
 };
+
+void RefuseWritingOverInput(const ExportArgs& parsed)
+{
+    std::vector<std::string> targets;
+    if (parsed.options.format == ExportFormat::Csv && parsed.options.what == ExportWhat::All) {
+        for (const ExportWhat part : CsvParts(parsed.options.what))
+            targets.push_back(CsvFilePath(*parsed.out, part));
+    } else {
+        targets.push_back(*parsed.out);
+    }
+    for (const std::string& target : targets)
+        if (IsSameFile(target, parsed.file))
+            throw UsageError("--out '" + target + "' would write over the input file '" + parsed.file + "'");
+}
 
 // Throws UsageError for bad arguments.
 ExportArgs ParseArgs(const std::vector<std::string>& args)
@@ -43,6 +58,7 @@ ExportArgs ParseArgs(const std::vector<std::string>& args)
         throw UsageError("unknown --format '" + format + "' (csv or json)");
     }
     parsed.out = options.Optional("--out");
+    if (parsed.out && parsed.out->empty()) throw UsageError("--out must name a file or folder");
     const bool csv = parsed.options.format == ExportFormat::Csv;
     // A JSON text must not start with a byte-order mark.
     if (!csv && (options.Flag("--bom") || options.Flag("--lf")))
@@ -51,6 +67,7 @@ ExportArgs ParseArgs(const std::vector<std::string>& args)
         throw UsageError("--what all --format csv writes one file per table: give --out FOLDER");
     parsed.options.bom = options.Flag("--bom");
     parsed.options.crlf = !options.Flag("--lf");
+    if (parsed.out) RefuseWritingOverInput(parsed);
     return parsed;
 }
 

@@ -2,45 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-}  // namespace
-
-std::optional<std::int64_t> ParseCliInteger(std::string_view text, bool& tooLarge)
-{
-    tooLarge = false;
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) return std::nullopt;
-    std::uint64_t value = 0;
-    constexpr std::uint64_t LIMIT = std::uint64_t{1} << 63;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        if (tooLarge) continue;  // keep checking that the rest is digits
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (LIMIT - digit) / 10)
-            tooLarge = true;
-        else
-            value = value * 10 + digit;
-    }
-    if (tooLarge) return std::nullopt;
-    if (negative) return value == LIMIT ? INT64_MIN : -static_cast<std::int64_t>(value);
-    if (value == LIMIT) {
-        tooLarge = true;
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(value);
-}
+#include "sim/WholeNumber.h"
 
 Options::Options(std::string_view command, const std::vector<std::string>& args,
                  std::initializer_list<OptionSpec> known)
@@ -106,14 +68,13 @@ std::string Options::Required(std::string_view name) const
 std::int64_t Options::Integer(std::string_view name, std::int64_t min, std::int64_t max) const
 {
     const std::string text = Required(name);
-    bool tooLarge = false;
-    const auto value = ParseCliInteger(text, tooLarge);
-    if (!value && !tooLarge)
+    const WholeNumberRead read = ReadWholeNumber(text);
+    if (read.status == WholeNumberRead::Status::NotANumber)
         throw UsageError(std::string(name) + " must be a whole number, not '" + text + "'");
-    if (!value || *value < min || *value > max)
+    if (!read.Ok() || read.value < min || read.value > max)
         throw UsageError(std::string(name) + " must be from " + std::to_string(min) + " to " +
                          std::to_string(max) + ", not '" + text + "'");
-    return *value;
+    return read.value;
 }
 
 std::optional<std::int64_t> Options::OptionalInteger(std::string_view name, std::int64_t min,

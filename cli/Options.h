@@ -43,9 +43,9 @@ public:
     // True when the flag was given.
     bool Flag(std::string_view name) const { return Has(name); }
 
-    // The value as a whole number from `min` to `max`: blanks around, a sign
-    // and leading zeros are fine. The message tells a text that is no number
-    // from one out of range.
+    // The value as a whole number from `min` to `max`, read as ReadWholeNumber
+    // (sim/WholeNumber.h) reads it. The message tells a text that is no
+    // number from one out of range.
     std::int64_t Integer(std::string_view name, std::int64_t min, std::int64_t max) const;
     std::optional<std::int64_t> OptionalInteger(std::string_view name, std::int64_t min,
                                                 std::int64_t max) const;
@@ -65,7 +65,3 @@ private:
 
 // True when the arguments ask for help: "--help" or "-h" before any "--".
 bool WantsHelp(const std::vector<std::string>& args);
-
-// Parses a whole number as Options::Integer does; nullopt for a text that is
-// no number, and for one beyond 64 bits sets `tooLarge`.
-std::optional<std::int64_t> ParseCliInteger(std::string_view text, bool& tooLarge);

@@ -14,9 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "batchstats/IndependentRun.h"
 #include "cli/Options.h"
 #include "cli/RunStudy.h"
 #include "sim/BatchRun.h"
+#include "sim/FileIdentity.h"
 #include "sim/SimFile.h"
 #include "sim/SingleRun.h"
 #include "sim/WholeNumber.h"
@@ -45,6 +47,25 @@ int FinishListing(std::FILE* listing, int status)
         return status == 0 ? failed : status;
     }
     return status;
+}
+
+// Records written over a simulation file would replace it without a word.
+void RefuseRecordsOverSimFiles(const RunOptions& options)
+{
+    if (options.records.empty() || options.out.empty()) return;
+    if (!options.independent && options.sims == 1) {
+        if (IsSameFile(options.out, options.records))
+            throw UsageError("--records '" + options.records + "' and --out '" + options.out +
+                             "' are one file");
+        return;
+    }
+    const SimRange range = options.independent ? ShardRange(options.sims, options.shard, options.shards)
+                                               : SimRange{1, options.sims};
+    const std::optional<int> setting =
+        options.setting.hidden ? std::nullopt : std::optional<int>(options.setting.value);
+    if (IsBatchFile(options.records, options.out, setting, options.plays, range.first, range.last))
+        throw UsageError("--records '" + options.records + "' is one of the simulation files of --out '" +
+                         options.out + "'");
 }
 
 RunOptions ParseOptions(const std::vector<std::string>& args)
@@ -82,6 +103,7 @@ RunOptions ParseOptions(const std::vector<std::string>& args)
     }
     options.sync = !given.Flag("--no-sync");
     ParseStudyOptions(given, options);
+    RefuseRecordsOverSimFiles(options);
     return options;
 }
 

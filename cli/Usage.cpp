@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli/Usage.h"
+#include "sim/MessageText.h"
 
 std::string UsageLine(const CommandHelp& help)
 {
@@ -10,7 +11,7 @@ std::string UsageLine(const CommandHelp& help)
 
 int Fail(int status, const std::string& message)
 {
-    std::fprintf(stderr, "error: %s\n", message.c_str());
+    std::fprintf(stderr, "error: %s\n", OneLine(message).c_str());
     return status;
 }
 

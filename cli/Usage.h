@@ -13,7 +13,7 @@ struct CommandHelp {
 // answer to operands it cannot take.
 std::string UsageLine(const CommandHelp& help);
 
-// Writes "error: <message>" on stderr and returns `status`.
+// Writes "error: <message>" on stderr, one line (OneLine), and returns `status`.
 int Fail(int status, const std::string& message);
 
 // Errors worded alike by every command that reads a simulation file.

@@ -65,6 +65,7 @@ int main(int argc, char** argv)
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }
     if (name == "--version") {
+        if (!args.empty()) return Fail(2, "--version takes no arguments, not '" + args.front() + "'");
         std::printf("mirvosim-cli %s\n", MIRVOSIM_VERSION);
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }

@@ -1,6 +1,7 @@
 #include "export/ExportFiles.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -18,19 +19,30 @@ std::string ExportToFile(const std::string& path, const PlaySeries& series, cons
     return result.Ok() ? std::string() : result.message;
 }
 
+std::string CsvFilePath(const std::string& folder, ExportWhat table)
+{
+    return folder + (folder.ends_with('/') ? "" : "/") + CsvFileName(table);
+}
+
 std::string ExportToFolder(const std::string& folder, const PlaySeries& series,
                            const ResultAnalysis& analysis, ExportOptions options,
                            std::vector<std::string>* written)
 {
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
-        return "cannot create '" + folder + "': " + std::strerror(errno);
+    const bool created = ::mkdir(folder.c_str(), 0777) == 0;
+    if (!created && errno != EEXIST) return "cannot create '" + folder + "': " + std::strerror(errno);
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return "'" + folder + "' is not a folder";
+    bool wroteAny = false;
     for (const ExportWhat part : CsvParts(options.what)) {
         options.what = part;
-        const std::string path = folder + (folder.ends_with('/') ? "" : "/") + CsvFileName(part);
-        if (std::string error = ExportToFile(path, series, analysis, options); !error.empty()) return error;
+        const std::string path = CsvFilePath(folder, part);
+        if (std::string error = ExportToFile(path, series, analysis, options); !error.empty()) {
+            // A folder of ours that holds nothing would only look like a result.
+            if (created && !wroteAny) static_cast<void>(::rmdir(folder.c_str()));
+            return error;
+        }
+        wroteAny = true;
         if (written) written->push_back(path);
     }
     return {};

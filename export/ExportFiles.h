@@ -11,9 +11,12 @@
 // target as it was). Returns the error message, empty on success.
 [[nodiscard]] std::string ExportToFile(const std::string& path, const PlaySeries& series,
                                        const ResultAnalysis& analysis, const ExportOptions& options);
+// Where ExportToFolder writes `table` in `folder`.
+std::string CsvFilePath(const std::string& folder, ExportWhat table);
 // A CSV export of several tables (All): one file per table, named by
-// CsvFileName, into `folder` (created when missing). Stops at the first
-// error; the names written go to `written`.
+// CsvFileName, into `folder` (created when missing, and removed again when
+// the export fails before its first file). Stops at the first error; the
+// names written go to `written`.
 [[nodiscard]] std::string ExportToFolder(const std::string& folder, const PlaySeries& series,
                                          const ResultAnalysis& analysis, ExportOptions options,
                                          std::vector<std::string>* written = nullptr);

@@ -29,7 +29,9 @@
 #include "platform/MessageBox.h"
 #include "platform/ZoomChartView.h"
 #include "sim/AtomicFile.h"
+#include "sim/MessageText.h"
 #include "sim/SimFile.h"
+#include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -360,18 +362,21 @@ QSize ParseImageSize(const QString& text)
 {
     const QStringList sides = text.split(QLatin1Char('x'));
     if (sides.size() != 2) return {};
-    bool wideOk = false;
-    bool highOk = false;
-    const int width = sides[0].toInt(&wideOk);
-    const int height = sides[1].toInt(&highOk);
-    if (!wideOk || !highOk || width < 1 || height < 1 || width > MAX_SIDE || height > MAX_SIDE) return {};
-    return {width, height};
+    // Read as every whole number is (sim/WholeNumber.h).
+    const QByteArray wide = sides[0].toUtf8();
+    const QByteArray high = sides[1].toUtf8();
+    const auto width =
+        ParseWholeNumber(std::string_view(wide.constData(), static_cast<std::size_t>(wide.size())));
+    const auto height =
+        ParseWholeNumber(std::string_view(high.constData(), static_cast<std::size_t>(high.size())));
+    if (!width || !height || *width < 1 || *height < 1 || *width > MAX_SIDE || *height > MAX_SIDE) return {};
+    return {*width, *height};
 }
 
 int ExportChartFromCommandLine(const CommandLine& line)
 {
     const auto fail = [](const QString& message) {
-        std::fprintf(stderr, "mirvosim: %s\n", message.toLocal8Bit().constData());
+        std::fprintf(stderr, "mirvosim: %s\n", OneLine(message.toLocal8Bit().toStdString()).c_str());
         return 1;
     };
     // Nothing may wait for a user who is not there.
@@ -388,7 +393,8 @@ int ExportChartFromCommandLine(const CommandLine& line)
     auto series = std::make_shared<PlaySeries>();
     const SimReadResult read = ReadSimFile(line.file.toLocal8Bit().toStdString(), *series);
     if (!read.Ok()) return fail(QString::fromLocal8Bit(read.message.c_str()));
-    if (!form.ShowResult(std::move(series))) return fail(QStringLiteral("no plays in '%1'").arg(line.file));
+    if (!form.ShowResult(std::move(series), {read.setting, read.playCount}))
+        return fail(QStringLiteral("no plays in '%1'").arg(line.file));
 
     for (const ChartImageEntry& entry : ChartImageEntries(&form)) {
         if (entry.kind != line.chartKind) continue;

@@ -1,7 +1,10 @@
 #include "mainform/CommandLine.h"
 
+#include <QFile>
+
 #include "Version.h"
 #include "mainform/ChartImages.h"
+#include "sim/FileIdentity.h"
 
 CommandLine ParseCommandLine(const QStringList& arguments)
 {
@@ -61,6 +64,11 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     } else if (exportChart && !chartSize.isEmpty() && ParseImageSize(chartSize).isEmpty()) {
         line.action = CommandLine::Action::Error;
         line.error = QStringLiteral("--size '%1' is not WIDTHxHEIGHT (1 to 16384 each)").arg(chartSize);
+    } else if (exportChart && IsSameFile(QFile::encodeName(chartOut).toStdString(),
+                                         QFile::encodeName(files.front()).toStdString())) {
+        line.action = CommandLine::Action::Error;
+        line.error =
+            QStringLiteral("--out '%1' would write over the input file '%2'").arg(chartOut, files.front());
     } else if (exportChart) {
         line.action = CommandLine::Action::ExportChart;
         line.file = files.front();

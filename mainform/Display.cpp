@@ -100,7 +100,7 @@ void TMainForm::ClearResultViews()
     analysis = ResultAnalysis{};
 }
 
-bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom,
+bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, RunHeader header, int progressFrom,
                            const std::string& refusal)
 {
     if (!series) return false;
@@ -122,6 +122,8 @@ bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, int progres
     analysis = std::move(outcome.analysis);
     shownSeries = series;
     heldSeries = series;
+    shownHeader = header;
+    heldHeader = header;
 
     resultListModel->Show(series);
     FillBonusList();

@@ -41,6 +41,12 @@ bool HasPlays(const PlaySeries& series)
     return !series.Empty() && series.Back().playCount >= 1;
 }
 
+// A name typed without an extension is a simulation file all the same.
+QString WithSimExtension(const QString& path)
+{
+    return QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".sim") : path;
+}
+
 enum class FileCheck { CannotOpen, Refused, Readable };
 
 // Decides from the header and the last whole record alone whether Open can
@@ -132,7 +138,8 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
     ui->PlayNumEdit->setText(QString::number(read.playCount));
     // Shown as it is all the same; only the analyses of a whole run refuse it.
     const auto fault = CheckSeries(read.setting, read.playCount, *series);
-    if (!ShowResult(std::move(series), 0, fault ? fault->Text() : std::string())) {
+    if (!ShowResult(std::move(series), {read.setting, read.playCount}, 0,
+                    fault ? fault->Text() : std::string())) {
         // Stopped: the list no longer has the rows it showed, so nothing is.
         if (closing) return;
         DropRuns();
@@ -166,10 +173,9 @@ void TMainForm::FileSaveMenuClick(QObject*)
     RunHandler([this] {
         if (!SaveDialog.Execute(this)) return;
         QString path = SaveDialog.FileName();
-        // A new name typed without an extension is a simulation file all the
-        // same; an existing file (or device) chosen by name is taken as is.
-        if (QFileInfo(path).suffix().isEmpty() && !QFileInfo::exists(path)) {
-            path += QStringLiteral(".sim");
+        // An existing file (or device) chosen by name is taken as is.
+        if (!QFileInfo::exists(path)) {
+            path = WithSimExtension(path);
             SaveDialog.SetFileName(path);
         }
         if (QFileInfo::exists(path) &&
@@ -179,7 +185,7 @@ void TMainForm::FileSaveMenuClick(QObject*)
             return;
         BusyGuard guard(*this);
         const SimWriteResult written =
-            WriteSimFile(LocalPath(path), slot.GetSetting(), slot.playCount, HeldSeries());
+            WriteSimFile(LocalPath(path), heldHeader.setting, heldHeader.playCount, HeldSeries());
         switch (written.status) {
             case SimWriteResult::Status::Written:
                 SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
@@ -210,6 +216,8 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
         SetStatusText(QString());
         return false;
     }
+    // The base name is never written itself: only the names made from it.
+    SaveDialog.SetFileName(WithSimExtension(SaveDialog.FileName()));
     const int sims = inputs.sims;
     const int plays = inputs.plays;
     const SettingChoice setting = inputs.setting;
@@ -217,6 +225,7 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
     // The views keep showing the last result. A run held but not shown (an
     // earlier batch's last simulation) goes before this batch takes memory.
     heldSeries = shownSeries;
+    heldHeader = shownHeader;
     auto series = std::make_shared<PlaySeries>();
 
     // The bar counts simulations during a batch (its percentage text is hidden
@@ -249,7 +258,7 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
                 SetStatusText(QStringLiteral("シミュレーションファイルに保存中。") +
                               QFile::decodeName(step.fileName.c_str()));
                 SetProgress(static_cast<int>(step.index * 100.0 / step.total));
-                if (SimRecord record; RecordFromSeries(*series, slot.GetSetting(), step.index, record))
+                if (SimRecord record; RecordFromSeries(*series, slot->GetSetting(), step.index, record))
                     records.Add(record);
                 break;
         }
@@ -258,8 +267,8 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
     BatchResult result;
     if (inputs.seed) SeedRun(*inputs.seed);
     try {
-        result =
-            ::RunBatch(slot, random, plays, setting, sims, LocalPath(SaveDialog.FileName()), *series, onStep);
+        result = ::RunBatch(*slot, random, plays, setting, sims, LocalPath(SaveDialog.FileName()), *series,
+                            onStep);
     } catch (const std::bad_alloc&) {
         series.reset();
         DropRuns();
@@ -267,6 +276,7 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
     }
     // Save writes the last simulation, whichever way the batch ended.
     heldSeries = std::move(series);
+    heldHeader = {slot->GetSetting(), slot->playCount};
 
     const QString pattern = QFile::decodeName(
         BatchFilePattern(LocalPath(SaveDialog.FileName()),

@@ -66,7 +66,7 @@ void TMainForm::FlevelButtonClick(QObject*)
 {
     // The field is held off while a run could change the Slot under it.
     if (IsBusy()) return;
-    ui->FlevelComboBox->setEditText(QString::number(slot.GetSetting()));
-    estimatePage->RevealSetting(slot.GetSetting());
-    theoryTab->RevealSetting(slot.GetSetting());
+    ui->FlevelComboBox->setEditText(QString::number(slot->GetSetting()));
+    estimatePage->RevealSetting(slot->GetSetting());
+    theoryTab->RevealSetting(slot->GetSetting());
 }

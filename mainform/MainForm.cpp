@@ -94,9 +94,9 @@ QPieSeries* BuildPieChart(QChartView* view)
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent, std::optional<std::uint32_t> startSeed)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), slot(random)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), slot(std::in_place, random)
 {
-    slot.SetSetting(1);
+    slot->SetSetting(1);
     // The seed of this program start; only a seed given in 詳細 reseeds.
     // Seeded after the machine's first reset, so that the first run draws
     // the sequence's first numbers.

@@ -94,7 +94,8 @@ void TMainForm::StartCommand()
             // does what Save and 設定確認 take from it.
             const ShownRun shown = KeepShownRun();
             std::shared_ptr<const PlaySeries> run = RunSingle(inputs);
-            finished = run && ShowResult(std::move(run), PLAY_LOOP_SHARE);
+            finished =
+                run && ShowResult(std::move(run), {slot->GetSetting(), slot->playCount}, PLAY_LOOP_SHARE);
             if (finished)
                 SetShownFile({});
             else
@@ -132,7 +133,7 @@ std::shared_ptr<const PlaySeries> TMainForm::RunSingle(const RunInputs& inputs)
     MessagePump pump;
     try {
         const bool done = ::RunSingle(
-            slot, random, plays, setting, *series,
+            *slot, random, plays, setting, *series,
             [&] {
                 ui->Label3->setText(setting.hidden ? HIDDEN_SETTING_HINT : QString());
                 MessagePump::ProcessPendingMessages();
@@ -166,14 +167,15 @@ TMainForm::ShownRun TMainForm::KeepShownRun()
     // A run held but not shown (a batch's last simulation) goes before the
     // new run takes its memory; the run on show stays for a stopped run.
     heldSeries = shownSeries;
-    return {slot.GetSetting(), slot.playCount, ui->Label3->text()};
+    heldHeader = shownHeader;
+    return {slot->GetSetting(), slot->playCount, ui->Label3->text()};
 }
 
 void TMainForm::RestoreShownRun(const ShownRun& shown)
 {
     // SetSetting would draw; only what Save and 設定確認 read comes back.
-    slot.setting = shown.setting;
-    slot.playCount = shown.playCount;
+    slot->setting = shown.setting;
+    slot->playCount = shown.playCount;
     ui->Label3->setText(shown.hint);
 }
 

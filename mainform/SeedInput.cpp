@@ -7,10 +7,11 @@
 #include <QMenuBar>
 #include <QToolButton>
 
-#include <memory>
 #include <stdexcept>
+#include <string_view>
 
 #include "mainform/Unit1.h"
+#include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
 
 void TMainForm::BuildSeedInput()
@@ -61,20 +62,17 @@ void TMainForm::SeedRun(std::uint32_t seed)
     random.Seed(seed);
     // A new machine, as the command line starts with: what the last run left
     // in it (its mode, colours) decides how many numbers the first reset draws.
-    std::destroy_at(&slot);
-    std::construct_at(&slot, random);
+    slot.emplace(random);
 }
 
 std::optional<std::uint32_t> TMainForm::ReadSeedField() const
 {
-    QString text = SeedEdit ? SeedEdit->text().trimmed() : QString();
-    if (text.isEmpty()) return std::nullopt;
-    if (text.startsWith(u'+')) text.remove(0, 1);
-    // Digits only: toULongLong would also take other forms.
-    bool digits = !text.isEmpty();
-    for (const QChar c : text) digits = digits && c >= u'0' && c <= u'9';
-    bool ok = false;
-    const qulonglong value = digits && text.size() <= 10 ? text.toULongLong(&ok) : 0;
-    if (!ok || value > UINT32_MAX) throw std::runtime_error("シードは、0～4294967295の整数にしてください。");
-    return static_cast<std::uint32_t>(value);
+    const QString text = SeedEdit ? SeedEdit->text() : QString();
+    if (text.trimmed().isEmpty()) return std::nullopt;
+    const QByteArray bytes = text.toUtf8();
+    const WholeNumberRead read =
+        ReadWholeNumber(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (!read.Ok() || read.value < 0 || read.value > UINT32_MAX)
+        throw std::runtime_error("シードは、0～4294967295の整数にしてください。");
+    return static_cast<std::uint32_t>(read.value);
 }

@@ -139,28 +139,34 @@ public:
     // stopped or the window is closing.
     // Throws std::bad_alloc when memory runs out (after DropRuns).
     [[nodiscard]] std::shared_ptr<const PlaySeries> RunSingle(const RunInputs& inputs);
+    // The setting and play count a run was played with, or an opened file's
+    // header holds: what Save writes with the run's rows.
+    struct RunHeader {
+        int setting = 1;
+        int playCount = 0;
+    };
     // The display pass over `series` into every result view; the progress
     // bar goes from `progressFrom` to 100. The views are replaced only once
-    // the pass has its result, and the series becomes the run on show and
-    // the one the window holds. False when there was nothing to show, the
-    // window is closing or the user stopped it: views and held run as before.
-    // A `refusal` (a file whose series the machine cannot play) is shown on
-    // 理論値 and 設定推測 instead of their figures.
-    [[nodiscard]] bool ShowResult(std::shared_ptr<const PlaySeries> series, int progressFrom = 0,
-                                  const std::string& refusal = {});
+    // the pass has its result, and the series with its `header` becomes the
+    // run on show and the one the window holds. False when there was nothing
+    // to show, the window is closing or the user stopped it: views and held
+    // run as before. A `refusal` (a file whose series the machine cannot
+    // play) is shown on 理論値 and 設定推測 instead of their figures.
+    [[nodiscard]] bool ShowResult(std::shared_ptr<const PlaySeries> series, RunHeader header,
+                                  int progressFrom = 0, const std::string& refusal = {});
 
     // Shows the simulation file at `path` as 開く(&O) does once its dialog
     // is answered, for a file named from outside (the command line): a file
     // that cannot be opened is reported too, since nobody chose it here.
     void OpenFile(const QString& path);
 
-    // The run the window holds, which Save writes: the run on show, or after
-    // a batch its last simulation. Empty when there is none.
+    // The run the window holds, which Save writes under its own header: the
+    // run on show, or after a batch its last simulation. Empty when there is none.
     const PlaySeries& HeldSeries() const;
     // The run the views show (the play list co-owns it). Empty when none.
     const PlaySeries& ShownSeries() const;
     // The machine as the last run left it; 設定確認 shows its setting.
-    const Slot& Machine() const { return slot; }
+    const Slot& Machine() const { return *slot; }
 
     // Status bar: panel 0 the commands' texts, panel 1 the clock.
     void SetStatusText(const QString& text, int panel = 0);
@@ -274,12 +280,15 @@ private:
     void DropRuns();
 
     // Declared in this order on purpose: the Slot keeps a reference to random.
+    // Always engaged; optional so that a seeded run can start a new machine.
     RandomSource random;
-    Slot slot;
+    std::optional<Slot> slot;
     // Shared with the play list while on show; a new run fills a series of
     // its own, so no command changes the rows another one is reading.
     std::shared_ptr<const PlaySeries> heldSeries;
     std::shared_ptr<const PlaySeries> shownSeries;
+    RunHeader heldHeader;
+    RunHeader shownHeader;
 
     TAboutBox* aboutBox = nullptr;
     BonusBars* bonusBars = nullptr;

@@ -11,6 +11,7 @@
 #include "mainform/Unit1.h"
 #include "platform/ErrorDisplay.h"
 #include "sim/AtomicFile.h"
+#include "sim/MessageText.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ int AnswerCommandLine(const CommandLine& line)
             return -1;
         case CommandLine::Action::Error:
             std::fprintf(stderr, "mirvosim: %s\nTry 'mirvosim --help'.\n",
-                         line.error.toLocal8Bit().constData());
+                         OneLine(line.error.toLocal8Bit().toStdString()).c_str());
             return 2;
     }
     return 2;

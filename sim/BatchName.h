@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Name of simulation `index` of a batch: the tag "<setting>_<plays>_<index>"
 // goes right before the first "." of the file name (the last path component,
@@ -13,3 +15,9 @@ std::string BatchFileName(const std::string& baseName, int setting, int plays, i
 // and for the setting when each simulation draws its own (no value).
 // Example: "runs/test.sim", 3, 800 gives "runs/test3_800_*.sim".
 std::string BatchFilePattern(const std::string& baseName, std::optional<int> setting, int plays);
+
+// True when `fileName` (a file name, no folder) is the file name of
+// simulation `first`..`last` of a batch: BatchFileName's tag for this
+// setting (any of 1..6 when nullopt) and play count, in `baseName`'s file name.
+bool IsBatchFileName(std::string_view fileName, const std::string& baseName, std::optional<int> setting,
+                     int plays, std::int64_t first, std::int64_t last);

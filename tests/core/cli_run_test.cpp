@@ -14,6 +14,7 @@
 #include "slot/RandomSource.h"
 #include "slot/Slot.h"
 #include "tests/core/CliSupport.h"
+#include "tests/support/WholeNumberCases.h"
 
 namespace {
 
@@ -106,6 +107,8 @@ TEST(CliRun, BadArgumentsWriteNothing)
         "run --setting 1 --plays 10 --plays 10 --out X",
         "run --setting 1 --plays 10 --out X extra",
         "frobnicate",
+        "--version x",
+        "export X --what plays --format csv --out ''",
     };
     for (const char* args : cases) {
         TempDir dir;
@@ -155,6 +158,51 @@ TEST(CliRun, LeadingZerosAndSignsAreWholeNumbers)
         Cli("run --setting 2 --plays +100 --seed 7 --no-sync --out " + Quote(dir.File("b.sim")), dir).status,
         0);
     EXPECT_EQ(ReadBytes(dir.File("a.sim")), ReadBytes(dir.File("b.sim")));
+}
+
+// The table every reader of whole numbers shares, through --seed (as every
+// integer option reads it) and --prior (whose decimal weights are framed alike).
+TEST(CliRun, WholeNumbersReadAsEverywhere)
+{
+    TempDir dir;
+    const std::string sim = dir.File("p.sim");
+    ASSERT_EQ(Cli("run --setting 1 --plays 300 --seed 5 --no-sync --out " + Quote(sim), dir).status, 0);
+    for (const WholeNumberCase& c : WHOLE_NUMBER_CASES) {
+        const std::string out = dir.File("s.sim");
+        std::filesystem::remove(out);
+        const CliResult seeded =
+            Cli("run --setting 1 --plays 1 --no-sync --seed " + Quote(c.text) + " --out " + Quote(out), dir);
+        const bool isSeed = c.value && *c.value >= 0 && *c.value <= UINT32_MAX;
+        EXPECT_EQ(seeded.status, isSeed ? 0 : 2) << "'" << c.text << "': " << seeded.err;
+        if (isSeed) {
+            EXPECT_EQ(ReadBytes(out), LibraryRun(static_cast<std::uint32_t>(*c.value), 1, 1)) << c.text;
+        }
+
+        const CliResult weighed =
+            Cli("estimate " + Quote(sim) + " --prior " + Quote(std::string(c.text) + ",1,1,1,1,1"), dir);
+        const bool isWeight = (c.value && *c.value >= 0) || c.decimal;
+        EXPECT_EQ(weighed.status, isWeight ? 0 : 2) << "'" << c.text << "': " << weighed.err;
+    }
+}
+
+TEST(CliRun, ErrorsEchoingANameStayOneLine)
+{
+    TempDir dir;
+    const struct {
+        std::string args;
+        int status;
+        std::string echoed;
+    } cases[] = {
+        {"report " + Quote("a\nb\tc.sim"), 1, "'a\\nb\\tc.sim'"},
+        {"run --setting " + Quote("1\r\x1b") + " --plays 1 --out x.sim", 2, "'1\\r\\x1b'"},
+        {"--version " + Quote("x\ny"), 2, "'x\\ny'"},
+    };
+    for (const auto& c : cases) {
+        const CliResult result = Cli(c.args, dir);
+        EXPECT_EQ(result.status, c.status) << c.args;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_NE(result.err.find(c.echoed), std::string::npos) << result.err;
+    }
 }
 
 TEST(CliRun, UnwritableFileIsAnErrorAfterTheFilesBeforeIt)

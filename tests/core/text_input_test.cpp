@@ -1,40 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "sim/BatchName.h"
 #include "sim/WholeNumber.h"
+#include "tests/support/WholeNumberCases.h"
 
 namespace {
 
-TEST(WholeNumber, AcceptedAndRefusedSpellings)
+TEST(WholeNumber, OneReadingOfEveryText)
 {
-    const struct {
-        std::string text;
-        std::optional<int> expected;
-    } cases[] = {
-        {"1", 1},
-        {"8000", 8000},
-        {" 12 ", 12},
-        {"\t-5", -5},
-        {"+7", 7},
-        {"007", 7},
-        {"2147483647", 2147483647},
-        {"-2147483648", -2147483647 - 1},
-        {"2147483648", std::nullopt},
-        {"99999999999999999999", std::nullopt},
-        {"", std::nullopt},
-        {"   ", std::nullopt},
-        {"-", std::nullopt},
-        {"abc", std::nullopt},
-        {"12a", std::nullopt},
-        {"1.5", std::nullopt},
-        {"1 2", std::nullopt},
-        {"\xef\xbc\x91", std::nullopt},  // full-width 1
-        {"0x10", std::nullopt},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ParseWholeNumber(c.text), c.expected) << "'" << c.text << "'";
+    for (const WholeNumberCase& c : WHOLE_NUMBER_CASES) {
+        const WholeNumberRead read = ReadWholeNumber(c.text);
+        EXPECT_EQ(read.Ok() ? std::optional<std::int64_t>(read.value) : std::nullopt, c.value)
+            << "'" << c.text << "'";
+        const bool fits = c.value && *c.value >= INT32_MIN && *c.value <= INT32_MAX;
+        EXPECT_EQ(ParseWholeNumber(c.text),
+                  fits ? std::optional<int>(static_cast<int>(*c.value)) : std::nullopt)
+            << "'" << c.text << "'";
+    }
+    // Digits beyond 64 bits are a number too large, not a text that is none.
+    EXPECT_EQ(ReadWholeNumber("99999999999999999999").status, WholeNumberRead::Status::TooLarge);
+    EXPECT_EQ(ReadWholeNumber("99999999999999999999x").status, WholeNumberRead::Status::NotANumber);
 }
 
 TEST(WholeNumber, SettingTextIsQuestionMarkOrANumber)
@@ -72,6 +61,21 @@ TEST(BatchName, TagGoesBeforeTheFirstDotOfTheFileName)
     // The pattern of all of a batch's names puts its "*" where the numbers go.
     EXPECT_EQ(BatchFilePattern("/p/run.sim", 3, 8000), "/p/run3_8000_*.sim");
     EXPECT_EQ(BatchFilePattern("my.runs/test", std::nullopt, 800), "my.runs/test*_800_*");
+
+    // And back: which file names a batch of simulations 2..5 at 800 plays writes.
+    const struct {
+        const char* name;
+        std::optional<int> setting;
+        bool expected;
+    } names[] = {
+        {"test3_800_2.sim", 3, true},   {"test3_800_5.sim", 3, true},  {"test3_800_1.sim", 3, false},
+        {"test3_800_6.sim", 3, false},  {"test4_800_2.sim", 3, false}, {"test3_80_2.sim", 3, false},
+        {"test3_800_02.sim", 3, false}, {"test6_800_4.sim", {}, true}, {"test7_800_4.sim", {}, false},
+        {"test3_800_2", 3, false},      {"best3_800_2.sim", 3, false}, {"test3_800_2.tar.sim", 3, false},
+        {"test_3_800_2.sim", 3, false}, {"test.sim", 3, false},
+    };
+    for (const auto& c : names)
+        EXPECT_EQ(IsBatchFileName(c.name, "runs/test.sim", c.setting, 800, 2, 5), c.expected) << c.name;
 }
 
 }  // namespace

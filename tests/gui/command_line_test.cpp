@@ -9,11 +9,13 @@
 
 #include "Version.h"
 #include "mainform/AppSetup.h"
+#include "mainform/ChartImages.h"
 #include "mainform/CommandLine.h"
 #include "mainform/Unit1.h"
 #include "platform/MessageBox.h"
 #include "sim/SimFile.h"
 #include "sim/SingleRun.h"
+#include "tests/support/WholeNumberCases.h"
 #include "ui_MainForm.h"
 
 Q_DECLARE_METATYPE(CommandLine::Action)
@@ -92,6 +94,11 @@ private slots:
             << QStringList{"a.sim", "--bogus"} << A::Error << "unknown option '--bogus'";
         QTest::newRow("two files") << QStringList{"a.sim", "b.sim"} << A::Error
                                    << "one file at a time (got 2)";
+        QTest::newRow("chart beside its input")
+            << QStringList{"--export-chart", "slump", "a.sim", "--out", "a.png"} << A::ExportChart << "a.sim";
+        QTest::newRow("chart over its input")
+            << QStringList{"--export-chart", "slump", "a.sim", "--out", "./a.sim"} << A::Error
+            << "--out './a.sim' would write over the input file 'a.sim'";
     }
     void Parse()
     {
@@ -101,6 +108,17 @@ private slots:
         const CommandLine line = ParseCommandLine(arguments);
         QCOMPARE(line.action, action);
         QCOMPARE(action == CommandLine::Action::Error ? line.error : line.file, fileOrError);
+    }
+
+    // --size reads each side as every whole number is read.
+    void ImageSidesAreWholeNumbers()
+    {
+        constexpr std::int64_t MOST = 16384;
+        for (const WholeNumberCase& c : WHOLE_NUMBER_CASES) {
+            const bool side = c.value && *c.value >= 1 && *c.value <= MOST;
+            const QSize size = ParseImageSize(QString::fromUtf8(c.text) + QStringLiteral("x100"));
+            QVERIFY2(size == (side ? QSize(static_cast<int>(*c.value), 100) : QSize()), c.text);
+        }
     }
 
     void OpenFileShowsASimulationFile()

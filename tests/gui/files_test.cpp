@@ -199,13 +199,21 @@ private slots:
         QCOMPARE(form.OpenDialog.FileName(), path);
         QCOMPARE(form.SaveDialog.FileName(), path);
 
-        // Saved again: the opened rows under the header of the machine's last run.
+        // Saved again: the file as it was, under its own header, not under
+        // the machine's last run (500 plays at a drawn setting).
         const QString copy = dir->filePath("copy.sim");
         FileDialog::SetNextAnswer(copy);
         form.FileSaveMenuClick(nullptr);
-        PlaySeries opened;
-        QVERIFY(ReadSimFile(path.toStdString(), opened).Ok());
-        QCOMPARE(ReadAll(copy), ToBytes(EncodeSimFile(form.Machine().GetSetting(), 500, opened)));
+        QCOMPARE(ReadAll(copy), ReadAll(path));
+
+        // After a batch the held run is its last simulation, with its header.
+        SetInputs(form, "300", "5", "2");
+        FileDialog::SetNextAnswer(dir->filePath("batch.sim"));
+        Start(form);
+        const QString last = dir->filePath("last.sim");
+        FileDialog::SetNextAnswer(last);
+        form.FileSaveMenuClick(nullptr);
+        QCOMPARE(ReadAll(last), ReadAll(dir->filePath("batch5_300_2.sim")));
     }
 
     void OpenRefusesWhatHoldsNoGame_data()
@@ -288,33 +296,44 @@ private slots:
     {
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("baseName");
+        QTest::addColumn<QString>("writtenAs");
         QTest::newRow("fixed setting") << "3"
+                                       << "test.sim"
                                        << "test.sim";
         QTest::newRow("hidden setting") << "?"
+                                        << "test.sim"
                                         << "test.sim";
-        QTest::newRow("no dot in the name") << "6"
-                                            << "plain";
+        // A name typed without extension is a simulation file, as for Save.
+        QTest::newRow("no extension") << "6"
+                                      << "plain"
+                                      << "plain.sim";
+        QTest::newRow("dotted folder, no extension") << "2"
+                                                     << "my.runs/plain"
+                                                     << "my.runs/plain.sim";
     }
     void BatchWritesOneFileEqualToASingleRunPerSimulation()
     {
         QFETCH(QString, setting);
         QFETCH(QString, baseName);
+        QFETCH(QString, writtenAs);
+        QVERIFY(QDir(dir->path()).mkpath(QFileInfo(baseName).path()));
         TMainForm form(nullptr, SEED);
         SetInputs(form, "150", "2", "1");
         Start(form);
         const QStringList before = Snapshot(form);
         SetInputs(form, "700", setting, "3");
-        const QString base = dir->filePath(baseName);
-        FileDialog::SetNextAnswer(base);
+        FileDialog::SetNextAnswer(dir->filePath(baseName));
         Start(form);
+        const QString base = dir->filePath(writtenAs);
+        QCOMPARE(form.SaveDialog.FileName(), base);
 
         const SettingChoice choice =
             setting == "?" ? SettingChoice{true, 1} : SettingChoice{false, setting.toInt()};
         const auto expected = ReferenceBatch(SEED, 700, choice, 3, base, 150);
-        QStringList written = QDir(dir->path()).entryList(QDir::Files);
+        QStringList written = QDir(QFileInfo(base).path()).entryList(QDir::Files);
         QCOMPARE(written.size(), 3);
         for (const ReferenceFile& file : expected) {
-            QVERIFY2(QFileInfo(file.name).dir() == QDir(dir->path()), qPrintable(file.name));
+            QVERIFY2(QFileInfo(file.name).dir() == QFileInfo(base).dir(), qPrintable(file.name));
             QVERIFY2(ReadAll(file.name) == file.bytes, qPrintable(file.name));
         }
         // How many files and where, as one pattern of their names.

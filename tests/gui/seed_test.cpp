@@ -17,6 +17,7 @@
 #include "platform/MessageBox.h"
 #include "sim/SimFile.h"
 #include "sim/SingleRun.h"
+#include "tests/support/WholeNumberCases.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -156,6 +157,31 @@ private slots:
         QCOMPARE(form.HeldSeries().Size(), shownPlays);
         QCOMPARE(form.StatusText(), status);
         QVERIFY(form.ui->StartButton->isEnabled());
+    }
+
+    // The field reads a number as every other reader does; only an empty
+    // field means no seed.
+    void SeedFieldReadsWholeNumbersAsEverywhere()
+    {
+        TMainForm form;
+        for (const WholeNumberCase& c : WHOLE_NUMBER_CASES) {
+            const QString text = QString::fromUtf8(c.text);
+            form.SeedEdit->setText(text);
+            std::optional<std::uint32_t> read;
+            bool refused = false;
+            try {
+                read = form.ReadSeedField();
+            } catch (const std::runtime_error&) {
+                refused = true;
+            }
+            if (text.trimmed().isEmpty()) {
+                QVERIFY2(!refused && !read, c.text);
+            } else if (c.value && *c.value >= 0 && *c.value <= UINT32_MAX) {
+                QVERIFY2(!refused && read == static_cast<std::uint32_t>(*c.value), c.text);
+            } else {
+                QVERIFY2(refused, c.text);
+            }
+        }
     }
 
     // Empty: the sequence seeded once goes on from run to run, as before.
