@@ -16,6 +16,9 @@
 #   --mirror URL, --security-mirror URL
 #                 Debian mirrors (default: the ones apt uses on this machine)
 set -euo pipefail
+# Read whole before it runs: the check takes long, and the file may change
+# meanwhile (a checkout, an edit).
+{
 
 usage() { sed -n '/^# Usage:/,/^set /{/^set /d; s/^# \{0,1\}//; p}' "$0" >&2; exit "${1:-2}"; }
 
@@ -176,3 +179,5 @@ if ((status)); then
   exit "$status"
 fi
 echo "fresh check passed: the README's test command passes on a fresh Debian 12 root"
+exit 0
+}

@@ -187,11 +187,14 @@ TEST(RuleVariant, LikelihoodEqualsTheOracleOnTheVariantsRuns)
     const MachineRules rules = Variant();
     RandomSource random;
     const MachineLaws laws(Slot(random, rules));
-    int withBonus = 0;
-    for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+    // The oracle's cost grows with every row, so only short runs that hold a
+    // bonus are checked: the first three of the seeds in order.
+    int checked = 0;
+    for (std::uint32_t seed = 1; seed <= 1000 && checked < 3; ++seed) {
         const int setting = static_cast<int>(seed % 6) + 1;
-        const auto rows = VariantRun(rules, setting, seed, 220);
-        if (rows.size() > 220) ++withBonus;
+        const auto rows = VariantRun(rules, setting, seed, 150);
+        if (rows.size() == 150) continue;
+        ++checked;
         for (Evidence evidence : {Evidence::Hall, Evidence::Record}) {
             const SeriesLikelihood likelihood = ComputeLikelihood(laws, rows, evidence);
             for (int s = 1; s <= 6; ++s) {
@@ -207,7 +210,7 @@ TEST(RuleVariant, LikelihoodEqualsTheOracleOnTheVariantsRuns)
             }
         }
     }
-    EXPECT_GE(withBonus, 3) << "too few runs with a bonus to be a test";
+    EXPECT_EQ(checked, 3);
 }
 
 TEST(RuleVariant, LongRunsArePossibleOnlyUnderTheirOwnRules)
