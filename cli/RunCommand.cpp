@@ -36,19 +36,6 @@ bool IsStdout(const std::string& path)
            file.st_dev == out.st_dev && file.st_ino == out.st_ino;
 }
 
-// The list of written files must reach its reader: a full disk or a closed
-// stream is a failure like any other write.
-int FinishListing(std::FILE* listing, int status)
-{
-    if (std::fflush(listing) != 0 || std::ferror(listing)) {
-        const int error = errno;
-        const int failed =
-            Fail(1, std::string("cannot write the list of written files: ") + std::strerror(error));
-        return status == 0 ? failed : status;
-    }
-    return status;
-}
-
 // Records written over a simulation file would replace it without a word.
 void RefuseRecordsOverSimFiles(const RunOptions& options)
 {

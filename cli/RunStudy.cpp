@@ -18,18 +18,6 @@ namespace {
 // More threads than this would only share the same cores.
 constexpr int MAX_JOBS = 1024;
 
-// The list of written files must reach its reader, as in a sequential run.
-int FinishListing(int status)
-{
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        const int error = errno;
-        const int failed =
-            Fail(1, std::string("cannot write the list of written files: ") + std::strerror(error));
-        return status == 0 ? failed : status;
-    }
-    return status;
-}
-
 }  // namespace
 
 void ParseStudyOptions(const Options& given, RunOptions& options)
@@ -142,16 +130,28 @@ int RunIndependentStudy(const RunOptions& options, std::uint32_t seed)
         for (const std::string& fileName : result.unlistedFiles) std::printf("%s\n", fileName.c_str());
         if (result.status == IndependentResult::Status::FileError) {
             if (showProgress && shownPercent >= 0) std::fputc('\n', stderr);
-            return FinishListing(Fail(1, result.message));
+            return FinishListing(stdout, Fail(1, result.message));
         }
     } catch (const std::bad_alloc&) {
-        return FinishListing(Fail(1, "not enough memory for " + std::to_string(options.plays) + " plays"));
+        return FinishListing(stdout,
+                             Fail(1, "not enough memory for " + std::to_string(options.plays) + " plays"));
     }
     if (!options.records.empty()) {
         // Commit reports the write error that stopped the run, if any.
-        if (!records.Commit(error)) return FinishListing(Fail(1, error));
-        if (recordsFailed) return FinishListing(Fail(1, "cannot write '" + options.records + "'"));
+        if (!records.Commit(error)) return FinishListing(stdout, Fail(1, error));
+        if (recordsFailed) return FinishListing(stdout, Fail(1, "cannot write '" + options.records + "'"));
         if (options.out.empty()) std::printf("%s\n", options.records.c_str());
     }
-    return FinishListing(0);
+    return FinishListing(stdout, 0);
+}
+
+int FinishListing(std::FILE* listing, int status)
+{
+    if (std::fflush(listing) != 0 || std::ferror(listing)) {
+        const int error = errno;
+        const int failed =
+            Fail(1, std::string("cannot write the list of written files: ") + std::strerror(error));
+        return status == 0 ? failed : status;
+    }
+    return status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,3 +51,7 @@ private:
 // `run --independent`: plays this shard's simulations on the threads asked
 // for and writes their files and records. Returns the exit status.
 int RunIndependentStudy(const RunOptions& options, std::uint32_t seed);
+
+// The list of written files must reach its reader: a full disk or a closed
+// stream turns `status` 0 into a failure (printed, 1); another stays.
+int FinishListing(std::FILE* listing, int status);
