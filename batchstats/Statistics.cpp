@@ -10,48 +10,44 @@
 #include <gmp.h>
 #include <mpfr.h>
 
+#include "batchstats/RecordFields.h"
+
 void RecordTable::Reserve(std::size_t count)
 {
-    for (auto* column : {&setting, &plays, &finalBalance, &big, &reg, &bigFirstHits, &longestDrought,
-                         &lowestBalance, &highestBalance})
-        column->reserve(count);
-    sim.reserve(count);
-    seed.reserve(count);
+    for (const RecordField& field : RECORD_FIELDS)
+        if (field.wide)
+            (this->*field.wideColumn).reserve(count);
+        else
+            (this->*field.narrowColumn).reserve(count);
     for (auto& column : grid) column.reserve(count);
+}
+
+void RecordTable::Resize(std::size_t count)
+{
+    for (const RecordField& field : RECORD_FIELDS)
+        if (field.wide)
+            (this->*field.wideColumn).resize(count);
+        else
+            (this->*field.narrowColumn).resize(count);
+    for (auto& column : grid) column.resize(count);
 }
 
 void RecordTable::Add(const SimRecord& record)
 {
-    sim.push_back(record.sim);
-    seed.push_back(record.seed);
-    setting.push_back(record.setting);
-    plays.push_back(record.plays);
-    finalBalance.push_back(record.finalBalance);
-    big.push_back(record.big);
-    reg.push_back(record.reg);
-    bigFirstHits.push_back(record.bigFirstHits);
-    longestDrought.push_back(record.longestDrought);
-    lowestBalance.push_back(record.lowestBalance);
-    highestBalance.push_back(record.highestBalance);
-    for (std::size_t k = 0; k < grid.size(); ++k) grid[k].push_back(record.grid[k]);
+    Append(std::span<const SimRecord>(&record, 1));
 }
 
 void RecordTable::Append(std::span<const SimRecord> records)
 {
-    const auto column = [&](auto& target, auto field) {
-        for (const SimRecord& r : records) target.push_back(r.*field);
-    };
-    column(sim, &SimRecord::sim);
-    column(seed, &SimRecord::seed);
-    column(setting, &SimRecord::setting);
-    column(plays, &SimRecord::plays);
-    column(finalBalance, &SimRecord::finalBalance);
-    column(big, &SimRecord::big);
-    column(reg, &SimRecord::reg);
-    column(bigFirstHits, &SimRecord::bigFirstHits);
-    column(longestDrought, &SimRecord::longestDrought);
-    column(lowestBalance, &SimRecord::lowestBalance);
-    column(highestBalance, &SimRecord::highestBalance);
+    for (const RecordField& field : RECORD_FIELDS) {
+        if (field.wide) {
+            auto& column = this->*field.wideColumn;
+            for (const SimRecord& r : records) column.push_back(r.*field.wide);
+        } else {
+            auto& column = this->*field.narrowColumn;
+            for (const SimRecord& r : records) column.push_back(r.*field.narrow);
+        }
+    }
     for (std::size_t k = 0; k < grid.size(); ++k)
         for (const SimRecord& r : records) grid[k].push_back(r.grid[k]);
 }
@@ -59,17 +55,11 @@ void RecordTable::Append(std::span<const SimRecord> records)
 SimRecord RecordTable::At(std::size_t i) const
 {
     SimRecord r;
-    r.sim = sim[i];
-    r.seed = seed[i];
-    r.setting = setting[i];
-    r.plays = plays[i];
-    r.finalBalance = finalBalance[i];
-    r.big = big[i];
-    r.reg = reg[i];
-    r.bigFirstHits = bigFirstHits[i];
-    r.longestDrought = longestDrought[i];
-    r.lowestBalance = lowestBalance[i];
-    r.highestBalance = highestBalance[i];
+    for (const RecordField& field : RECORD_FIELDS)
+        if (field.wide)
+            r.*field.wide = (this->*field.wideColumn)[i];
+        else
+            r.*field.narrow = (this->*field.narrowColumn)[i];
     for (std::size_t k = 0; k < grid.size(); ++k) r.grid[k] = grid[k][i];
     return r;
 }

@@ -15,6 +15,8 @@
 class RecordTable {
 public:
     void Reserve(std::size_t count);
+    // Keeps the first `count` records (a failed read takes back what it added).
+    void Resize(std::size_t count);
     void Add(const SimRecord& record);
     // Many records at once, column by column: each column is written in one
     // run, where adding them one by one touches every column per record.

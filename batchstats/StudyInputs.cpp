@@ -68,7 +68,7 @@ bool FindRepeated(const RecordTable& table, const std::vector<Source>& sources, 
 
 }  // namespace
 
-bool ReadStudyFiles(const std::vector<std::string>& paths, RecordTable& table, std::string& error)
+Status ReadStudyFiles(const std::vector<std::string>& paths, RecordTable& table)
 {
     std::vector<Source> sources;
     struct Identity {
@@ -84,16 +84,19 @@ bool ReadStudyFiles(const std::vector<std::string>& paths, RecordTable& table, s
             const auto earlier = std::find_if(seen.begin(), seen.end(), [&](const Identity& e) {
                 return e.device == info.st_dev && e.inode == info.st_ino;
             });
-            if (earlier != seen.end()) {
-                error = "'" + path + "' is the same file as '" + paths[earlier->argument] +
-                        "': its simulations would be counted twice";
-                return false;
-            }
+            if (earlier != seen.end())
+                return {StatusCode::Refused, "'" + path + "' is the same file as '" +
+                                                 paths[earlier->argument] +
+                                                 "': its simulations would be counted twice"};
             seen.push_back({info.st_dev, info.st_ino, i});
         }
         Source source{&path, table.Size(), 0};
-        if (!ReadStudyFile(path, table, error, source.firstLine)) return false;
+        const Result<std::size_t> read = ReadStudyFile(path, table);
+        if (!read.Ok()) return read.Error();
+        source.firstLine = read.Value();
         sources.push_back(source);
     }
-    return FindRepeated(table, sources, error);
+    std::string error;
+    if (!FindRepeated(table, sources, error)) return {StatusCode::Refused, error};
+    return Status::Success();
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Status.h"
 #include "batchstats/Statistics.h"
 
 // Reads the inputs of a summary (simulation files and records files) into
@@ -14,7 +15,7 @@
 //   setting or play count) and are kept.
 // Records without a seed (files written before records carried it) repeat
 // simulation numbers from study to study, so only the first rule holds for
-// them. On failure `error` names the file (and both lines) and the table is
-// left partly filled.
-[[nodiscard]] bool ReadStudyFiles(const std::vector<std::string>& paths, RecordTable& table,
-                                  std::string& error);
+// them. On failure the message names the file (and both lines) and the table
+// is left partly filled: Refused for a simulation counted twice, else as
+// ReadStudyFile fails.
+Status ReadStudyFiles(const std::vector<std::string>& paths, RecordTable& table);

@@ -79,12 +79,11 @@ void Independent(benchmark::State& state)
         o.range = {1, 10000};
         o.jobs = static_cast<int>(state.range(0));
         RecordsWriter writer;
-        std::string error;
-        if (!writer.Open(records, error)) std::abort();
+        if (!writer.Open(records).Ok()) std::abort();
         const IndependentResult run =
             RunIndependent(o, [&](const SimRecord& r, const std::string&) { return writer.Write(r); });
         if (run.status != IndependentResult::Status::Completed) std::abort();
-        if (!writer.Commit(error)) std::abort();
+        if (!writer.Commit().Ok()) std::abort();
     }
     state.counters["sims/s"] =
         benchmark::Counter(10000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -121,8 +120,7 @@ void SummaryMillionRecords(benchmark::State& state)
         std::mt19937 gen(7);
         std::normal_distribution<double> walk(0, 60);
         RecordsWriter writer;
-        std::string error;
-        if (!writer.Open(file, error)) std::abort();
+        if (!writer.Open(file).Ok()) std::abort();
         for (std::int64_t i = 1; i <= 1000000; ++i) {
             SimRecord r;
             r.sim = i;
@@ -143,7 +141,7 @@ void SummaryMillionRecords(benchmark::State& state)
             r.longestDrought = 300 + static_cast<int>(i % 1000);
             if (!writer.Write(r)) std::abort();
         }
-        if (!writer.Commit(error)) std::abort();
+        if (!writer.Commit().Ok()) std::abort();
         return true;
     }();
     (void)made;

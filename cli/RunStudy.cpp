@@ -54,9 +54,9 @@ bool RecordsOutput::Open(const std::string& path, std::uint32_t seed)
 {
     studySeed = seed;
     writer = std::make_unique<RecordsWriter>();
-    std::string error;
-    if (writer->Open(path, error)) return true;
-    Fail(1, error);
+    const Status opened = writer->Open(path);
+    if (opened.Ok()) return true;
+    Fail(1, opened.Message());
     return false;
 }
 
@@ -68,21 +68,19 @@ bool RecordsOutput::Add(const PlaySeries& series, std::int32_t setting, std::int
     record.seed = studySeed;
     if (writer->Write(record)) return true;
     // The write failed: Commit fails too, removing the temporary file and naming the reason.
-    std::string error;
-    static_cast<void>(writer->Commit(error));
+    const Status committed = writer->Commit();
     writer.reset();
-    Fail(1, error);
+    Fail(1, committed.Message());
     return false;
 }
 
 bool RecordsOutput::Commit()
 {
     if (!writer) return true;
-    std::string error;
-    const bool ok = writer->Commit(error);
+    const Status committed = writer->Commit();
     writer.reset();
-    if (!ok) Fail(1, error);
-    return ok;
+    if (!committed.Ok()) Fail(1, committed.Message());
+    return committed.Ok();
 }
 
 int RunIndependentStudy(const RunOptions& options, std::uint32_t seed)
@@ -97,8 +95,9 @@ int RunIndependentStudy(const RunOptions& options, std::uint32_t seed)
     study.simBaseName = options.out;
 
     RecordsWriter records;
-    std::string error;
-    if (!options.records.empty() && !records.Open(options.records, error)) return Fail(1, error);
+    if (!options.records.empty())
+        if (const Status opened = records.Open(options.records); !opened.Ok())
+            return Fail(1, opened.Message());
 
     const bool showProgress = ::isatty(STDERR_FILENO) != 0;
     const std::int64_t total = study.range.last - study.range.first + 1;
@@ -138,7 +137,8 @@ int RunIndependentStudy(const RunOptions& options, std::uint32_t seed)
     }
     if (!options.records.empty()) {
         // Commit reports the write error that stopped the run, if any.
-        if (!records.Commit(error)) return FinishListing(stdout, Fail(1, error));
+        if (const Status committed = records.Commit(); !committed.Ok())
+            return FinishListing(stdout, Fail(1, committed.Message()));
         if (recordsFailed) return FinishListing(stdout, Fail(1, "cannot write '" + options.records + "'"));
         if (options.out.empty()) std::printf("%s\n", options.records.c_str());
     }

@@ -65,8 +65,7 @@ int SummaryCommand(const std::vector<std::string>& args)
 
     try {
         RecordTable table;
-        std::string error;
-        if (!ReadStudyFiles(files, table, error)) return Fail(1, error);
+        if (const Status read = ReadStudyFiles(files, table); !read.Ok()) return Fail(1, read.Message());
         if (table.Empty()) return Fail(1, "the files hold no simulations");
         const StudySummary summary = Summarise(table);
         const std::string text = json ? SummaryJson(summary) : SummaryText(summary, TheoryFor(summary));

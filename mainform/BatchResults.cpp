@@ -87,10 +87,9 @@ struct SummaryWork {
         try {
             RecordTable records;
             for (std::size_t i = 0; i < paths.size() && !stop; ++i) {
-                std::string error;
-                if (!ReadStudyFile(paths[i], records, error)) {
+                if (const Result<std::size_t> read = ReadStudyFile(paths[i], records); !read.Ok()) {
                     failed.push_back(i);
-                    errors.push_back(error);
+                    errors.push_back(read.Message());
                 }
                 ++filesDone;
             }

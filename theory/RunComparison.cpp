@@ -4,7 +4,10 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <stdexcept>
+#include <string_view>
 
+#include "analysis/RateStatistics.h"
 #include "sim/PlaySeries.h"
 #include "slot/MachineCodes.h"
 
@@ -204,7 +207,12 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
     };
     const double in = double{BET} * static_cast<double>(n);
     out.rows[0].run = (out.balance + in) / in * 100;
-    for (std::size_t r = 0; r < ratios.size() && r < out.rows.size(); ++r) {
+    // One ratio per row in FigureNames order: a list out of step would put
+    // figures beside the wrong names.
+    if (ratios.size() != out.rows.size())
+        throw std::logic_error("the run's figures are " + std::to_string(ratios.size()) + " ratios for " +
+                               std::to_string(out.rows.size()) + " rows");
+    for (std::size_t r = 0; r < ratios.size(); ++r) {
         if (!ratios[r]) continue;
         const Ratio& f = *ratios[r];
         double sa = 0, sb = 0;
@@ -234,8 +242,18 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
         misses += certain(c);
         punks += c.trigger[ChainTrigger::PUNK];
     }
-    out.rows[14].run = misses > 0 ? 1.0 : 0.0;
-    out.rows[15].run = punks > 0 ? 1.0 : 0.0;
+    const auto chainRow = [&](std::string_view line) -> FigureRow& {
+        const std::string name = std::string(REN_CAPTIONS.tab) + " " + std::string(line);
+        const auto row = std::find_if(out.rows.begin(), out.rows.end(),
+                                      [&](const FigureRow& figure) { return figure.name == name; });
+        if (row == out.rows.end()) throw std::logic_error("no figure row named " + name);
+        return *row;
+    };
+    constexpr std::size_t JAC_MISSED_LINE = 5;
+    constexpr std::size_t PUNK_LINE = 6;
+    static_assert(REN_LINES[JAC_MISSED_LINE] == "JACハズレ" && REN_LINES[PUNK_LINE] == "パンク");
+    chainRow(REN_LINES[JAC_MISSED_LINE]).run = misses > 0 ? 1.0 : 0.0;
+    chainRow(REN_LINES[PUNK_LINE]).run = punks > 0 ? 1.0 : 0.0;
     return out;
 }
 

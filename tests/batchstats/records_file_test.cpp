@@ -9,6 +9,19 @@
 
 namespace {
 
+// Keeps the failure's message in `error`, as the tests below read it.
+bool Succeeded(const Status& status, std::string& error)
+{
+    error = status.Message();
+    return status.Ok();
+}
+template <typename T>
+bool Succeeded(const Result<T>& result, std::string& error)
+{
+    error = result.Message();
+    return result.Ok();
+}
+
 SimRecord Sample(std::int64_t sim)
 {
     SimRecord r;
@@ -41,13 +54,13 @@ TEST(RecordsFile, WrittenRecordsReadBackInBothFormats)
         const std::string path = dir.File(name);
         RecordsWriter writer;
         std::string error;
-        ASSERT_TRUE(writer.Open(path, error)) << error;
+        ASSERT_TRUE(Succeeded(writer.Open(path), error)) << error;
         for (int i = 1; i <= 3; ++i) ASSERT_TRUE(writer.Write(Sample(i)));
-        ASSERT_TRUE(writer.Commit(error)) << error;
+        ASSERT_TRUE(Succeeded(writer.Commit(), error)) << error;
         EXPECT_EQ(FilesIn(dir.path), 1u);  // no temporary file left
 
         RecordTable table;
-        ASSERT_TRUE(ReadStudyFile(path, table, error)) << error;
+        ASSERT_TRUE(Succeeded(ReadStudyFile(path, table), error)) << error;
         ASSERT_EQ(table.Size(), 3u);
         for (int i = 1; i <= 3; ++i) EXPECT_EQ(table.At(static_cast<std::size_t>(i - 1)), Sample(i));
         std::filesystem::remove(path);
@@ -62,7 +75,7 @@ TEST(RecordsFile, AbandonedOrFailedWriteLeavesTheOldFile)
     {
         RecordsWriter writer;
         std::string error;
-        ASSERT_TRUE(writer.Open(path, error));
+        ASSERT_TRUE(Succeeded(writer.Open(path), error));
         ASSERT_TRUE(writer.Write(Sample(1)));
     }
     EXPECT_EQ(ReadBytes(path), "old");
@@ -70,13 +83,13 @@ TEST(RecordsFile, AbandonedOrFailedWriteLeavesTheOldFile)
 
     RecordsWriter full;
     std::string error;
-    ASSERT_TRUE(full.Open("/dev/full", error)) << error;
+    ASSERT_TRUE(Succeeded(full.Open("/dev/full"), error)) << error;
     // Writes may all land in the buffer; Commit reports the full device.
     for (int i = 0; i < 200; ++i) static_cast<void>(full.Write(Sample(i)));
-    EXPECT_FALSE(full.Commit(error));
+    EXPECT_FALSE(Succeeded(full.Commit(), error));
     EXPECT_NE(error.find("/dev/full"), std::string::npos) << error;
 
-    EXPECT_FALSE(full.Open(dir.File("missing/r.csv"), error));
+    EXPECT_FALSE(Succeeded(full.Open(dir.File("missing/r.csv")), error));
     EXPECT_NE(error.find("missing/r.csv"), std::string::npos) << error;
 }
 
@@ -164,7 +177,7 @@ TEST(RecordsFile, MalformedInputIsRefusedWithLineAndReason)
         RecordTable table;
         table.Add(Sample(9));  // what was read before stays, nothing of the bad file is added
         std::string error;
-        EXPECT_FALSE(ParseRecordsText(c.text, "in.csv", table, error));
+        EXPECT_FALSE(Succeeded(ParseRecordsText(c.text, "in.csv", table), error));
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_EQ(error.rfind("'in.csv'", 0), 0u) << error;
         ASSERT_EQ(table.Size(), 1u);
@@ -174,10 +187,10 @@ TEST(RecordsFile, MalformedInputIsRefusedWithLineAndReason)
     // Accepted variants: a header alone, CRLF line ends, a byte-order mark.
     RecordTable table;
     std::string error;
-    EXPECT_TRUE(ParseRecordsText(header, "h.csv", table, error)) << error;
+    EXPECT_TRUE(Succeeded(ParseRecordsText(header, "h.csv", table), error)) << error;
     std::string crlf = "\xEF\xBB\xBF" + header + good;
     for (std::size_t at = 0; (at = crlf.find('\n', at)) != std::string::npos; at += 2) crlf.insert(at, "\r");
-    EXPECT_TRUE(ParseRecordsText(crlf, "c.csv", table, error)) << error;
+    EXPECT_TRUE(Succeeded(ParseRecordsText(crlf, "c.csv", table), error)) << error;
     EXPECT_EQ(table.Size(), 1u);
 }
 
@@ -197,7 +210,7 @@ TEST(RecordsFile, RecordsWithoutTheSeedStillRead)
         SCOPED_TRACE(text.substr(0, 40));
         RecordTable table;
         std::string error;
-        ASSERT_TRUE(ParseRecordsText(text, "old", table, error)) << error;
+        ASSERT_TRUE(Succeeded(ParseRecordsText(text, "old", table), error)) << error;
         ASSERT_EQ(table.Size(), 1u);
         EXPECT_EQ(table.At(0), r);
     }
@@ -205,7 +218,7 @@ TEST(RecordsFile, RecordsWithoutTheSeedStillRead)
     TempDir dir;
     RecordsWriter writer;
     std::string error;
-    EXPECT_FALSE(writer.Open(dir.File("r.json"), error));
+    EXPECT_FALSE(Succeeded(writer.Open(dir.File("r.json")), error));
     EXPECT_NE(error.find(".jsonl"), std::string::npos) << error;
     EXPECT_EQ(FilesIn(dir.path), 0u);
 }
@@ -253,7 +266,7 @@ TEST(RecordsFile, ASimulationCountedTwiceIsRefusedNamingBothPlaces)
         SCOPED_TRACE(c.files.back());
         RecordTable table;
         std::string error;
-        const bool ok = ReadStudyFiles(c.files, table, error);
+        const bool ok = Succeeded(ReadStudyFiles(c.files, table), error);
         EXPECT_EQ(ok, c.message == nullptr) << error;
         if (!c.message) continue;
         std::string expected = c.message;
@@ -277,7 +290,7 @@ TEST(RecordsFile, LargeInputKeepsOrderAndNamesTheFirstBadLine)
     RecordTable table;
     std::string error;
     ASSERT_GT(join(lines).size(), 512u * 1024);
-    ASSERT_TRUE(ParseRecordsText(join(lines), "big.csv", table, error)) << error;
+    ASSERT_TRUE(Succeeded(ParseRecordsText(join(lines), "big.csv", table), error)) << error;
     ASSERT_EQ(table.Size(), static_cast<std::size_t>(COUNT));
     for (int i = 1; i <= COUNT; ++i) EXPECT_EQ(table.sim[static_cast<std::size_t>(i - 1)], i);
 
@@ -289,7 +302,7 @@ TEST(RecordsFile, LargeInputKeepsOrderAndNamesTheFirstBadLine)
         fileLines.push_back(CsvLine(Sample(i)));
     WriteBytes(dir.File("big.csv"), join(fileLines));
     RecordTable fromFile;
-    ASSERT_TRUE(ReadStudyFile(dir.File("big.csv"), fromFile, error)) << error;
+    ASSERT_TRUE(Succeeded(ReadStudyFile(dir.File("big.csv"), fromFile), error)) << error;
     ASSERT_EQ(fromFile.Size(), fileLines.size() - 1);
     EXPECT_EQ(fromFile.sim.back(), static_cast<std::int64_t>(fileLines.size() - 1));
 
@@ -298,7 +311,7 @@ TEST(RecordsFile, LargeInputKeepsOrderAndNamesTheFirstBadLine)
         std::vector<std::string> broken = lines;
         for (const int at : bad) broken[static_cast<std::size_t>(at)] = "x\n";
         RecordTable partial;
-        EXPECT_FALSE(ParseRecordsText(join(broken), "big.csv", partial, error));
+        EXPECT_FALSE(Succeeded(ParseRecordsText(join(broken), "big.csv", partial), error));
         const int first = *std::min_element(bad.begin(), bad.end());
         EXPECT_NE(error.find("line " + std::to_string(first + 1) + ": field 1"), std::string::npos) << error;
         EXPECT_EQ(partial.Size(), 0u);
@@ -347,7 +360,7 @@ TEST(RecordsFile, OtherSpellingsOfARecordReadAsTheWrittenOne)
         SCOPED_TRACE(c.what);
         RecordTable table;
         std::string error;
-        ASSERT_TRUE(ParseRecordsText(c.text, "in", table, error)) << error << "\n" << c.text;
+        ASSERT_TRUE(Succeeded(ParseRecordsText(c.text, "in", table), error)) << error << "\n" << c.text;
         ASSERT_EQ(table.Size(), 1u);
         EXPECT_EQ(table.At(0), c.expected);
     }
@@ -389,7 +402,7 @@ TEST(RecordsFile, SimulationFilesAreReadAsOneRecordAndDamagedOnesRefused)
         WriteBytes(path, c.content);
         RecordTable table;
         std::string error;
-        const bool ok = ReadStudyFile(path, table, error);
+        const bool ok = Succeeded(ReadStudyFile(path, table), error);
         EXPECT_EQ(ok, c.message == nullptr) << error;
         if (c.message) {
             EXPECT_NE(error.find(c.message), std::string::npos) << error;
@@ -402,10 +415,14 @@ TEST(RecordsFile, SimulationFilesAreReadAsOneRecordAndDamagedOnesRefused)
     }
     RecordTable table;
     std::string error;
-    EXPECT_FALSE(ReadStudyFile(dir.File("none.sim"), table, error));
+    EXPECT_FALSE(Succeeded(ReadStudyFile(dir.File("none.sim"), table), error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
-    EXPECT_FALSE(ReadStudyFile(dir.path.string(), table, error));
+    EXPECT_FALSE(Succeeded(ReadStudyFile(dir.path.string(), table), error));
     EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    // Callers tell a missing input from a damaged one by the code.
+    EXPECT_EQ(ReadStudyFile(dir.File("none.sim"), table).Code(), StatusCode::CannotOpen);
+    EXPECT_EQ(ReadStudyFile(dir.path.string(), table).Code(), StatusCode::ReadFailed);
+    EXPECT_EQ(ParseRecordsText("garbage\n", "g.csv", table).Code(), StatusCode::NotValid);
 }
 
 }  // namespace

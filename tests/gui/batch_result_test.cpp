@@ -32,6 +32,19 @@
 
 namespace {
 
+// Keeps the failure's message in `error`, as the tests below read it.
+bool Succeeded(const Status& status, std::string& error)
+{
+    error = status.Message();
+    return status.Ok();
+}
+template <typename T>
+bool Succeeded(const Result<T>& result, std::string& error)
+{
+    error = result.Message();
+    return result.Ok();
+}
+
 constexpr std::uint32_t SEED = 777;
 
 void SetInputs(TMainForm& form, const QString& plays, const QString& setting, const QString& sims)
@@ -47,7 +60,8 @@ StudySummary SummaryOfFiles(const QStringList& files)
     RecordTable table;
     for (const QString& file : files) {
         std::string error;
-        if (!ReadStudyFile(QFile::encodeName(file).toStdString(), table, error)) qFatal("%s", error.c_str());
+        if (!Succeeded(ReadStudyFile(QFile::encodeName(file).toStdString(), table), error))
+            qFatal("%s", error.c_str());
     }
     return Summarise(table);
 }
@@ -281,14 +295,14 @@ private slots:
         {
             RecordsWriter writer;
             std::string error;
-            QVERIFY(writer.Open(QFile::encodeName(records).toStdString(), error));
+            QVERIFY(Succeeded(writer.Open(QFile::encodeName(records).toStdString()), error));
             for (int i = 1; i <= 3; ++i) {
                 QVERIFY(RunSingle(slot, random, 250, {false, 6}, series));
                 SimRecord record;
                 QVERIFY(RecordFromSeries(series, 6, i, record));
                 QVERIFY(writer.Write(record));
             }
-            QVERIFY(writer.Commit(error));
+            QVERIFY(Succeeded(writer.Commit(), error));
         }
         good << records;
         const QString bad = dir->filePath("broken.sim");
