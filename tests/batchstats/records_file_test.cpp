@@ -46,6 +46,43 @@ std::string CsvLine(const SimRecord& r)
     return RecordLine(r, RecordsFormat::Csv);
 }
 
+TEST(RecordFields, EachNamesItsOwnMemberAndColumn)
+{
+    // Distinct values by hand, in the order files write the fields.
+    SimRecord expected;
+    expected.sim = 100;
+    expected.seed = 101;
+    expected.setting = 102;
+    expected.plays = 103;
+    expected.finalBalance = 104;
+    expected.big = 105;
+    expected.reg = 106;
+    expected.bigFirstHits = 107;
+    expected.longestDrought = 108;
+    expected.lowestBalance = 109;
+    expected.highestBalance = 110;
+    SimRecord set;
+    for (std::size_t j = 0; j < RECORD_FIELD_COUNT; ++j)
+        SetFieldValue(set, RECORD_FIELDS[j], 100 + static_cast<std::int64_t>(j));
+    EXPECT_EQ(set, expected);
+
+    RecordTable table;
+    table.Add(expected);
+    EXPECT_EQ(table.At(0), expected);
+    for (std::size_t j = 0; j < RECORD_FIELD_COUNT; ++j) {
+        const RecordField& field = RECORD_FIELDS[j];
+        const std::int64_t column =
+            field.wide ? (table.*field.wideColumn)[0] : (table.*field.narrowColumn)[0];
+        EXPECT_EQ(column, FieldValue(expected, field)) << field.name;
+    }
+    EXPECT_EQ(
+        RecordsCsvHeader().rfind(
+            "sim,seed,setting,plays,final_balance,big,reg,big_first_hits,longest_drought,lowest_balance,"
+            "highest_balance,b1,",
+            0),
+        0u);
+}
+
 TEST(RecordsFile, WrittenRecordsReadBackInBothFormats)
 {
     TempDir dir;
