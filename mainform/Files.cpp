@@ -184,19 +184,14 @@ void TMainForm::FileSaveMenuClick(QObject*)
                 QStringLiteral("%1 は既に存在します。\n置き換えますか?").arg(QFileInfo(path).fileName())))
             return;
         BusyGuard guard(*this);
-        const SimWriteResult written =
+        const WriteResult written =
             WriteSimFile(LocalPath(path), heldHeader.setting, heldHeader.playCount, HeldSeries());
-        switch (written.status) {
-            case SimWriteResult::Status::Written:
-                SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
-                SetShownFile(path);
-                break;
-            case SimWriteResult::Status::CannotCreate:
-                break;
-            case SimWriteResult::Status::WriteFailed:
-                MessageBox::ShowError(
-                    this, QStringLiteral("シミュレーションファイルの書き込みに失敗しました。\n%1").arg(path));
-                break;
+        if (written.Ok()) {
+            SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
+            SetShownFile(path);
+        } else if (written.Code() == StatusCode::WriteFailed) {
+            MessageBox::ShowError(
+                this, QStringLiteral("シミュレーションファイルの書き込みに失敗しました。\n%1").arg(path));
         }
     });
 }

@@ -6,7 +6,8 @@
 #include "slot/Slot.h"
 
 BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice setting, int sims,
-                     const std::string& baseName, PlaySeries& series, const BatchCallback& callback)
+                     const std::string& baseName, PlaySeries& series, const BatchCallback& callback,
+                     WriteOptions write)
 {
     BatchResult result;
     auto report = [&](BatchStep::Phase phase, int index, const std::string& fileName, int played = 0) {
@@ -25,10 +26,10 @@ BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice 
         bool keepGoing = true;
         const std::string fileName = BatchFileName(baseName, slot.GetSetting(), slot.playCount, i);
         if (keepGoing) keepGoing = report(BatchStep::Phase::Saving, i, fileName);
-        const SimWriteResult written = WriteSimFile(fileName, slot.GetSetting(), slot.playCount, series);
+        const WriteResult written = WriteSimFile(fileName, slot.GetSetting(), slot.playCount, series, write);
         if (!written.Ok()) {
             result.status = BatchResult::Status::FileError;
-            result.message = written.message;
+            result.message = written.Message();
             return result;
         }
         ++result.filesWritten;

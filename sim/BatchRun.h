@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "sim/AtomicFile.h"
 #include "sim/PlaySeries.h"
 #include "sim/WholeNumber.h"
 
@@ -39,4 +40,4 @@ struct [[nodiscard]] BatchResult {
 // that of one simulation.
 [[nodiscard]] BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice setting,
                                    int sims, const std::string& baseName, PlaySeries& series,
-                                   const BatchCallback& callback = {});
+                                   const BatchCallback& callback = {}, WriteOptions write = {});
