@@ -204,11 +204,11 @@ int RunCommand(const std::vector<std::string>& args)
                 return true;
             },
             WriteOptions{options.sync});
-        if (result.status == BatchResult::Status::FileError) {
+        if (result.FileError()) {
             if (showProgress && shownPercent >= 0) std::fputc('\n', stderr);
-            return FinishListing(stdout, Fail(1, result.message));
+            return FinishListing(stdout, Fail(1, result.status.Message()));
         }
-        const bool recorded = result.status != BatchResult::Status::Stopped && records.Commit();
+        const bool recorded = !result.Stopped() && records.Commit();
         return FinishListing(stdout, recorded ? 0 : 1);
     } catch (const std::bad_alloc&) {
         return Fail(1, "not enough memory for " + std::to_string(options.plays) + " plays");

@@ -5,6 +5,10 @@
 #include "sim/SingleRun.h"
 #include "slot/Slot.h"
 
+namespace {
+const Status STOPPED{StatusCode::Stopped, "the batch was stopped"};
+}  // namespace
+
 BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice setting, int sims,
                      const std::string& baseName, PlaySeries& series, const BatchCallback& callback,
                      WriteOptions write)
@@ -20,7 +24,7 @@ BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice 
         if (!RunSingle(
                 slot, random, plays, setting, series,
                 [&] { return report(BatchStep::Phase::BeforePlay, i, {}); }, playing)) {
-            result.status = BatchResult::Status::Stopped;
+            result.status = STOPPED;
             return result;
         }
         bool keepGoing = true;
@@ -28,14 +32,13 @@ BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice 
         if (keepGoing) keepGoing = report(BatchStep::Phase::Saving, i, fileName);
         const WriteResult written = WriteSimFile(fileName, slot.GetSetting(), slot.playCount, series, write);
         if (!written.Ok()) {
-            result.status = BatchResult::Status::FileError;
-            result.message = written.Message();
+            result.status = written;
             return result;
         }
         ++result.filesWritten;
         if (keepGoing) keepGoing = report(BatchStep::Phase::Saved, i, fileName);
         if (!keepGoing && i < sims) {
-            result.status = BatchResult::Status::Stopped;
+            result.status = STOPPED;
             return result;
         }
     }
