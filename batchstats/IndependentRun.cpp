@@ -76,9 +76,9 @@ void PlayOne(Worker& w, const IndependentOptions& options, std::int64_t index, S
     if (files) {
         out.fileName =
             BatchFileName(options.simBaseName, slot.GetSetting(), slot.playCount, static_cast<int>(index));
-        const SimWriteResult written =
-            WriteSimFile(out.fileName, slot.GetSetting(), slot.playCount, w.series);
-        if (!written.Ok()) out.error = written.message;
+        const WriteResult written =
+            WriteSimFile(out.fileName, slot.GetSetting(), slot.playCount, w.series, options.write);
+        if (!written.Ok()) out.error = written.Message();
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batchstats/SimRecord.h"
+#include "sim/AtomicFile.h"
 #include "sim/WholeNumber.h"
 
 // Independent simulations: simulation i (1-based, numbered across the whole
@@ -45,6 +46,7 @@ struct IndependentOptions {
     // Base name of the simulation files (batch naming with global numbers);
     // empty: no files, only records.
     std::string simBaseName;
+    WriteOptions write;
     // Empty: std::jthread. Tests put in one that fails.
     ThreadStarter startThread;
 };

@@ -58,18 +58,17 @@ void BM_WriteFileMillion(benchmark::State& state)
 {
     const PlaySeries& series = MillionPlays();
     const std::string file = BenchFile();
-    SetSyncWrites(state.range(0) != 0);
+    const WriteOptions write{state.range(0) != 0};
     for (auto _ : state) {
         // Replacing a file makes some file systems flush it first; measure the write.
         state.PauseTiming();
         ::unlink(file.c_str());
         state.ResumeTiming();
-        const SimWriteResult result = WriteSimFile(file, 1, MILLION_PLAYS, series);
-        if (!result.Ok()) state.SkipWithError(result.message.c_str());
+        const WriteResult result = WriteSimFile(file, 1, MILLION_PLAYS, series, write);
+        if (!result.Ok()) state.SkipWithError(result.Message().c_str());
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(12 + 44 * series.Size()));
     ::unlink(file.c_str());
-    SetSyncWrites(true);
 }
 BENCHMARK(BM_WriteFileMillion)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -82,15 +81,14 @@ void BM_WriteBatchFiles(benchmark::State& state)
     PlaySeries series;
     if (!RunSingle(slot, random, 8000, {false, 1}, series)) std::abort();
     const std::string base = BenchFile();
-    SetSyncWrites(state.range(0) != 0);
+    const WriteOptions write{state.range(0) != 0};
     for (auto _ : state) {
         for (int i = 0; i < 1000; ++i) {
-            const SimWriteResult result = WriteSimFile(base + std::to_string(i), 1, 8000, series);
-            if (!result.Ok()) state.SkipWithError(result.message.c_str());
+            const WriteResult result = WriteSimFile(base + std::to_string(i), 1, 8000, series, write);
+            if (!result.Ok()) state.SkipWithError(result.Message().c_str());
         }
     }
     for (int i = 0; i < 1000; ++i) ::unlink((base + std::to_string(i)).c_str());
-    SetSyncWrites(true);
 }
 BENCHMARK(BM_WriteBatchFiles)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 

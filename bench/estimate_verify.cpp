@@ -159,7 +159,8 @@ int main(int argc, char** argv)
         const SettingEstimate h = EstimateSetting(series.Rows(), Evidence::Hall);
         const SettingEstimate r = EstimateSetting(series.Rows(), Evidence::Record);
         if (!h.Ok() || !r.Ok()) {
-            std::fprintf(stderr, "run %d: %s %s\n", run, h.error.c_str(), r.error.c_str());
+            std::fprintf(stderr, "run %d: %s %s\n", run, h.status.Message().c_str(),
+                         r.status.Message().c_str());
             return 1;
         }
         hall.Add(h.posterior, truth);

@@ -46,8 +46,8 @@ SettingValues ParsePrior(const std::string& text)
         prior[s] = split->negative ? -value : value;
         start = comma + 1;
     }
-    if (const std::string problem = CheckPrior(prior); !problem.empty())
-        throw UsageError("--prior: " + problem);
+    if (const Status problem = CheckPrior(prior); !problem.Ok())
+        throw UsageError("--prior: " + problem.Message());
     return prior;
 }
 
@@ -148,7 +148,7 @@ int EstimateCommand(const std::vector<std::string>& args)
             return Fail(1, fault->Message(path));
 
         const SettingEstimate estimate = EstimateSetting(series.Rows(), evidence, prior);
-        if (!estimate.Ok()) return Fail(1, "'" + path + "': " + estimate.error);
+        if (!estimate.Ok()) return Fail(1, "'" + path + "': " + estimate.status.Message());
 
         const std::string out = given.Flag("--json") ? Json(estimate) : Text(estimate, prior);
         std::fputs(out.c_str(), stdout);

@@ -111,12 +111,12 @@ int ExportCommand(const std::vector<std::string>& args)
         if (!parsed.out) return WriteToStdout(series, analysis, parsed.options);
         if (parsed.options.format == ExportFormat::Csv && parsed.options.what == ExportWhat::All) {
             std::vector<std::string> written;
-            const std::string error = ExportToFolder(*parsed.out, series, analysis, parsed.options, &written);
+            const Status done = ExportToFolder(*parsed.out, series, analysis, parsed.options, &written);
             for (const std::string& path : written) std::printf("%s\n", path.c_str());
-            return error.empty() ? 0 : Fail(1, error);
+            return done.Ok() ? 0 : Fail(1, done.Message());
         }
-        const std::string error = ExportToFile(*parsed.out, series, analysis, parsed.options);
-        return error.empty() ? 0 : Fail(1, error);
+        const Status done = ExportToFile(*parsed.out, series, analysis, parsed.options);
+        return done.Ok() ? 0 : Fail(1, done.Message());
     } catch (const std::bad_alloc&) {
         return Fail(1, OutOfMemoryMessage(parsed.file));
     } catch (const std::length_error& error) {

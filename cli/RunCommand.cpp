@@ -157,7 +157,6 @@ int RunCommand(const std::vector<std::string>& args)
     const std::uint32_t seed = options.seed ? *options.seed : static_cast<std::uint32_t>(std::time(nullptr));
     if (!options.seed) std::fprintf(stderr, "seed: %u\n", seed);
 
-    SetSyncWrites(options.sync);
     if (options.independent) return RunIndependentStudy(options, seed);
     RecordsOutput records;
     if (!options.records.empty() && !records.Open(options.records, seed)) return 1;
@@ -179,9 +178,9 @@ int RunCommand(const std::vector<std::string>& args)
                 std::fprintf(stderr, "%s\n", options.out.c_str());
                 return records.Add(series, slot.GetSetting(), 1) && records.Commit() ? 0 : 1;
             }
-            const SimWriteResult written =
-                WriteSimFile(options.out, slot.GetSetting(), slot.playCount, series);
-            if (!written.Ok()) return Fail(1, written.message);
+            const WriteResult written = WriteSimFile(options.out, slot.GetSetting(), slot.playCount, series,
+                                                     WriteOptions{options.sync});
+            if (!written.Ok()) return Fail(1, written.Message());
             std::printf("%s\n", options.out.c_str());
             return FinishListing(stdout,
                                  records.Add(series, slot.GetSetting(), 1) && records.Commit() ? 0 : 1);
@@ -189,26 +188,27 @@ int RunCommand(const std::vector<std::string>& args)
 
         const bool showProgress = ::isatty(STDERR_FILENO) != 0;
         int shownPercent = -1;
-        const BatchResult result =
-            RunBatch(slot, random, options.plays, options.setting, options.sims, options.out, series,
-                     [&](const BatchStep& step) {
-                         if (step.phase != BatchStep::Phase::Saved) return true;
-                         std::printf("%s\n", step.fileName.c_str());
-                         if (!records.Add(series, slot.GetSetting(), step.index)) return false;
-                         const int percent =
-                             static_cast<int>(static_cast<std::int64_t>(step.index) * 100 / step.total);
-                         if (showProgress && percent != shownPercent) {
-                             shownPercent = percent;
-                             std::fprintf(stderr, "\r%d/%d (%d%%)", step.index, step.total, percent);
-                             if (step.index == step.total) std::fputc('\n', stderr);
-                         }
-                         return true;
-                     });
-        if (result.status == BatchResult::Status::FileError) {
+        const BatchResult result = RunBatch(
+            slot, random, options.plays, options.setting, options.sims, options.out, series,
+            [&](const BatchStep& step) {
+                if (step.phase != BatchStep::Phase::Saved) return true;
+                std::printf("%s\n", step.fileName.c_str());
+                if (!records.Add(series, slot.GetSetting(), step.index)) return false;
+                const int percent =
+                    static_cast<int>(static_cast<std::int64_t>(step.index) * 100 / step.total);
+                if (showProgress && percent != shownPercent) {
+                    shownPercent = percent;
+                    std::fprintf(stderr, "\r%d/%d (%d%%)", step.index, step.total, percent);
+                    if (step.index == step.total) std::fputc('\n', stderr);
+                }
+                return true;
+            },
+            WriteOptions{options.sync});
+        if (result.FileError()) {
             if (showProgress && shownPercent >= 0) std::fputc('\n', stderr);
-            return FinishListing(stdout, Fail(1, result.message));
+            return FinishListing(stdout, Fail(1, result.status.Message()));
         }
-        const bool recorded = result.status != BatchResult::Status::Stopped && records.Commit();
+        const bool recorded = !result.Stopped() && records.Commit();
         return FinishListing(stdout, recorded ? 0 : 1);
     } catch (const std::bad_alloc&) {
         return Fail(1, "not enough memory for " + std::to_string(options.plays) + " plays");

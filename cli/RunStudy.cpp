@@ -93,6 +93,7 @@ int RunIndependentStudy(const RunOptions& options, std::uint32_t seed)
     study.jobs =
         options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     study.simBaseName = options.out;
+    study.write = WriteOptions{options.sync};
 
     RecordsWriter records;
     if (!options.records.empty())

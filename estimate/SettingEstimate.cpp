@@ -574,17 +574,18 @@ SeriesLikelihood ComputeLikelihood(const MachineLaws& laws, std::span<const Play
     return pass.Finish();
 }
 
-std::string CheckPrior(const SettingValues& prior)
+Status CheckPrior(const SettingValues& prior)
 {
+    const auto refused = [](std::string reason) { return Status(StatusCode::NotValid, std::move(reason)); };
     double sum = 0;
     for (int s = 0; s < SETTINGS; ++s) {
         if (!std::isfinite(prior[s]))
-            return "the weight of setting " + std::to_string(s + 1) + " is not a finite number";
-        if (prior[s] < 0) return "the weight of setting " + std::to_string(s + 1) + " is negative";
+            return refused("the weight of setting " + std::to_string(s + 1) + " is not a finite number");
+        if (prior[s] < 0) return refused("the weight of setting " + std::to_string(s + 1) + " is negative");
         sum += prior[s];
     }
-    if (!(sum > 0)) return "all six weights are zero";
-    if (!std::isfinite(sum)) return "the weights are too large";
+    if (!(sum > 0)) return refused("all six weights are zero");
+    if (!std::isfinite(sum)) return refused("the weights are too large");
     return {};
 }
 
@@ -626,7 +627,7 @@ SettingEstimate EstimateSetting(std::span<const PlayRow> rows, Evidence evidence
     SettingEstimate estimate;
     estimate.evidence = evidence;
     if (rows.empty()) {
-        estimate.error = "the series holds no plays";
+        estimate.status = Status(StatusCode::NotValid, "the series holds no plays");
         return estimate;
     }
     return EstimateFromLikelihood(ComputeLikelihood(rows, evidence, withPath), evidence, prior);
@@ -640,12 +641,14 @@ SettingEstimate EstimateFromLikelihood(const SeriesLikelihood& likelihood, Evide
     estimate.normalGames = likelihood.normalGames;
     estimate.logLikelihood = likelihood.logLikelihood;
     if (!likelihood.impossible.empty()) {
-        estimate.error = "the machine cannot play this series (" + likelihood.impossible + ")";
+        estimate.status = Status(StatusCode::NotValid,
+                                 "the machine cannot play this series (" + likelihood.impossible + ")");
         return estimate;
     }
     const auto posterior = Posterior(likelihood.logLikelihood, prior);
     if (!posterior) {
-        estimate.error = "the prior rules out every setting that can play this series";
+        estimate.status =
+            Status(StatusCode::NotValid, "the prior rules out every setting that can play this series");
         return estimate;
     }
     estimate.posterior = *posterior;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Status.h"
 #include "sim/PlaySeries.h"
 #include "slot/MachineCodes.h"
 
@@ -84,9 +85,9 @@ SeriesLikelihood ComputeLikelihood(std::span<const PlayRow> rows, Evidence evide
 SeriesLikelihood ComputeLikelihood(const MachineLaws& laws, std::span<const PlayRow> rows, Evidence evidence,
                                    bool withPath = false);
 
-// Empty when `prior` is usable: six finite weights, none negative, not all zero.
-// Otherwise the reason, in words for the user.
-[[nodiscard]] std::string CheckPrior(const SettingValues& prior);
+// Ok when `prior` is usable: six finite weights, none negative, not all zero.
+// Otherwise NotValid with the reason, in words for the user.
+Status CheckPrior(const SettingValues& prior);
 
 // Posterior ∝ prior × likelihood, normalised. Returns nothing when the prior
 // gives weight 0 to every setting that can produce the series.
@@ -105,12 +106,12 @@ struct [[nodiscard]] SettingEstimate {
     int mostLikely = 0;                // 1..6; the lowest setting on a tie
     double expectedPayoutPercent = 0;  // Σ posterior × theoretical payout
     std::vector<PosteriorPoint> path;
-    std::string error;  // non-empty: no posterior (the other figures but games are unset)
+    Status status;  // not Ok: no posterior (the other figures but games are unset)
 
-    bool Ok() const noexcept { return error.empty(); }
+    bool Ok() const noexcept { return status.Ok(); }
 };
 
-// The whole estimate of a series. Preconditions: CheckPrior(prior) is empty.
+// The whole estimate of a series. Preconditions: CheckPrior(prior) is Ok.
 // An empty series, one no setting can produce, or a prior that rules out every
 // setting that can, gives an error and no posterior.
 SettingEstimate EstimateSetting(std::span<const PlayRow> rows, Evidence evidence,

@@ -1,8 +1,8 @@
 #include "law/SettingLaw.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
-#include <stdexcept>
 
 #include "slot/Slot.h"
 
@@ -141,7 +141,7 @@ void CycleStart(const Slot& slot, int s, SettingLaw& law)
 
 SettingLaw BuildSettingLaw(const Slot& slot, int setting)
 {
-    if (setting < SETTING_MIN || setting > SETTING_MAX) throw std::invalid_argument("setting must be 1 to 6");
+    assert(setting >= SETTING_MIN && setting <= SETTING_MAX);
     SettingLaw law;
     law.setting = setting;
     law.rules = slot.Rules();

@@ -67,5 +67,5 @@ struct SettingLaw {
 };
 
 // The law of `slot`'s tables and rules at setting 1..6 (its state is not
-// read). Throws std::invalid_argument for a setting outside 1..6.
+// read). The setting must be valid, as for Slot::SetSetting.
 SettingLaw BuildSettingLaw(const Slot& slot, int setting);

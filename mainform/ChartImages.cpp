@@ -302,10 +302,10 @@ QString SaveChartImage(QChartView* view, const QString& path, QSize size)
                     : PngBytes(view, out);
     }
     if (bytes.isEmpty()) return QStringLiteral("cannot render the chart");
-    const SimWriteResult written = WriteFileAtomically(path.toLocal8Bit().toStdString(), [&bytes](int fd) {
+    const WriteResult written = WriteFileAtomically(path.toLocal8Bit().toStdString(), [&bytes](int fd) {
         return WriteAllBytes(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()));
     });
-    return written.Ok() ? QString() : QString::fromLocal8Bit(written.message.c_str());
+    return written.Ok() ? QString() : QString::fromLocal8Bit(written.Message().c_str());
 }
 
 void AddChartImageCommands(TMainForm& form)

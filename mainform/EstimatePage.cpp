@@ -225,7 +225,7 @@ EstimatePage::EstimatePage(QWidget* parent) : QWidget(parent)
     if (saved.size() == SETTING_COUNT) {
         SettingValues read{};
         for (int s = 0; s < SETTING_COUNT; ++s) read[s] = saved[s].toDouble();
-        if (CheckPrior(read).empty()) prior = read;
+        if (CheckPrior(read).Ok()) prior = read;
     }
     SetPrior(prior);
     evidenceBox->setCurrentIndex(store.value(QStringLiteral("estimate/evidence")).toInt() == 1 ? 1 : 0);
@@ -317,16 +317,16 @@ void EstimatePage::Update()
 {
     const Evidence evidence = evidenceBox->currentIndex() == 1 ? Evidence::Record : Evidence::Hall;
     const SettingValues prior = Prior();
-    const std::string priorProblem = CheckPrior(prior);
+    const bool priorUsable = CheckPrior(prior).Ok();
     if (!shown) {
         estimate = SettingEstimate{};
-        estimate.error = "no run";
+        estimate.status = Status(StatusCode::NotValid, "no run");
     } else if (!refusal.empty()) {
         estimate = SettingEstimate{};
-        estimate.error = refusal;
-    } else if (!priorProblem.empty()) {
+        estimate.status = Status(StatusCode::NotValid, refusal);
+    } else if (!priorUsable) {
         estimate = SettingEstimate{};
-        estimate.error = "prior";
+        estimate.status = Status(StatusCode::NotValid, "prior");
     } else {
         estimate = EstimateFromLikelihood(evidence == Evidence::Hall ? hall : record, evidence, prior);
     }
@@ -372,11 +372,11 @@ void EstimatePage::Update()
     else if (!refusal.empty())
         payoutLabel->setText(
             QStringLiteral("このファイルからは推測できません: %1").arg(QString::fromStdString(refusal)));
-    else if (!priorProblem.empty())
+    else if (!priorUsable)
         payoutLabel->setText(QStringLiteral("事前配分: 重みを一つ以上 0 より大きくしてください"));
     else if (!estimate.Ok())
         payoutLabel->setText(
-            QStringLiteral("推測できません: %1").arg(QString::fromStdString(estimate.error)));
+            QStringLiteral("推測できません: %1").arg(QString::fromStdString(estimate.status.Message())));
     else
         payoutLabel->setText(
             QStringLiteral("期待機械割 %1%").arg(QString::number(estimate.expectedPayoutPercent, 'f', 2)));

@@ -106,12 +106,11 @@ void ExportCommand(TMainForm& form)
 
     TMainForm::BusyGuard guard(form);
     const std::string target = path.toLocal8Bit().toStdString();
-    const std::string error = folder ? ExportToFolder(target, form.ShownSeries(), analysis, *options)
-                                     : ExportToFile(target, form.ShownSeries(), analysis, *options);
-    if (!error.empty()) {
-        MessageBox::ShowError(
-            &form,
-            QStringLiteral("エクスポートできませんでした。\n%1").arg(QString::fromLocal8Bit(error.c_str())));
+    const Status done = folder ? ExportToFolder(target, form.ShownSeries(), analysis, *options)
+                               : ExportToFile(target, form.ShownSeries(), analysis, *options);
+    if (!done.Ok()) {
+        MessageBox::ShowError(&form, QStringLiteral("エクスポートできませんでした。\n%1")
+                                         .arg(QString::fromLocal8Bit(done.Message().c_str())));
         return;
     }
     form.SetStatusText(QStringLiteral("エクスポート完了"));

@@ -184,19 +184,14 @@ void TMainForm::FileSaveMenuClick(QObject*)
                 QStringLiteral("%1 は既に存在します。\n置き換えますか?").arg(QFileInfo(path).fileName())))
             return;
         BusyGuard guard(*this);
-        const SimWriteResult written =
+        const WriteResult written =
             WriteSimFile(LocalPath(path), heldHeader.setting, heldHeader.playCount, HeldSeries());
-        switch (written.status) {
-            case SimWriteResult::Status::Written:
-                SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
-                SetShownFile(path);
-                break;
-            case SimWriteResult::Status::CannotCreate:
-                break;
-            case SimWriteResult::Status::WriteFailed:
-                MessageBox::ShowError(
-                    this, QStringLiteral("シミュレーションファイルの書き込みに失敗しました。\n%1").arg(path));
-                break;
+        if (written.Ok()) {
+            SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
+            SetShownFile(path);
+        } else if (written.Code() == StatusCode::WriteFailed) {
+            MessageBox::ShowError(
+                this, QStringLiteral("シミュレーションファイルの書き込みに失敗しました。\n%1").arg(path));
         }
     });
 }
@@ -283,23 +278,17 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
                          setting.hidden ? std::nullopt : std::optional<int>(setting.value), plays)
             .c_str());
     // What the batch wrote whole, also when stopped; a closing window shows nothing more.
-    if (result.status != BatchResult::Status::FileError && !records.Empty() && !closing)
-        ShowBatchResults(records, pattern);
-    switch (result.status) {
-        case BatchResult::Status::Completed:
-            SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
-            batchDoneText = QStringLiteral("シミュレーション完了（%1ファイル: %2）")
-                                .arg(result.filesWritten)
-                                .arg(pattern);
-            return true;
-        case BatchResult::Status::Stopped:
-            return true;
-        case BatchResult::Status::FileError:
-            SetStatusText(QStringLiteral("エラーにより強制終了しました。"));
-            // The status bar alone is easy to miss and cannot say which file failed or why.
-            MessageBox::ShowError(this, QStringLiteral("一括シミュレーションを中断しました。\n") +
-                                            QString::fromStdString(result.message));
-            return false;
+    if (!result.FileError() && !records.Empty() && !closing) ShowBatchResults(records, pattern);
+    if (result.Stopped()) return true;
+    if (result.FileError()) {
+        SetStatusText(QStringLiteral("エラーにより強制終了しました。"));
+        // The status bar alone is easy to miss and cannot say which file failed or why.
+        MessageBox::ShowError(this, QStringLiteral("一括シミュレーションを中断しました。\n") +
+                                        QString::fromStdString(result.status.Message()));
+        return false;
     }
+    SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
+    batchDoneText =
+        QStringLiteral("シミュレーション完了（%1ファイル: %2）").arg(result.filesWritten).arg(pattern);
     return true;
 }

@@ -47,8 +47,6 @@ TempSlot tempSlots[SLOT_COUNT];
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-std::atomic<bool> syncWrites{true};
-
 constexpr int INTERRUPTS[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void RemoveTempFilesAndEnd(int signal)
@@ -99,9 +97,9 @@ std::string Reason(int error)
     return std::strerror(error);
 }
 
-SimWriteResult Failure(SimWriteResult::Status status, std::string message)
+WriteResult Failure(StatusCode code, std::string message)
 {
-    return SimWriteResult{status, std::move(message)};
+    return WriteResult{code, std::move(message)};
 }
 
 std::string FolderOf(const std::string& path)
@@ -231,9 +229,9 @@ private:
     bool committed = false;
 };
 
-bool SyncRegularFile(int fd)
+bool SyncRegularFile(int fd, WriteOptions options)
 {
-    if (!syncWrites.load()) return true;
+    if (!options.sync) return true;
     while (::fsync(fd) != 0)
         if (errno != EINTR) return false;
     return true;
@@ -242,9 +240,9 @@ bool SyncRegularFile(int fd)
 // Flushes the folder's entry of a renamed file. A folder that cannot be
 // opened for reading, or a file system that cannot flush folders, is no
 // failure of the write.
-bool SyncFolder(const std::string& folder)
+bool SyncFolder(const std::string& folder, WriteOptions options)
 {
-    if (!syncWrites.load()) return true;
+    if (!options.sync) return true;
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.IsOpen()) return true;
     while (::fsync(dir.Get()) != 0) {
@@ -327,11 +325,6 @@ bool WriteAllBytes(int fd, const void* data, std::size_t size)
     return true;
 }
 
-void SetSyncWrites(bool on) noexcept
-{
-    syncWrites.store(on);
-}
-
 void InstallWriteSignalHandlers()
 {
     for (const int signal : INTERRUPTS) {
@@ -351,6 +344,7 @@ struct AtomicFileWriter::State {
     std::string shown;  // the name as given, for messages
     std::string target;
     std::string folder;
+    WriteOptions options;
     FileDescriptor inPlace;  // open when the target is not a regular file
     TempFile temp;
 };
@@ -358,35 +352,31 @@ struct AtomicFileWriter::State {
 AtomicFileWriter::AtomicFileWriter() = default;
 AtomicFileWriter::~AtomicFileWriter() = default;
 
-SimWriteResult AtomicFileWriter::Open(const std::string& path)
+WriteResult AtomicFileWriter::Open(const std::string& path, WriteOptions options)
 {
     state.reset();
-    if (path.empty())
-        return Failure(SimWriteResult::Status::CannotCreate, "cannot create a file without a name");
+    if (path.empty()) return Failure(StatusCode::CannotCreate, "cannot create a file without a name");
 
     auto s = std::make_unique<State>();
     s->shown = path;
+    s->options = options;
     if (!ResolveTarget(path, s->target))
-        return Failure(SimWriteResult::Status::CannotCreate,
-                       "cannot create " + Quoted(path) + ": " + Reason(errno));
+        return Failure(StatusCode::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(errno));
 
     struct stat info {};
     const bool exists = ::stat(s->target.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode))
-        return Failure(SimWriteResult::Status::CannotCreate,
-                       "cannot create " + Quoted(path) + ": " + Reason(EISDIR));
+        return Failure(StatusCode::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(EISDIR));
     if (exists && !S_ISREG(info.st_mode)) {
         s->inPlace = FileDescriptor(::open(s->target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
         if (!s->inPlace.IsOpen())
-            return Failure(SimWriteResult::Status::CannotCreate,
-                           "cannot create " + Quoted(path) + ": " + Reason(errno));
+            return Failure(StatusCode::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(errno));
         state = std::move(s);
         return {};
     }
     // A file the user may not write is not replaced behind their back.
     if (exists && ::access(s->target.c_str(), W_OK) != 0)
-        return Failure(SimWriteResult::Status::CannotCreate,
-                       "cannot create " + Quoted(path) + ": " + Reason(errno));
+        return Failure(StatusCode::CannotCreate, "cannot create " + Quoted(path) + ": " + Reason(errno));
 
     mode_t mode = 0;
     if (exists) {
@@ -399,7 +389,7 @@ SimWriteResult AtomicFileWriter::Open(const std::string& path)
 
     s->folder = FolderOf(s->target);
     if (!s->temp.Create(s->folder, NameOf(s->target), mode))
-        return Failure(SimWriteResult::Status::CannotCreate, CreateFailure(path, s->folder, errno));
+        return Failure(StatusCode::CannotCreate, CreateFailure(path, s->folder, errno));
     if (exists) ::fchmod(s->temp.Get(), mode);  // the umask must not narrow a kept mode
     state = std::move(s);
     return {};
@@ -411,40 +401,39 @@ int AtomicFileWriter::Fd() const noexcept
     return state->inPlace.IsOpen() ? state->inPlace.Get() : state->temp.Get();
 }
 
-SimWriteResult AtomicFileWriter::Fail(int error)
+WriteResult AtomicFileWriter::Fail(int error)
 {
     const std::string shown = state ? state->shown : std::string();
     state.reset();
-    return Failure(SimWriteResult::Status::WriteFailed,
-                   "cannot write " + Quoted(shown) + ": " + Reason(error));
+    return Failure(StatusCode::WriteFailed, "cannot write " + Quoted(shown) + ": " + Reason(error));
 }
 
-SimWriteResult AtomicFileWriter::Commit()
+WriteResult AtomicFileWriter::Commit()
 {
-    if (!state) return Failure(SimWriteResult::Status::WriteFailed, "cannot write a file that is not open");
+    if (!state) return Failure(StatusCode::WriteFailed, "cannot write a file that is not open");
     State& s = *state;
     if (s.inPlace.IsOpen()) {
         if (!s.inPlace.Close()) return Fail(errno);
         state.reset();
         return {};
     }
-    if (!SyncRegularFile(s.temp.Get()) || !s.temp.Close()) return Fail(errno);
+    if (!SyncRegularFile(s.temp.Get(), s.options) || !s.temp.Close()) return Fail(errno);
     if (!s.temp.CommitTo(s.target)) {
         const std::string message = "cannot create " + Quoted(s.shown) + ": " + Reason(errno);
         state.reset();
-        return Failure(SimWriteResult::Status::CannotCreate, message);
+        return Failure(StatusCode::CannotCreate, message);
     }
-    const bool synced = SyncFolder(s.folder);
+    const bool synced = SyncFolder(s.folder, s.options);
     const int error = errno;
     if (!synced) return Fail(error);
     state.reset();
     return {};
 }
 
-SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content)
+WriteResult WriteFileAtomically(const std::string& path, const FileContent& content, WriteOptions options)
 {
     AtomicFileWriter writer;
-    const SimWriteResult opened = writer.Open(path);
+    const WriteResult opened = writer.Open(path, options);
     if (!opened.Ok()) return opened;
     if (!content(writer.Fd())) return writer.Fail(errno);
     return writer.Commit();

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "base/Status.h"
+
 // Writing a file so that its name never shows a partial file: the content goes
 // to a temporary file beside the target (".<target name>.XXXXXX", shortened
 // so it fits the folder's name limit), is flushed to the disk, and is renamed
@@ -13,17 +15,23 @@
 // ran) removes its temporary file; only a kill -9 or a power cut can leave
 // one, and such a leftover is safe to delete.
 
-struct [[nodiscard]] SimWriteResult {
-    enum class Status {
-        Written,
-        CannotCreate,  // nothing was written and no file was touched
-        WriteFailed,   // created but not completed; the target is left as it was,
-                       // unless flushing the folder after the rename failed
-    };
-    Status status = Status::Written;
-    std::string message;  // names the file and the reason; empty when written
+// The outcome of a write: Ok, CannotCreate (nothing was written and no file
+// was touched) or WriteFailed (created but not completed; the target is left
+// as it was, unless flushing the folder after the rename failed). The message
+// names the file and the reason.
+using WriteResult = Status;
 
-    bool Ok() const noexcept { return status == Status::Written; }
+// The former shape, kept for the records writer until it takes WriteResult.
+struct SimWriteResult {
+    SimWriteResult(const WriteResult& result) : message(result.Message()) {}
+    bool Ok() const noexcept { return message.empty(); }
+    std::string message;
+};
+
+struct WriteOptions {
+    // Whether the file is flushed to the disk before and after the rename.
+    // Off only for throw-away output, where a power cut may leave it empty.
+    bool sync = true;
 };
 
 // Writes the bytes to the open descriptor; false with errno set on failure.
@@ -34,7 +42,8 @@ using FileContent = std::function<bool(int fd)>;
 // loop is CannotCreate. Targets that are not regular files (devices, pipes)
 // are written in place. Exceptions from `content` pass through after the
 // temporary file is removed.
-[[nodiscard]] SimWriteResult WriteFileAtomically(const std::string& path, const FileContent& content);
+[[nodiscard]] WriteResult WriteFileAtomically(const std::string& path, const FileContent& content,
+                                              WriteOptions options = {});
 
 // WriteFileAtomically for content that comes over time (the records of a long
 // study), with the same guarantees. To be used as follows: Open, write to
@@ -47,11 +56,11 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    SimWriteResult Open(const std::string& path);
+    WriteResult Open(const std::string& path, WriteOptions options = {});
     int Fd() const noexcept;
-    SimWriteResult Commit();
+    WriteResult Commit();
     // Abandons the write and describes `error` as its failure.
-    SimWriteResult Fail(int error);
+    WriteResult Fail(int error);
 
 private:
     struct State;
@@ -60,10 +69,6 @@ private:
 
 // Writes all bytes to fd, retrying short writes; false with errno set.
 [[nodiscard]] bool WriteAllBytes(int fd, const void* data, std::size_t size);
-
-// Whether writes flush to the disk before and after the rename (default on).
-// Off only for throw-away output, where a power cut may leave a file empty.
-void SetSyncWrites(bool on) noexcept;
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of every write
 // in progress, in any thread, before they end the process as they would have

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "sim/AtomicFile.h"
 #include "sim/PlaySeries.h"
 #include "sim/WholeNumber.h"
 
@@ -27,10 +28,13 @@ struct BatchStep {
 using BatchCallback = std::function<bool(const BatchStep&)>;
 
 struct [[nodiscard]] BatchResult {
-    enum class Status { Completed, Stopped, FileError };
-    Status status = Status::Completed;
+    // Ok when every file was written, Stopped when the callback stopped the
+    // batch, else the failed write's Status (it names the file and the reason).
+    Status status;
     int filesWritten = 0;
-    std::string message;  // for FileError: names the file and the reason
+
+    bool Stopped() const noexcept { return status.Code() == StatusCode::Stopped; }
+    bool FileError() const noexcept { return !status.Ok() && !Stopped(); }
 };
 
 // Plays `sims` single runs and writes each to its batch-named file before the
@@ -39,4 +43,4 @@ struct [[nodiscard]] BatchResult {
 // that of one simulation.
 [[nodiscard]] BatchResult RunBatch(Slot& slot, RandomSource& random, int plays, SettingChoice setting,
                                    int sims, const std::string& baseName, PlaySeries& series,
-                                   const BatchCallback& callback = {});
+                                   const BatchCallback& callback = {}, WriteOptions write = {});

@@ -90,10 +90,11 @@ bool WriteSimTo(int fd, std::int32_t setting, std::int32_t playCount, const Play
     return WriteContent(fd, setting, playCount, series);
 }
 
-SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::int32_t playCount,
-                            const PlaySeries& series)
+WriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::int32_t playCount,
+                         const PlaySeries& series, WriteOptions options)
 {
-    return WriteFileAtomically(path, [&](int fd) { return WriteContent(fd, setting, playCount, series); });
+    return WriteFileAtomically(
+        path, [&](int fd) { return WriteContent(fd, setting, playCount, series); }, options);
 }
 
 namespace {

@@ -37,8 +37,8 @@ inline PlayRow DecodeRow(const unsigned char* in) noexcept
 
 // Writes the file through WriteFileAtomically, so a failure never leaves a
 // damaged file under `path` and an older file of that name survives it.
-[[nodiscard]] SimWriteResult WriteSimFile(const std::string& path, std::int32_t setting,
-                                          std::int32_t playCount, const PlaySeries& series);
+[[nodiscard]] WriteResult WriteSimFile(const std::string& path, std::int32_t setting, std::int32_t playCount,
+                                       const PlaySeries& series, WriteOptions options = {});
 
 // Streams the file's bytes to an open descriptor (stdout), in place; false with
 // errno set on failure.

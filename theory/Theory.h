@@ -74,8 +74,8 @@ struct SummaryFigure {
 extern const std::array<SummaryFigure, 9> SUMMARY_FIGURES;
 
 // Theory of one setting (1..6) from the laws of `tables` (any Slot; its
-// state is not read, only its weight tables and rules). Throws std::invalid_argument
-// for a setting outside 1..6.
+// state is not read, only its weight tables and rules). The setting must be
+// valid; readers of user input check it first, as for Slot::SetSetting.
 SettingTheory ComputeTheory(const Slot& tables, int setting);
 // The same with the machine's own tables.
 SettingTheory ComputeTheory(int setting);

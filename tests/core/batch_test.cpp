@@ -22,7 +22,7 @@ TEST(BatchRun, WritesOneNamedFileEqualToEachSingleRun)
                                                 saved.push_back(step.fileName);
                                             return true;
                                         });
-    ASSERT_EQ(result.status, BatchResult::Status::Completed);
+    ASSERT_TRUE(result.status.Ok()) << result.status.Message();
     EXPECT_EQ(result.filesWritten, 3);
     ASSERT_EQ(saved.size(), 3u);
 
@@ -50,9 +50,10 @@ TEST(BatchRun, StopsAtAFileThatCannotBeCreatedAndKeepsTheEarlierOnes)
                          std::filesystem::rename(folder, dir.path / "moved");  // the folder goes away
                      return true;
                  });
-    EXPECT_EQ(result.status, BatchResult::Status::FileError);
+    EXPECT_EQ(result.status.Code(), StatusCode::CannotCreate);
+    EXPECT_TRUE(result.FileError());
     EXPECT_EQ(result.filesWritten, 2);
-    EXPECT_NE(result.message.find("run2_100_3.sim"), std::string::npos) << result.message;
+    EXPECT_NE(result.status.Message().find("run2_100_3.sim"), std::string::npos) << result.status.Message();
     EXPECT_TRUE(std::filesystem::exists(dir.path / "moved" / "run2_100_1.sim"));
     EXPECT_TRUE(std::filesystem::exists(dir.path / "moved" / "run2_100_2.sim"));
     EXPECT_EQ(batch.series.Back().playCount, 100);  // the failed simulation still ran
@@ -68,7 +69,7 @@ TEST(BatchRun, CallbackCanStopBeforeTheNextSimulation)
                                             if (step.phase == BatchStep::Phase::BeforePlay) ++played;
                                             return step.phase != BatchStep::Phase::Saved;
                                         });
-    EXPECT_EQ(result.status, BatchResult::Status::Stopped);
+    EXPECT_TRUE(result.Stopped());
     EXPECT_EQ(result.filesWritten, 1);
     EXPECT_EQ(played, 1);
 }

@@ -146,19 +146,18 @@ TEST(SimFile, MissingFilesAndFoldersAreReportedWithTheirName)
     EXPECT_NE(missing.message.find("none.sim"), std::string::npos);
     EXPECT_EQ(ReadSimFile(dir.path.string(), back).status, SimReadResult::Status::CannotOpen);
 
-    const SimWriteResult noFolder = WriteSimFile(dir.File("no/such/folder.sim"), 1, 1, SampleSeries(1));
-    EXPECT_EQ(noFolder.status, SimWriteResult::Status::CannotCreate);
-    EXPECT_NE(noFolder.message.find("folder.sim"), std::string::npos);
-    EXPECT_EQ(WriteSimFile(dir.path.string(), 1, 1, SampleSeries(1)).status,
-              SimWriteResult::Status::CannotCreate);
+    const WriteResult noFolder = WriteSimFile(dir.File("no/such/folder.sim"), 1, 1, SampleSeries(1));
+    EXPECT_EQ(noFolder.Code(), StatusCode::CannotCreate);
+    EXPECT_NE(noFolder.Message().find("folder.sim"), std::string::npos);
+    EXPECT_EQ(WriteSimFile(dir.path.string(), 1, 1, SampleSeries(1)).Code(), StatusCode::CannotCreate);
 }
 
 TEST(SimFile, FullDeviceIsAFailedWriteNotASuccess)
 {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    const SimWriteResult result = WriteSimFile("/dev/full", 1, 1000, SampleSeries(1000));
-    EXPECT_EQ(result.status, SimWriteResult::Status::WriteFailed);
-    EXPECT_NE(result.message.find("/dev/full"), std::string::npos);
+    const WriteResult result = WriteSimFile("/dev/full", 1, 1000, SampleSeries(1000));
+    EXPECT_EQ(result.Code(), StatusCode::WriteFailed);
+    EXPECT_NE(result.Message().find("/dev/full"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
@@ -170,13 +169,13 @@ TEST(SimFile, FailedWriteKeepsTheOlderFileAndLeavesNoDebris)
     ASSERT_TRUE(WriteSimFile(file, 2, 10, small).Ok());
     const std::string before = ReadBytes(file);
 
-    SimWriteResult result;
+    WriteResult result;
     {
         FileSizeLimit limit(4096);
         result = WriteSimFile(file, 2, 5000, SampleSeries(5000));
     }
-    EXPECT_EQ(result.status, SimWriteResult::Status::WriteFailed);
-    EXPECT_NE(result.message.find("keep.sim"), std::string::npos);
+    EXPECT_EQ(result.Code(), StatusCode::WriteFailed);
+    EXPECT_NE(result.Message().find("keep.sim"), std::string::npos);
     EXPECT_EQ(ReadBytes(file), before);
     EXPECT_EQ(FilesIn(dir.path), 1u);
 }
@@ -212,8 +211,8 @@ TEST(SimFile, NamesUpToTheFolderLimitAreWritten)
     for (const std::string& name : names) {
         const std::string file = dir.File(name);
         for (int pass = 0; pass < 2; ++pass) {  // create, then replace
-            const SimWriteResult written = WriteSimFile(file, 2, 30, series);
-            ASSERT_TRUE(written.Ok()) << name.size() << " bytes: " << written.message;
+            const WriteResult written = WriteSimFile(file, 2, 30, series);
+            ASSERT_TRUE(written.Ok()) << name.size() << " bytes: " << written.Message();
         }
         PlaySeries back;
         EXPECT_TRUE(ReadSimFile(file, back).Ok() && back == series) << name.size() << " bytes";
@@ -246,19 +245,20 @@ TEST(SimFile, DanglingLinksAreFollowedAndLoopsRefused)
     std::filesystem::create_symlink("b.sim", dir.File("a.sim"));
     std::filesystem::create_symlink("a.sim", dir.File("b.sim"));
     for (const char* name : {"self.sim", "a.sim"}) {
-        const SimWriteResult written = WriteSimFile(dir.File(name), 1, 10, series);
-        EXPECT_EQ(written.status, SimWriteResult::Status::CannotCreate) << name;
-        EXPECT_NE(written.message.find("Too many levels of symbolic links"), std::string::npos)
-            << written.message;
+        const WriteResult written = WriteSimFile(dir.File(name), 1, 10, series);
+        EXPECT_EQ(written.Code(), StatusCode::CannotCreate) << name;
+        EXPECT_NE(written.Message().find("Too many levels of symbolic links"), std::string::npos)
+            << written.Message();
         EXPECT_TRUE(std::filesystem::is_symlink(dir.File(name))) << name;
     }
 
     // A link into a folder that does not exist names that folder.
     std::filesystem::create_symlink("gone/x.sim", dir.File("nowhere.sim"));
-    const SimWriteResult nowhere = WriteSimFile(dir.File("nowhere.sim"), 1, 10, series);
-    EXPECT_EQ(nowhere.status, SimWriteResult::Status::CannotCreate);
-    EXPECT_NE(nowhere.message.find("the folder '" + dir.File("gone") + "' does not exist"), std::string::npos)
-        << nowhere.message;
+    const WriteResult nowhere = WriteSimFile(dir.File("nowhere.sim"), 1, 10, series);
+    EXPECT_EQ(nowhere.Code(), StatusCode::CannotCreate);
+    EXPECT_NE(nowhere.Message().find("the folder '" + dir.File("gone") + "' does not exist"),
+              std::string::npos)
+        << nowhere.Message();
     EXPECT_EQ(FilesIn(dir.path), 8u);  // sub and seven links: no temporary file anywhere
 }
 
@@ -272,11 +272,11 @@ TEST(SimFile, ReadOnlyFolderIsNamedAsTheCause)
     WriteBytes(file, "old");
     std::filesystem::permissions(folder,
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    const SimWriteResult written = WriteSimFile(file, 1, 1, SampleSeries(1));
+    const WriteResult written = WriteSimFile(file, 1, 1, SampleSeries(1));
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
-    EXPECT_EQ(written.status, SimWriteResult::Status::CannotCreate);
-    EXPECT_EQ(written.message, "cannot create '" + file + "': the folder '" + folder +
-                                   "' is not writable (Permission denied)");
+    EXPECT_EQ(written.Code(), StatusCode::CannotCreate);
+    EXPECT_EQ(written.Message(), "cannot create '" + file + "': the folder '" + folder +
+                                     "' is not writable (Permission denied)");
     EXPECT_EQ(ReadBytes(file), "old");
 }
 
@@ -284,9 +284,8 @@ TEST(SimFile, UnsyncedWritesGiveTheSameFile)
 {
     TempDir dir;
     const PlaySeries series = SampleSeries(100);
-    SetSyncWrites(false);
-    const SimWriteResult written = WriteSimFile(dir.File("fast.sim"), 5, 100, series);
-    SetSyncWrites(true);
+    const WriteResult written =
+        WriteSimFile(dir.File("fast.sim"), 5, 100, series, WriteOptions{.sync = false});
     ASSERT_TRUE(written.Ok());
     EXPECT_EQ(ReadBytes(dir.File("fast.sim")), EncodeSimFile(5, 100, series));
 }

@@ -222,7 +222,7 @@ TEST(SettingEstimate, HallEvidenceReadsNoHiddenColumn)
     }
     const SettingEstimate plain = EstimateSetting(rows, Evidence::Hall, FLAT_PRIOR, true);
     const SettingEstimate hidden = EstimateSetting(scrambled, Evidence::Hall, FLAT_PRIOR, true);
-    ASSERT_TRUE(plain.Ok()) << plain.error;
+    ASSERT_TRUE(plain.Ok()) << plain.status.Message();
     EXPECT_EQ(plain.logLikelihood, hidden.logLikelihood);
     EXPECT_EQ(plain.posterior, hidden.posterior);
     // Record evidence does read them and finds the scrambled series impossible.
@@ -261,9 +261,11 @@ TEST(SettingEstimate, ImpossibleSeriesAreErrorsNotPosteriors)
     for (const auto& c : cases) {
         const SettingEstimate estimate = EstimateSetting(c.rows, Evidence::Hall);
         EXPECT_FALSE(estimate.Ok()) << c.name;
-        EXPECT_NE(estimate.error.find("row "), std::string::npos) << c.name << ": " << estimate.error;
+        EXPECT_NE(estimate.status.Message().find("row "), std::string::npos)
+            << c.name << ": " << estimate.status.Message();
     }
-    EXPECT_EQ(EstimateSetting({}, Evidence::Hall).error, "the series holds no plays");
+    EXPECT_EQ(EstimateSetting({}, Evidence::Hall).status,
+              Status(StatusCode::NotValid, "the series holds no plays"));
 }
 
 TEST(SettingEstimate, PriorHandling)
@@ -282,11 +284,11 @@ TEST(SettingEstimate, PriorHandling)
         {{1e308, 1e308, 1e308, 0, 0, 0}, false},
     };
     for (const auto& c : checks)
-        EXPECT_EQ(CheckPrior(c.prior).empty(), c.ok) << ::testing::PrintToString(c.prior);
+        EXPECT_EQ(CheckPrior(c.prior).Ok(), c.ok) << ::testing::PrintToString(c.prior);
 
     const auto rows = EngineRun(3, 9, 8000);
     const SettingEstimate flat = EstimateSetting(rows, Evidence::Hall);
-    ASSERT_TRUE(flat.Ok()) << flat.error;
+    ASSERT_TRUE(flat.Ok()) << flat.status.Message();
     // Posterior ∝ prior × likelihood; scaling the prior changes nothing.
     const SettingValues weights = {6, 5, 4, 3, 2, 1};
     SettingValues scaled = weights;
@@ -316,7 +318,7 @@ TEST(SettingEstimate, PathStartsAtThePriorAndEndsAtThePosterior)
     const auto rows = EngineRun(6, 5, 8000);
     const SettingValues prior = {1, 2, 3, 3, 2, 1};
     const SettingEstimate estimate = EstimateSetting(rows, Evidence::Hall, prior, true);
-    ASSERT_TRUE(estimate.Ok()) << estimate.error;
+    ASSERT_TRUE(estimate.Ok()) << estimate.status.Message();
     ASSERT_GE(estimate.path.size(), 3u);
     EXPECT_EQ(estimate.path.front().playCount, 0);
     for (int s = 0; s < 6; ++s) EXPECT_NEAR(estimate.path.front().posterior[s], prior[s] / 12.0, 1e-15);

@@ -72,7 +72,7 @@ private slots:
         Run(form, QStringLiteral("3000"), QStringLiteral("?"));
         EstimatePage* page = form.EstimatePageView();
         const SettingEstimate& shown = page->Estimate();
-        QVERIFY2(shown.Ok(), shown.error.c_str());
+        QVERIFY2(shown.Ok(), shown.status.Message().c_str());
         double sum = 0;
         for (double p : shown.posterior) sum += p;
         QVERIFY(std::abs(sum - 1) < 1e-12);  // a few roundings in the normalisation

@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(tab->MarkedSetting(), std::nullopt);
         QVERIFY(tab->Convergence()->RunSeries()->points().isEmpty());
         QVERIFY(!form.EstimatePageView()->Estimate().Ok());
-        QVERIFY(form.EstimatePageView()->Estimate().error.find("record 100") != std::string::npos);
+        QVERIFY(form.EstimatePageView()->Estimate().status.Message().find("record 100") != std::string::npos);
         // 開く shows it without a word; the first look at a refusing tab tells why, once.
         QVERIFY(MessageBox::Shown().empty());
         form.ui->PageControl1->setCurrentWidget(form.EstimatePageView());
