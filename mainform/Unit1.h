@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,7 +25,6 @@ class QMenu;
 class QLabel;
 class QLineEdit;
 class QToolButton;
-class QPieSeries;
 class QTimer;
 class BatchResultTab;
 class BonusBars;
@@ -32,6 +32,7 @@ class RecordTable;
 struct StudySummary;
 class EstimatePage;
 class ResultListModel;
+class RateStatisticsView;
 class SlumpGraph;
 class TheoryTab;
 class TAboutBox;
@@ -211,11 +212,8 @@ public:
     // The tab 一括結果; null until a batch or 複数ファイルを集計 first fills it.
     BatchResultTab* BatchResultView() const { return batchResultTab; }
 
-    // Chart series that the layout cannot hold; built with the window.
-    QPieSeries* RenSeries = nullptr;
-    QPieSeries* KoyakuSeries = nullptr;
-    QPieSeries* ModeStaySeries = nullptr;
-    QPieSeries* RTCancelSeries = nullptr;
+    // The statistics tabs 連チャン, 小役, モード滞在 and RT解除, in that order.
+    const std::array<RateStatisticsView*, 4>& StatisticsViews() const { return statisticsViews; }
     BonusBars* BonusBarsView() const { return bonusBars; }
 
     // The file last opened or saved: in the title and the recent-files menu
@@ -308,5 +306,6 @@ private:
     EstimatePage* estimatePage = nullptr;
     TheoryTab* theoryTab = nullptr;
     BatchResultTab* batchResultTab = nullptr;
+    std::array<RateStatisticsView*, 4> statisticsViews{};
     ResultAnalysis analysis;
 };
