@@ -76,7 +76,8 @@ class TAboutBox;
 // ChartImages.cpp, ExportDialog.cpp and TableCopy.cpp images, export and copy;
 // BatchResults.cpp the tab 一括結果 (BatchResultTab) after a batch and
 // 複数ファイルを集計...; the tabs 理論値 and 設定推測 are TheoryTab and
-// EstimatePage (placed by EstimateTab.cpp).
+// EstimatePage (placed by EstimateTab.cpp); the four statistics tabs are each
+// a RateStatisticsView.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
