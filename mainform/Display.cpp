@@ -1,26 +1,23 @@
 #include <QChart>
 #include <QCheckBox>
 #include <QLabel>
-#include <QPieSeries>
-#include <QPieSlice>
 #include <QTreeWidget>
 
 #include <algorithm>
 
 #include "mainform/BonusBars.h"
 #include "mainform/EstimatePage.h"
+#include "mainform/RateStatisticsView.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
 #include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
-#include "platform/ChartOps.h"
 #include "platform/FormFont.h"
 #include "platform/MessagePump.h"
 #include "sim/WholeNumber.h"
 #include "ui_MainForm.h"
 
 namespace {
-constexpr qreal PIE_LEGEND_LEFT = 148;
 constexpr int SUMMARY_PIXELS = 11;
 constexpr int SUMMARY_LINE_PERCENT = 80;
 
@@ -49,35 +46,6 @@ void ShowSummary(QLabel* label, const QString& summary)
     label->setToolTip(cut ? summary : QString());
 }
 
-void FillStatTab(QTreeWidget* list, QPieSeries* pie, const StatTab& tab)
-{
-    QList<QTreeWidgetItem*> items;
-    for (const StatLine& line : tab.lines) {
-        const QStringList texts{QString::fromStdString(line.name), QString::fromStdString(line.count),
-                                QString::fromStdString(line.rate), QString::fromStdString(line.inverse)};
-        auto* item = new QTreeWidgetItem(texts);
-        // Rates keep all their digits, more than a column shows.
-        for (int column = 0; column < texts.size(); ++column) item->setToolTip(column, texts[column]);
-        items.append(item);
-    }
-    list->addTopLevelItems(items);
-    for (const PieSlice& slice : tab.slices) {
-        QPieSlice* added = pie->append(QString::fromStdString(slice.label), static_cast<qreal>(slice.y));
-        added->setColor(QColor(slice.color.r, slice.color.g, slice.color.b));
-        added->setBorderColor(Qt::black);
-        added->setLabelVisible(false);
-    }
-    QList<LegendEntry> legend;
-    for (const PieSlice& slice : tab.slices)
-        legend.append(
-            {QString::fromStdString(slice.label), QColor(slice.color.r, slice.color.g, slice.color.b)});
-    QChart* chart = pie->chart();
-    QFont font(FORM_FONT_FAMILY);
-    font.setPixelSize(12);
-    const QSizeF size = chart->size();
-    SetCompactLegend(chart, legend,
-                     QRectF(PIE_LEGEND_LEFT, 4, size.width() - PIE_LEGEND_LEFT - 4, size.height() - 8), font);
-}
 }  // namespace
 
 void TMainForm::ClearResultViews()
@@ -86,13 +54,8 @@ void TMainForm::ClearResultViews()
     shownSeries.reset();
     refusalNotice.clear();
     estimatePage->Clear();
-    for (QTreeWidget* list :
-         {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->RTCancelListView, ui->ModeStayListView})
-        list->clear();
-    for (QPieSeries* pie : {RenSeries, KoyakuSeries, ModeStaySeries, RTCancelSeries}) {
-        pie->clear();
-        SetCompactLegend(pie->chart(), {}, {}, font());
-    }
+    ui->BListView->clear();
+    for (RateStatisticsView* view : statisticsViews) view->Clear();
     bonusBars->Clear();
     slumpGraph->Clear();
     theoryTab->Clear();
@@ -163,10 +126,8 @@ void TMainForm::FillBonusList()
 
 void TMainForm::FillStatTabs()
 {
-    FillStatTab(ui->RenListView, RenSeries, analysis.ren);
-    FillStatTab(ui->KoyakuListView, KoyakuSeries, analysis.koyaku);
-    FillStatTab(ui->ModeStayListView, ModeStaySeries, analysis.modeStay);
-    FillStatTab(ui->RTCancelListView, RTCancelSeries, analysis.rtCancel);
+    const StatTab* tabs[] = {&analysis.ren, &analysis.koyaku, &analysis.modeStay, &analysis.rtCancel};
+    for (std::size_t i = 0; i < statisticsViews.size(); ++i) statisticsViews[i]->Show(*tabs[i]);
 }
 
 void TMainForm::MarkerCheckBoxClick(QObject* sender, int marker)

@@ -19,11 +19,10 @@
 
 #include <cmath>
 
+#include "mainform/SettingPalette.h"
+
 namespace {
 
-const QColor SETTING_COLOURS[SETTING_COUNT] = {QColor(0x1f, 0x77, 0xb4), QColor(0x2c, 0xa0, 0x2c),
-                                               QColor(0x8c, 0x56, 0x4b), QColor(0x94, 0x67, 0xbd),
-                                               QColor(0xff, 0x7f, 0x0e), QColor(0xd6, 0x27, 0x28)};
 const QColor BAR_COLOUR(0x7f, 0x9f, 0xc8);
 const QColor MOST_LIKELY_COLOUR(0xd0, 0x20, 0x20);
 // Points drawn per line: a million plays has thousands of bonuses, and the
@@ -114,7 +113,7 @@ QChart* MakePosteriorPathChart(const SettingEstimate& estimate)
         auto* line = new QLineSeries;
         line->setName(QString::number(s + 1));
         line->setObjectName(QStringLiteral("PosteriorPath%1").arg(s + 1));
-        line->setColor(SETTING_COLOURS[s]);
+        line->setColor(ESTIMATE_SETTING_COLOURS[static_cast<std::size_t>(s)]);
         QList<QPointF> points;
         for (std::size_t i = 0; i < path.size(); i += step)
             points.append(QPointF(path[i].playCount, path[i].posterior[s]));

@@ -5,10 +5,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLegend>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPieSeries>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QSettings>
@@ -28,6 +26,7 @@
 #include "mainform/BonusBars.h"
 #include "mainform/ChartImages.h"
 #include "mainform/ExportDialog.h"
+#include "mainform/RateStatisticsView.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
 #include "mainform/TableCopy.h"
@@ -74,23 +73,6 @@ void SetColumnWidths(QTreeWidget* list, std::initializer_list<int> widths)
     }
 }
 
-QPieSeries* BuildPieChart(QChartView* view)
-{
-    auto* chart = new QChart;
-    chart->setBackgroundRoundness(0);
-    chart->setMargins(QMargins(2, 2, 2, 2));
-    chart->setAnimationOptions(QChart::NoAnimation);
-    // The slices are named by a compact legend (see FillStatTab).
-    chart->legend()->hide();
-    auto* series = new QPieSeries;
-    series->setName(QStringLiteral("円"));
-    series->setPieSize(0.85);
-    series->setHorizontalPosition(0.29);
-    chart->addSeries(series);
-    view->setChart(chart);
-    view->setRenderHint(QPainter::Antialiasing);
-    return series;
-}
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent, std::optional<std::uint32_t> startSeed)
@@ -221,14 +203,11 @@ void TMainForm::BuildWindow()
 
 void TMainForm::BuildCharts()
 {
-    RenSeries = BuildPieChart(ui->RenChart);
-    KoyakuSeries = BuildPieChart(ui->KoyakuChart);
-    ModeStaySeries = BuildPieChart(ui->ModeStayChart);
-    RTCancelSeries = BuildPieChart(ui->RTCancelChart);
-    RenSeries->setObjectName(QStringLiteral("RenSeries"));
-    KoyakuSeries->setObjectName(QStringLiteral("KoyakuSeries"));
-    ModeStaySeries->setObjectName(QStringLiteral("ModeStaySeries"));
-    RTCancelSeries->setObjectName(QStringLiteral("RTCancelSeries"));
+    statisticsViews = {
+        new RateStatisticsView(ui->RenListView, ui->RenChart, QStringLiteral("RenSeries")),
+        new RateStatisticsView(ui->KoyakuListView, ui->KoyakuChart, QStringLiteral("KoyakuSeries")),
+        new RateStatisticsView(ui->ModeStayListView, ui->ModeStayChart, QStringLiteral("ModeStaySeries")),
+        new RateStatisticsView(ui->RTCancelListView, ui->RTCancelChart, QStringLiteral("RTCancelSeries"))};
 
     slumpGraph = new SlumpGraph(ui->SlumpChart);
     // The legend names a marker series as its check box does.

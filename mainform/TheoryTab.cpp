@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mainform/SettingPalette.h"
 #include "sim/PlaySeries.h"
 #include "theory/RunComparison.h"
 
@@ -31,8 +32,6 @@ constexpr int RUN_COLUMN = 0;
 // The tab goes right after the six result tabs, whatever was added since.
 constexpr int SIX_TABS = 6;
 
-const QColor SETTING_COLORS[SETTING_COUNT] = {QColor(0, 0, 160),   QColor(0, 128, 255), QColor(0, 150, 0),
-                                              QColor(200, 150, 0), QColor(230, 90, 0),  QColor(160, 0, 160)};
 const QColor MARK_COLOR(255, 255, 170);
 
 QString Number(double value)
@@ -77,7 +76,7 @@ ConvergenceChart::ConvergenceChart(QChartView* view, const std::array<SettingThe
         auto* line = new QLineSeries;
         line->setName(QStringLiteral("設定%1").arg(s + 1));
         line->setObjectName(QStringLiteral("TheorySetting%1").arg(s + 1));
-        line->setPen(QPen(SETTING_COLORS[s], 1, Qt::DashLine));
+        line->setPen(QPen(THEORY_SETTING_COLOURS[static_cast<std::size_t>(s)], 1, Qt::DashLine));
         chart->addSeries(line);
         settingLines[static_cast<std::size_t>(s)] = line;
     }
@@ -351,7 +350,7 @@ void TheoryTab::Mark(std::optional<int> setting)
         const bool on = setting == s;
         QTableWidgetItem* header = table->horizontalHeaderItem(s);
         header->setText(on ? QStringLiteral("▶設定%1").arg(s) : QStringLiteral("設定%1").arg(s));
-        header->setForeground(SETTING_COLORS[s - 1]);
+        header->setForeground(THEORY_SETTING_COLOURS[static_cast<std::size_t>(s - 1)]);
         QFont font = header->font();
         font.setBold(on);
         header->setFont(font);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,7 +25,6 @@ class QMenu;
 class QLabel;
 class QLineEdit;
 class QToolButton;
-class QPieSeries;
 class QTimer;
 class BatchResultTab;
 class BonusBars;
@@ -32,6 +32,7 @@ class RecordTable;
 struct StudySummary;
 class EstimatePage;
 class ResultListModel;
+class RateStatisticsView;
 class SlumpGraph;
 class TheoryTab;
 class TAboutBox;
@@ -75,7 +76,8 @@ class TAboutBox;
 // ChartImages.cpp, ExportDialog.cpp and TableCopy.cpp images, export and copy;
 // BatchResults.cpp the tab 一括結果 (BatchResultTab) after a batch and
 // 複数ファイルを集計...; the tabs 理論値 and 設定推測 are TheoryTab and
-// EstimatePage (placed by EstimateTab.cpp).
+// EstimatePage (placed by EstimateTab.cpp); the four statistics tabs are each
+// a RateStatisticsView.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
@@ -211,11 +213,8 @@ public:
     // The tab 一括結果; null until a batch or 複数ファイルを集計 first fills it.
     BatchResultTab* BatchResultView() const { return batchResultTab; }
 
-    // Chart series that the layout cannot hold; built with the window.
-    QPieSeries* RenSeries = nullptr;
-    QPieSeries* KoyakuSeries = nullptr;
-    QPieSeries* ModeStaySeries = nullptr;
-    QPieSeries* RTCancelSeries = nullptr;
+    // The statistics tabs 連チャン, 小役, モード滞在 and RT解除, in that order.
+    const std::array<RateStatisticsView*, 4>& StatisticsViews() const { return statisticsViews; }
     BonusBars* BonusBarsView() const { return bonusBars; }
 
     // The file last opened or saved: in the title and the recent-files menu
@@ -308,5 +307,6 @@ private:
     EstimatePage* estimatePage = nullptr;
     TheoryTab* theoryTab = nullptr;
     BatchResultTab* batchResultTab = nullptr;
+    std::array<RateStatisticsView*, 4> statisticsViews{};
     ResultAnalysis analysis;
 };

@@ -19,6 +19,7 @@
 #include "aboutbox/Unit2.h"
 #include "mainform/AppSetup.h"
 #include "mainform/BonusBars.h"
+#include "mainform/RateStatisticsView.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
 #include "mainform/Unit1.h"
@@ -82,9 +83,8 @@ QStringList Snapshot(const TMainForm& form)
     points("ModeSeries", graph->ModePoints());
     for (int marker = 0; marker < MARKER_COUNT; ++marker)
         points(MARKER_SERIES_NAMES[marker], graph->MarkerPoints(marker));
-    for (const QPieSeries* pie :
-         {form.RenSeries, form.KoyakuSeries, form.ModeStaySeries, form.RTCancelSeries})
-        for (const QPieSlice* slice : pie->slices())
+    for (const RateStatisticsView* view : form.StatisticsViews())
+        for (const QPieSeries* pie = view->Pie(); const QPieSlice* slice : pie->slices())
             lines << pie->objectName() + ": " + slice->label() + " " + QString::number(slice->value());
     const BonusBars* bonusBars = form.BonusBarsView();
     QStringList bars;

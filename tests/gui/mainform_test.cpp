@@ -31,6 +31,7 @@
 #include "analysis/ResultAnalysis.h"
 #include "mainform/AppSetup.h"
 #include "mainform/BonusBars.h"
+#include "mainform/RateStatisticsView.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
 #include "mainform/Unit1.h"
@@ -139,9 +140,7 @@ private slots:
         for (QTreeWidget* list :
              {ui->BListView, ui->RenListView, ui->KoyakuListView, ui->ModeStayListView, ui->RTCancelListView})
             QCOMPARE(list->topLevelItemCount(), 0);
-        for (QPieSeries* pie :
-             {form->RenSeries, form->KoyakuSeries, form->ModeStaySeries, form->RTCancelSeries})
-            QCOMPARE(pie->count(), 0);
+        for (const RateStatisticsView* view : form->StatisticsViews()) QCOMPARE(view->Pie()->count(), 0);
         QCOMPARE(form->SlumpGraphView()->SlumpSeries->count(), 0);
         QVERIFY(form->BonusBarsView()->Bars().empty());
         QVERIFY(form->BonusBarsView()->BigOutline()->points().isEmpty());
@@ -352,10 +351,11 @@ private slots:
         }
 
         // Four statistics tabs and their pies.
-        const std::pair<QTreeWidget*, QPieSeries*> tabs[] = {{ui->RenListView, form->RenSeries},
-                                                             {ui->KoyakuListView, form->KoyakuSeries},
-                                                             {ui->ModeStayListView, form->ModeStaySeries},
-                                                             {ui->RTCancelListView, form->RTCancelSeries}};
+        const auto& views = form->StatisticsViews();
+        const std::pair<QTreeWidget*, QPieSeries*> tabs[] = {{ui->RenListView, views[0]->Pie()},
+                                                             {ui->KoyakuListView, views[1]->Pie()},
+                                                             {ui->ModeStayListView, views[2]->Pie()},
+                                                             {ui->RTCancelListView, views[3]->Pie()}};
         const StatTab* expectedTabs[] = {&expected.ren, &expected.koyaku, &expected.modeStay,
                                          &expected.rtCancel};
         for (int t = 0; t < 4; ++t) {
