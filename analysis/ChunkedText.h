@@ -16,7 +16,7 @@ public:
     static constexpr std::size_t CHUNK_BYTES = std::size_t{1} << 20;
 
     ChunkedText() { text.reserve(4096); }
-    explicit ChunkedText(Sink sink) : sink(std::move(sink)) { text.reserve(CHUNK_BYTES + 4096); }
+    explicit ChunkedText(Sink out) : sink(std::move(out)) { text.reserve(CHUNK_BYTES + 4096); }
 
     std::string& Text() noexcept { return text; }
     void Put(std::string_view part) { text += part; }

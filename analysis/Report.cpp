@@ -12,11 +12,11 @@ namespace {
 class TextOut : public ChunkedText {
 public:
     TextOut() = default;
-    explicit TextOut(std::FILE* stream)
-        : ChunkedText([stream](std::string_view bytes) {
-              return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    explicit TextOut(std::FILE* file)
+        : ChunkedText([file](std::string_view bytes) {
+              return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
           }),
-          stream(stream)
+          stream(file)
     {
     }
 

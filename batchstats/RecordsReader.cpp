@@ -68,8 +68,8 @@ class RecordsParser {
 public:
     // `bytes`, the size of the whole text when known, lets the first file of
     // a table reserve room for all its records at once.
-    RecordsParser(const std::string& name, RecordTable& table, std::uint64_t bytes = 0)
-        : name(name), table(table), startSize(table.Size()), bytes(bytes)
+    RecordsParser(const std::string& fileName, RecordTable& into, std::uint64_t fileBytes = 0)
+        : name(fileName), table(into), startSize(into.Size()), bytes(fileBytes)
     {
     }
 

@@ -91,7 +91,7 @@ private:
 };
 
 struct Score {
-    explicit Score(const char* name) : name(name) {}
+    explicit Score(const char* scoreName) : name(scoreName) {}
     const char* name;
     std::vector<double> logLoss;
     int correct = 0;

@@ -105,8 +105,11 @@ struct Phase {
 
 class LikelihoodPass::Impl {
 public:
-    Impl(const MachineLaws& laws, Evidence evidence, bool withPath)
-        : laws(laws), rules(laws.rules), record(evidence == Evidence::Record), withPath(withPath)
+    Impl(const MachineLaws& machineLaws, Evidence evidence, bool keepPath)
+        : laws(machineLaws),
+          rules(machineLaws.rules),
+          record(evidence == Evidence::Record),
+          withPath(keepPath)
     {
         for (auto& state : alpha)
             for (auto& byMode : state) byMode.fill(NEG_INF);

@@ -108,7 +108,7 @@ private:
 // Lends the view another size for as long as it lives.
 class SizeLoan {
 public:
-    SizeLoan(QChartView* view, QSize size) : view(view), old(view->size())
+    SizeLoan(QChartView* chartView, QSize size) : view(chartView), old(chartView->size())
     {
         SettleSize(view);
         if (size.isEmpty() || size == old) return;

@@ -280,7 +280,7 @@ void TMainForm::FileExitMenuClick(QObject*)
     close();
 }
 
-TMainForm::BusyGuard::BusyGuard(TMainForm& form) : form(form)
+TMainForm::BusyGuard::BusyGuard(TMainForm& owner) : form(owner)
 {
     if (form.busyDepth++ > 0) return;
     form.stopRequested = false;

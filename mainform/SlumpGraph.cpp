@@ -91,7 +91,7 @@ QColor ToColor(const Rgb& rgb)
 }
 }  // namespace
 
-SlumpGraph::SlumpGraph(QChartView* view) : QObject(view), view(view), chart(new QChart)
+SlumpGraph::SlumpGraph(QChartView* chartView) : QObject(chartView), view(chartView), chart(new QChart)
 {
     const QFont gothic(QStringLiteral("MS UI Gothic"));
     QFont mincho(QStringLiteral("ＭＳ Ｐ明朝"));

@@ -41,8 +41,9 @@ QString Number(double value)
 
 }  // namespace
 
-ConvergenceChart::ConvergenceChart(QChartView* view, const std::array<SettingTheory, SETTING_COUNT>& theory)
-    : QObject(view), view(view), chart(new QChart), theory(theory)
+ConvergenceChart::ConvergenceChart(QChartView* chartView,
+                                   const std::array<SettingTheory, SETTING_COUNT>& theories)
+    : QObject(chartView), view(chartView), chart(new QChart), theory(theories)
 {
     chart->setMargins(QMargins(0, 0, 0, 0));
     chart->setBackgroundRoundness(0);
@@ -162,8 +163,10 @@ void ConvergenceChart::Refresh()
             if (payout[static_cast<std::size_t>(i)] > payout[static_cast<std::size_t>(hi)]) hi = i;
         }
         const std::int64_t first = std::min(lo, hi), second = std::max(lo, hi);
-        points.append(QPointF(first + 1.0, payout[static_cast<std::size_t>(first)]));
-        if (second != first) points.append(QPointF(second + 1.0, payout[static_cast<std::size_t>(second)]));
+        points.append(QPointF(static_cast<double>(first) + 1.0, payout[static_cast<std::size_t>(first)]));
+        if (second != first)
+            points.append(
+                QPointF(static_cast<double>(second) + 1.0, payout[static_cast<std::size_t>(second)]));
         if (to > settle) {
             const std::int64_t start = std::max(from, settle);
             for (std::int64_t i : {start, lo, hi})

@@ -165,14 +165,15 @@ void SetCompactLegend(QChart* chart, const QList<LegendEntry>& entries, const QR
     if (entries.isEmpty()) return;
 
     const QFontMetricsF metrics(font);
-    const qreal line = std::min<qreal>(metrics.height(), (area.height() - 4) / entries.size());
+    const qreal line =
+        std::min<qreal>(metrics.height(), (area.height() - 4) / static_cast<qreal>(entries.size()));
     const qreal box = std::max<qreal>(6, line - 6);
     auto* frame = new QGraphicsRectItem(area, chart);
     frame->setData(TAG_KEY, tag);
     frame->setBrush(Qt::white);
     frame->setPen(QPen(Qt::black));
     frame->setZValue(20);
-    qreal y = area.top() + (area.height() - line * entries.size()) / 2;
+    qreal y = area.top() + (area.height() - line * static_cast<qreal>(entries.size())) / 2;
     for (const LegendEntry& entry : entries) {
         auto* swatch = new QGraphicsRectItem(area.left() + 6, y + (line - box) / 2, box, box, frame);
         swatch->setBrush(entry.color);

@@ -21,11 +21,11 @@ public:
     // OpenMany: existing files, any number of them (FileNames()).
     enum class Kind { Open, Save, OpenMany };
 
-    explicit FileDialog(Kind kind) : kind(kind) {}
+    explicit FileDialog(Kind dialogKind) : kind(dialogKind) {}
     // A dialog for other files (exports, images): its own name filters
     // ("PNG (*.png);;SVG (*.svg)") and first proposed name.
-    FileDialog(Kind kind, QString filter, QString initialName)
-        : kind(kind), filter(std::move(filter)), fileName(std::move(initialName))
+    FileDialog(Kind dialogKind, QString nameFilters, QString initialName)
+        : kind(dialogKind), filter(std::move(nameFilters)), fileName(std::move(initialName))
     {
     }
 

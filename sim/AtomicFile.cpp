@@ -192,11 +192,11 @@ public:
                 errno = EINTR;
                 break;
             }
-            const int created = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            const int opened = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             const int error = errno;
-            slot->state.store(created >= 0 ? LIVE : CLAIMED);
-            if (created >= 0) {
-                fd = FileDescriptor(created);
+            slot->state.store(opened >= 0 ? LIVE : CLAIMED);
+            if (opened >= 0) {
+                fd = FileDescriptor(opened);
                 this->created = true;
                 return true;
             }

@@ -4,7 +4,7 @@
 #include <vector>
 
 // A weight table: entry i owns [sum of earlier weights, that sum + w(i)).
-// The name is kept from the machine's design documents.
+// The name stays as the weight lists name their tables.
 template <typename T>
 class Rate_TBL : public std::vector<T> {
 public:

@@ -27,14 +27,13 @@ public:
     // Plays one game, normal or bonus.
     void Play();
 
-    // Fields are read after every Play; their meaning is that of the machine's
-    // design, in its declaration order.
-    int setting = 1;
-    int chainFlag = 0;
+    // The machine's state, read after every Play.
+    int setting = 1;     // 1..6
+    int chainFlag = 0;   // 1 once this bonus has decided a 1G連 (the next BIG comes at once)
     int chainColor = 0;  // 2 until a 1G連 colour is decided in a bonus
-    int jacInCount = 0;
-    int bonusEnd = 0;
-    int inJac = 0;
+    int jacInCount = 0;  // JAC sets entered so far in this BIG
+    int bonusEnd = 0;    // 1 on a bonus's last game
+    int inJac = 0;       // 1 while a JAC set is being played
 
     // Weight tables, indexed by setting - 1 where a family has one per setting.
     Rate_TBL<int> roleRate[6];
@@ -67,19 +66,19 @@ public:
     Rate_TBL<int> chainBellRateBlue;
     Rate_TBL<int> chainJacInRate;
 
-    int gamesSinceBonus = 0;
-    int bonusGame = 0;
-    int jacGames = 0;
-    int playCount = 0;
-    int medals = 0;
-    int rtCount = 0;
-    int preSign = 0;
-    int mode = 0;
-    int outcome = 0;
-    int bonus = 0;
-    int bigColor = 0;
-    int chainTrigger = 0;
-    int preSignBlue = 0;
+    int gamesSinceBonus = 0;  // normal games since the last bonus ended, this one included
+    int bonusGame = 0;        // games of the current bonus; every JAC game sets it to 1
+    int jacGames = 0;         // JAC games played in the current bonus
+    int playCount = 0;        // games played since Reset
+    int medals = 0;           // balance since Reset
+    int rtCount = 0;          // normal games left until the release
+    int preSign = 0;          // PreSignKind of the pre-sign under way, NONE without one
+    int mode = 0;             // 0..2
+    int outcome = 0;          // Outcome of the last game
+    int bonus = 0;            // BonusKind being played, NONE in a normal game
+    int bigColor = 0;         // BigColor of the BIG released or being played
+    int chainTrigger = 0;     // ChainTrigger that decided this bonus's 1G連, NONE before
+    int preSignBlue = 0;      // 1 when a pre-sign since the last bonus made the next BIG blue
 
     const MachineRules& Rules() const noexcept { return rules; }
 

@@ -1,4 +1,4 @@
-// The machine's probability design. Weights are appended in the order the
+// The machine's weight tables. Weights are appended in the order the
 // lotteries look them up; a table's sum may stay below its draw width, and the
 // rest of the range is then that lottery's no-hit result.
 #include "slot/Slot.h"

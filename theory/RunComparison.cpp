@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "analysis/RateStatistics.h"
+#include "analysis/RowTexts.h"
 #include "sim/PlaySeries.h"
 #include "slot/MachineCodes.h"
 
@@ -141,14 +142,23 @@ RunFigures ComputeRunFigures(const PlaySeries& series)
         if (row.outcome >= Outcome::CHERRY && row.outcome <= Outcome::REG) c.normal[row.outcome] += 1;
         if (row.mode >= 0 && row.mode < MODE_COUNT) c.stay[row.mode] += 1;
         if (row.IsRelease()) {
-            const bool chained = row.preSign == PreSignKind::NONE && row.gamesSinceBonus == 1;
-            if (row.preSign > PreSignKind::NONE && row.preSign < PRE_SIGN_KIND_COUNT)
-                c.preSign[row.preSign] += 1;
-            else if (chained)
-                c.chained += 1;
-            else if (row.preSign == PreSignKind::NONE)
-                c.regular += 1;
-            if (row.outcome == Outcome::BIG && !chained) c.firstBig += 1;
+            const ReleaseClass kind = ClassifyRelease(row);
+            switch (kind) {
+                case ReleaseClass::PreSign:
+                    // A damaged code counts as no kind of release.
+                    if (row.preSign > PreSignKind::NONE && row.preSign < PRE_SIGN_KIND_COUNT)
+                        c.preSign[row.preSign] += 1;
+                    break;
+                case ReleaseClass::Chain:
+                    c.chained += 1;
+                    break;
+                case ReleaseClass::Regular:
+                    c.regular += 1;
+                    break;
+                case ReleaseClass::NotRelease:
+                    break;
+            }
+            if (row.outcome == Outcome::BIG && kind != ReleaseClass::Chain) c.firstBig += 1;
             open = k;
             openKind = row.outcome;
             releaseMedals = row.medals;

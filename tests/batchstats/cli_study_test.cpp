@@ -6,19 +6,9 @@
 #include <nlohmann/json.hpp>
 
 #include "sim/SimFile.h"
-#include "tests/core/CliSupport.h"
+#include "tests/support/CliSupport.h"
 
 namespace {
-
-CliResult Cli(const std::string& args, const TempDir& dir)
-{
-    return RunShellCommand("cd " + Quote(dir.path.string()) + " && " + MIRVOSIM_CLI + " " + args, dir);
-}
-
-CliResult Shell(const std::string& command, const TempDir& dir)
-{
-    return RunShellCommand("cd " + Quote(dir.path.string()) + " && " + command, dir);
-}
 
 // Five simulations of one game each, with final balances 50, 10, 40, 20, 30:
 // every figure of the summary is known by hand.
@@ -41,7 +31,7 @@ TEST(CliSummary, HandMadeFilesGiveKnownStatistics)
         files += ' ';
         files += name;
     }
-    const CliResult result = Cli("summary --json" + files, dir);
+    const CliResult result = RunCliIn("summary --json" + files, dir);
     ASSERT_EQ(result.status, 0) << result.err;
     const auto j = nlohmann::ordered_json::parse(result.out);
     std::vector<std::string> keys;
@@ -72,7 +62,7 @@ TEST(CliSummary, HandMadeFilesGiveKnownStatistics)
     EXPECT_EQ(j["bands"]["plays"].size(), 100u);
     EXPECT_EQ(j["bands"]["p50"][99].get<double>(), 30);
 
-    const CliResult text = Cli("summary" + files, dir);
+    const CliResult text = RunCliIn("summary" + files, dir);
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find(
                   "\nfinal_balance\t30\t15.8113883008419\t10\t10.4\t12\t14\t20\t30\t40\t46\t48\t49.6\t50\t"),
@@ -87,33 +77,34 @@ TEST(CliSummary, SplitsAndRecordsGiveTheSameSummary)
 {
     TempDir dir;
     const std::string study = "run --setting '?' --plays 1500 --sims 60 --independent --seed 11";
-    ASSERT_EQ(Cli(study + " --jobs 1 --records all.csv --out s.sim", dir).status, 0);
+    ASSERT_EQ(RunCliIn(study + " --jobs 1 --records all.csv --out s.sim", dir).status, 0);
     for (int k = 1; k <= 4; ++k) {
         const std::string shard = std::to_string(k);
-        const CliResult part = Cli(study + " --shard " + shard + "/4 --jobs " + std::to_string(k % 3 + 1) +
-                                       " --records part" + shard + (k % 2 ? ".jsonl" : ".csv"),
-                                   dir);
+        const CliResult part =
+            RunCliIn(study + " --shard " + shard + "/4 --jobs " + std::to_string(k % 3 + 1) +
+                         " --records part" + shard + (k % 2 ? ".jsonl" : ".csv"),
+                     dir);
         ASSERT_EQ(part.status, 0) << part.err;
     }
-    const CliResult whole = Cli("summary --json all.csv", dir);
+    const CliResult whole = RunCliIn("summary --json all.csv", dir);
     ASSERT_EQ(whole.status, 0) << whole.err;
-    EXPECT_EQ(Cli("summary --json part4.csv part2.csv part1.jsonl part3.jsonl", dir).out, whole.out);
-    EXPECT_EQ(Cli("summary --json s*.sim", dir).out, whole.out);
-    EXPECT_EQ(Cli("summary s*.sim", dir).out, Cli("summary all.csv", dir).out);
+    EXPECT_EQ(RunCliIn("summary --json part4.csv part2.csv part1.jsonl part3.jsonl", dir).out, whole.out);
+    EXPECT_EQ(RunCliIn("summary --json s*.sim", dir).out, whole.out);
+    EXPECT_EQ(RunCliIn("summary s*.sim", dir).out, RunCliIn("summary all.csv", dir).out);
     EXPECT_GT(nlohmann::json::parse(whole.out)["by_setting"].size(), 1u);
 
     // The sequential batch: --records changes none of its files.
     const std::string batch = "run --setting 2 --plays 700 --sims 3 --seed 5";
-    ASSERT_EQ(Cli(batch + " --out a/x.sim", dir).status, 2 - 1);  // folder missing: a file error
+    ASSERT_EQ(RunCliIn(batch + " --out a/x.sim", dir).status, 2 - 1);  // folder missing: a file error
     std::filesystem::create_directories(dir.path / "a");
     std::filesystem::create_directories(dir.path / "b");
-    ASSERT_EQ(Cli(batch + " --out a/x.sim", dir).status, 0);
-    ASSERT_EQ(Cli(batch + " --out b/x.sim --records b.jsonl", dir).status, 0);
+    ASSERT_EQ(RunCliIn(batch + " --out a/x.sim", dir).status, 0);
+    ASSERT_EQ(RunCliIn(batch + " --out b/x.sim --records b.jsonl", dir).status, 0);
     for (int i = 1; i <= 3; ++i) {
         const std::string name = "x2_700_" + std::to_string(i) + ".sim";
         EXPECT_EQ(ReadBytes(dir.File("a/" + name)), ReadBytes(dir.File("b/" + name))) << name;
     }
-    EXPECT_EQ(Cli("summary b.jsonl", dir).out, Cli("summary a/*.sim", dir).out);
+    EXPECT_EQ(RunCliIn("summary b.jsonl", dir).out, RunCliIn("summary a/*.sim", dir).out);
 }
 
 TEST(CliStudy, OutputThatCannotBeWrittenIsAFailure)
@@ -123,7 +114,7 @@ TEST(CliStudy, OutputThatCannotBeWrittenIsAFailure)
     const std::string study = "run --setting 2 --plays 200 --sims 40 --independent --seed 3 --jobs 2";
     for (const char* out : {" --out s.sim", " --records r.csv", " --out s.sim --records r.csv"}) {
         SCOPED_TRACE(out);
-        const CliResult result = Cli(study + out + " >/dev/full", dir);
+        const CliResult result = RunCliIn(study + out + " >/dev/full", dir);
         EXPECT_EQ(result.status, 1);
         EXPECT_NE(result.err.find("cannot write the list of written files"), std::string::npos) << result.err;
     }
@@ -136,9 +127,9 @@ TEST(CliStudy, StudyCarriesOnWithTheThreadsTheSystemGives)
     // A memory limit leaves room for a few threads' stacks, not 64.
     TempDir dir;
     const std::string study = "run --setting 4 --plays 300 --sims 300 --independent --seed 8 --records ";
-    ASSERT_EQ(Cli(study + "one.csv --jobs 1", dir).status, 0);
-    const CliResult limited =
-        Shell("ulimit -v 150000 && " + std::string(MIRVOSIM_CLI) + " " + study + "many.csv --jobs 64", dir);
+    ASSERT_EQ(RunCliIn(study + "one.csv --jobs 1", dir).status, 0);
+    const CliResult limited = RunShellIn(
+        "ulimit -v 150000 && " + std::string(MIRVOSIM_CLI) + " " + study + "many.csv --jobs 64", dir);
     // A sanitizer's shadow memory does not fit under such a limit.
     if (limited.status != 0 && limited.err.find("Sanitizer") != std::string::npos)
         GTEST_SKIP() << "this build does not start under a memory limit";
@@ -154,12 +145,12 @@ TEST(CliStudy, RecordsOnlyStudyIsNotBoundByTheMemoryOfASeries)
     TempDir dir;
     const std::string run = "ulimit -d 60000 && " + std::string(MIRVOSIM_CLI) +
                             " run --setting 1 --plays 2000000 --independent --seed 1 --jobs 1 ";
-    const CliResult files = Shell(run + "--out s.sim", dir);
+    const CliResult files = RunShellIn(run + "--out s.sim", dir);
     if (files.err.find("Sanitizer") != std::string::npos)
         GTEST_SKIP() << "this build does not start under a memory limit";
     EXPECT_EQ(files.status, 2);
     EXPECT_NE(files.err.find("needs more memory"), std::string::npos) << files.err;
-    const CliResult records = Shell(run + "--records r.csv", dir);
+    const CliResult records = RunShellIn(run + "--records r.csv", dir);
     EXPECT_EQ(records.status, 0) << records.err;
     const std::string text = ReadBytes(dir.File("r.csv"));
     EXPECT_NE(text.find("\n1,1,1,2000000,"), std::string::npos) << text.substr(0, 100);
@@ -169,7 +160,8 @@ TEST(CliSummary, RecordsOfAStudyAndSimulationFilesThroughAPipe)
 {
     TempDir dir;
     ASSERT_EQ(
-        Cli("run --setting 5 --plays 900 --sims 6 --independent --seed 12 --out s.sim --records r.csv", dir)
+        RunCliIn("run --setting 5 --plays 900 --sims 6 --independent --seed 12 --out s.sim --records r.csv",
+                 dir)
             .status,
         0);
     // Records carry the seed beside the simulation number.
@@ -178,12 +170,12 @@ TEST(CliSummary, RecordsOfAStudyAndSimulationFilesThroughAPipe)
     EXPECT_EQ(records.substr(records.find('\n') + 1, 8), "1,12,5,9");
 
     const CliResult piped =
-        Shell("cat s5_900_3.sim | " + std::string(MIRVOSIM_CLI) + " summary /dev/stdin", dir);
+        RunShellIn("cat s5_900_3.sim | " + std::string(MIRVOSIM_CLI) + " summary /dev/stdin", dir);
     EXPECT_EQ(piped.status, 0) << piped.err;
-    EXPECT_EQ(piped.out, Cli("summary s5_900_3.sim", dir).out);
+    EXPECT_EQ(piped.out, RunCliIn("summary s5_900_3.sim", dir).out);
 
     // Twice the same simulations: refused, naming the first repeat.
-    const CliResult twice = Cli("summary r.csv s5_900_1.sim r.csv", dir);
+    const CliResult twice = RunCliIn("summary r.csv s5_900_1.sim r.csv", dir);
     EXPECT_EQ(twice.status, 1);
     EXPECT_NE(twice.err.find("'r.csv' is the same file as 'r.csv'"), std::string::npos) << twice.err;
 }
@@ -218,7 +210,7 @@ TEST(CliSummary, BadArgumentsAndFiles)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
-        const CliResult result = Cli(c.args, dir);
+        const CliResult result = RunCliIn(c.args, dir);
         EXPECT_EQ(result.status, c.status);
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "");

@@ -7,16 +7,11 @@
 #include <map>
 #include <string>
 
-#include "tests/core/CliSupport.h"
+#include "tests/support/CliSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-CliResult Cli(const std::string& args, const TempDir& dir)
-{
-    return RunShellCommand("cd " + Quote(dir.path.string()) + " && " + Quote(MIRVOSIM_CLI) + " " + args, dir);
-}
 
 // Every file below `folder` (links as links) with its bytes.
 std::map<std::string, std::string> Contents(const fs::path& folder)
@@ -38,7 +33,7 @@ std::map<std::string, std::string> Contents(const fs::path& folder)
 // an earlier batch file.
 void MakeInputs(const TempDir& dir)
 {
-    ASSERT_EQ(Cli("run --setting 2 --plays 100 --seed 1 --no-sync --out in.sim", dir).status, 0);
+    ASSERT_EQ(RunCliIn("run --setting 2 --plays 100 --seed 1 --no-sync --out in.sim", dir).status, 0);
     fs::create_symlink("in.sim", dir.path / "link.sim");
     fs::create_hard_link(dir.path / "in.sim", dir.path / "hard.sim");
     fs::create_directory(dir.path / "tables");
@@ -77,7 +72,7 @@ TEST(CliOverwrite, RefusedBeforeAnythingIsWritten)
         TempDir dir;
         MakeInputs(dir);
         const auto before = Contents(dir.path);
-        const CliResult result = Cli(c.args, dir);
+        const CliResult result = RunCliIn(c.args, dir);
         EXPECT_EQ(result.status, 2) << c.args;
         EXPECT_EQ(result.out, "") << c.args;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << c.args << ": " << result.err;
@@ -106,7 +101,7 @@ TEST(CliOverwrite, OutputsApartAreWritten)
     for (const char* args : cases) {
         TempDir dir;
         MakeInputs(dir);
-        const CliResult result = Cli(args, dir);
+        const CliResult result = RunCliIn(args, dir);
         EXPECT_EQ(result.status, 0) << args << ": " << result.err;
     }
 }
@@ -116,17 +111,15 @@ TEST(CliOverwrite, FailedExportLeavesNoFolderOfItsOwn)
     TempDir dir;
     MakeInputs(dir);
     // The first table cannot be written: the folder it made goes again.
-    const CliResult failed =
-        RunShellCommand("cd " + Quote(dir.path.string()) + " && (ulimit -f 0; exec " + Quote(MIRVOSIM_CLI) +
-                            " export in.sim --what all --format csv --out made)",
-                        dir);
+    const CliResult failed = RunShellIn(
+        "(ulimit -f 0; exec " + Quote(MIRVOSIM_CLI) + " export in.sim --what all --format csv --out made)",
+        dir);
     EXPECT_EQ(failed.status, 1) << failed.err;
     EXPECT_FALSE(fs::exists(dir.path / "made"));
     // A folder that was there stays, even when nothing could be written into it.
-    const CliResult kept =
-        RunShellCommand("cd " + Quote(dir.path.string()) + " && (ulimit -f 0; exec " + Quote(MIRVOSIM_CLI) +
-                            " export in.sim --what all --format csv --out tables)",
-                        dir);
+    const CliResult kept = RunShellIn(
+        "(ulimit -f 0; exec " + Quote(MIRVOSIM_CLI) + " export in.sim --what all --format csv --out tables)",
+        dir);
     EXPECT_EQ(kept.status, 1) << kept.err;
     EXPECT_TRUE(fs::is_directory(dir.path / "tables"));
 }

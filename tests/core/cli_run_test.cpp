@@ -13,7 +13,7 @@
 #include "sim/SingleRun.h"
 #include "slot/RandomSource.h"
 #include "slot/Slot.h"
-#include "tests/core/CliSupport.h"
+#include "tests/support/CliSupport.h"
 #include "tests/support/WholeNumberCases.h"
 
 namespace {

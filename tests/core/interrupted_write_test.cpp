@@ -56,21 +56,54 @@ bool HasTempFile(const std::filesystem::path& folder)
     return false;
 }
 
-// Waits until a temporary file shows up in `folder` (true) or the child ends.
-bool WaitForTempFile(pid_t pid, const std::filesystem::path& folder)
-{
-    for (;;) {
-        if (HasTempFile(folder)) return true;
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-}
+// Far beyond what any child here needs on a busy machine; past it the child
+// is taken as hung, so the test fails instead of waiting for ever.
+constexpr auto kChildDeadline = std::chrono::minutes(3);
 
-int Wait(pid_t pid)
+// Kills a child that outlived its deadline, so that none is left running.
+int KillHung(pid_t pid)
 {
+    ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);
+    return status;
+}
+
+// Waits until `reached` holds; fails if the child ends first or hangs.
+testing::AssertionResult WaitUntil(pid_t pid, const std::function<bool()>& reached)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kChildDeadline;
+    while (!reached()) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return testing::AssertionFailure() << "the child ended first";
+        if (std::chrono::steady_clock::now() > deadline) {
+            KillHung(pid);
+            return testing::AssertionFailure() << "the child did not get there in time";
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return testing::AssertionSuccess();
+}
+
+testing::AssertionResult WaitForTempFile(pid_t pid, const std::filesystem::path& folder)
+{
+    return WaitUntil(pid, [&] { return HasTempFile(folder); });
+}
+
+// The child's exit status; a child that does not end in time is killed and
+// reported, so its status (SIGKILL) fails the test's own checks as well.
+int Wait(pid_t pid)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kChildDeadline;
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) != pid) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the child did not end in time";
+            return KillHung(pid);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     return status;
 }
 
@@ -118,12 +151,8 @@ TEST(InterruptedWrite, SignalDuringAStudyLeavesNoPartialRecordsFile)
         const std::size_t before = FilesIn(dir.path);
         const pid_t pid = StartCli({"run", "--setting", "3", "--plays", "8000", "--sims", "1000000", "--seed",
                                     "7", "--independent", "--jobs", "2", "--records", file});
-        while (FilesIn(dir.path) == before) {
-            int status = 0;
-            ASSERT_NE(::waitpid(pid, &status, WNOHANG), pid)
-                << "the study ended before it could be interrupted";
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
+        ASSERT_TRUE(WaitUntil(pid, [&] { return FilesIn(dir.path) != before; }))
+            << "the study ended before it could be interrupted";
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // some records written
         ::kill(pid, c.signal);
         EXPECT_EQ(ShellStatus(Wait(pid)), c.shellStatus) << strsignal(c.signal);
@@ -145,7 +174,6 @@ TEST(InterruptedWrite, SignalDuringAMultiThreadStudyLeavesNoTemporaryFile)
         int shellStatus;
     } signals[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
     const std::size_t moments[] = {0, 1, 30, 300};  // files written before the signal
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(4);
     for (const auto& c : signals)
         for (const std::size_t written : moments) {
             SCOPED_TRACE(std::string(strsignal(c.signal)) + " after " + std::to_string(written) + " files");
@@ -154,12 +182,8 @@ TEST(InterruptedWrite, SignalDuringAMultiThreadStudyLeavesNoTemporaryFile)
                                         "--seed", "4", "--independent", "--jobs", "4", "--no-sync", "--out",
                                         dir.File("s.sim"), "--records", dir.File("r.csv")});
             // The records file's temporary file is there from the start.
-            while (FilesIn(dir.path) < written + 1) {
-                int status = 0;
-                ASSERT_NE(::waitpid(pid, &status, WNOHANG), pid) << "the study ended before the signal";
-                ASSERT_LT(std::chrono::steady_clock::now(), deadline);
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
-            }
+            ASSERT_TRUE(WaitUntil(pid, [&] { return FilesIn(dir.path) >= written + 1; }))
+                << "the study ended before the signal";
             ::kill(pid, c.signal);
             EXPECT_EQ(ShellStatus(Wait(pid)), c.shellStatus);
             EXPECT_FALSE(HasTempFile(dir.path));
@@ -194,8 +218,7 @@ TEST(InterruptedWrite, TerminatedBatchKeepsItsFinishedFilesAndNoTemporary)
             RunBatch(program.slot, program.random, 200000, {false, 2}, 50, base, program.series));
     });
     // Let the first file complete, then strike during a later one.
-    while (!std::filesystem::exists(dir.File("b2_200000_1.sim")))
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ASSERT_TRUE(WaitUntil(pid, [&] { return std::filesystem::exists(dir.File("b2_200000_1.sim")); }));
     ASSERT_TRUE(WaitForTempFile(pid, dir.path));
     ::kill(pid, SIGTERM);
     EXPECT_EQ(ShellStatus(Wait(pid)), 143);

@@ -23,8 +23,8 @@
 
 class PathOracle {
 public:
-    explicit PathOracle(int setting, const MachineRules& rules = MACHINE_RULES)
-        : setting(setting), slot(random, rules), rules(slot.Rules())
+    explicit PathOracle(int machineSetting, const MachineRules& machineRules = MACHINE_RULES)
+        : setting(machineSetting), slot(random, machineRules), rules(slot.Rules())
     {
     }
 

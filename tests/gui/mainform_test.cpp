@@ -59,6 +59,12 @@ QStringList ToStrings(const std::vector<std::string>& cells)
     return texts;
 }
 
+// Whole counts of play, as the chart holds them.
+QPointF AsQPoint(const ChartPoint& point)
+{
+    return {static_cast<qreal>(point.x), static_cast<qreal>(point.y)};
+}
+
 QList<QPointF> ToList(const std::vector<QPointF>& points)
 {
     return QList<QPointF>(points.begin(), points.end());
@@ -388,8 +394,8 @@ private slots:
         QList<QPointF> mode;
         for (const std::int32_t row : expected.normalRows) {
             const PlayRow& r = form->HeldSeries()[static_cast<std::size_t>(row)];
-            slump.append(QPointF(SlumpPoint(r).x, SlumpPoint(r).y));
-            mode.append(QPointF(ModePoint(r).x, ModePoint(r).y));
+            slump.append(AsQPoint(SlumpPoint(r)));
+            mode.append(AsQPoint(ModePoint(r)));
         }
         QCOMPARE(ToList(graph->SlumpPoints()), slump);
         QCOMPARE(ToList(graph->ModePoints()), mode);
@@ -417,14 +423,14 @@ private slots:
             QCOMPARE(bar.x, static_cast<std::int64_t>(i + 1));
             QCOMPARE(bonusBars->Bars()[i].y, bar.y);
             QCOMPARE(bonusBars->Bars()[i].color == BAR_REG_COLOR, bar.color == BAR_REG_COLOR);
-            (bar.color == BAR_REG_COLOR ? reg : big).append(QPointF(bar.x, bar.y));
+            (bar.color == BAR_REG_COLOR ? reg : big).append(AsQPoint(bar));
         }
         QVERIFY(!big.isEmpty() && !reg.isEmpty());
         QCOMPARE(DrawnBars(bonusBars->BigOutline()), big);
         QCOMPARE(DrawnBars(bonusBars->RegOutline()), reg);
         // Few bars: each one's value is written above it.
         QList<QPointF> labels;
-        for (const ChartPoint& bar : expected.bonusBars) labels.append(QPointF(bar.x, bar.y));
+        for (const ChartPoint& bar : expected.bonusBars) labels.append(AsQPoint(bar));
         QCOMPARE(form->BonusBarsView()->valueLabels->points(), labels);
     }
 

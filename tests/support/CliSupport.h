@@ -40,3 +40,15 @@ inline CliResult RunShellCommand(const std::string& command, const TempDir& dir)
     std::filesystem::remove(errFile);
     return result;
 }
+
+// Runs a shell command in the folder of `dir`.
+inline CliResult RunShellIn(const std::string& command, const TempDir& dir)
+{
+    return RunShellCommand("cd " + Quote(dir.path.string()) + " && " + command, dir);
+}
+
+// Runs the program with `args`, already shell words, in the folder of `dir`.
+inline CliResult RunCliIn(const std::string& args, const TempDir& dir)
+{
+    return RunShellIn(Quote(MIRVOSIM_CLI) + " " + args, dir);
+}
