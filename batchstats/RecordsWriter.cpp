@@ -29,7 +29,7 @@ bool IsJsonDocumentName(const std::string& path)
 RecordsWriter::RecordsWriter() = default;
 RecordsWriter::~RecordsWriter() = default;
 
-Status RecordsWriter::Open(const std::string& path)
+Status RecordsWriter::Open(const std::string& path, WriteOptions options)
 {
     if (IsJsonDocumentName(path))
         return {StatusCode::Refused, "cannot write '" + path + "': " + JSON_DOCUMENT_REFUSAL};
@@ -37,10 +37,10 @@ Status RecordsWriter::Open(const std::string& path)
     format = RecordsFormatFor(path);
     writeErrno = 0;
     buffer.clear();
-    const SimWriteResult opened = file->Open(path);
+    const WriteResult opened = file->Open(path, options);
     if (!opened.Ok()) {
         file.reset();
-        return {StatusCode::CannotCreate, opened.message};
+        return opened;
     }
     if (format == RecordsFormat::Csv) buffer = RecordsCsvHeader() + '\n';
     return Status::Success();
@@ -64,9 +64,8 @@ Status RecordsWriter::Commit()
 {
     if (!file) return {StatusCode::Refused, "cannot write a records file that is not open"};
     Flush();
-    const SimWriteResult result = writeErrno != 0 ? file->Fail(writeErrno) : file->Commit();
+    const WriteResult result = writeErrno != 0 ? file->Fail(writeErrno) : file->Commit();
     file.reset();
     buffer.clear();
-    if (!result.Ok()) return {StatusCode::WriteFailed, result.message};
-    return Status::Success();
+    return result;
 }

@@ -32,7 +32,7 @@ public:
     ~RecordsWriter();
 
     // Refused for a .json name; CannotCreate naming the file and the reason.
-    Status Open(const std::string& path);
+    Status Open(const std::string& path, WriteOptions options = {});
     // False once a write failed; Commit then reports why.
     [[nodiscard]] bool Write(const SimRecord& record);
     // WriteFailed naming the file and the reason; Refused when not open.

@@ -159,7 +159,8 @@ int RunCommand(const std::vector<std::string>& args)
 
     if (options.independent) return RunIndependentStudy(options, seed);
     RecordsOutput records;
-    if (!options.records.empty() && !records.Open(options.records, seed)) return 1;
+    if (!options.records.empty() && !records.Open(options.records, seed, WriteOptions{options.sync}))
+        return 1;
     RandomSource random;
     random.Seed(seed);
     Slot slot(random);

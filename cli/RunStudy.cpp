@@ -50,11 +50,11 @@ void ParseStudyOptions(const Options& given, RunOptions& options)
 RecordsOutput::RecordsOutput() = default;
 RecordsOutput::~RecordsOutput() = default;
 
-bool RecordsOutput::Open(const std::string& path, std::uint32_t seed)
+bool RecordsOutput::Open(const std::string& path, std::uint32_t seed, WriteOptions write)
 {
     studySeed = seed;
     writer = std::make_unique<RecordsWriter>();
-    const Status opened = writer->Open(path);
+    const Status opened = writer->Open(path, write);
     if (opened.Ok()) return true;
     Fail(1, opened.Message());
     return false;
@@ -97,7 +97,7 @@ int RunIndependentStudy(const RunOptions& options, std::uint32_t seed)
 
     RecordsWriter records;
     if (!options.records.empty())
-        if (const Status opened = records.Open(options.records); !opened.Ok())
+        if (const Status opened = records.Open(options.records, study.write); !opened.Ok())
             return Fail(1, opened.Message());
 
     const bool showProgress = ::isatty(STDERR_FILENO) != 0;

@@ -39,7 +39,7 @@ public:
     RecordsOutput();
     ~RecordsOutput();
     // Records carry `seed`, the batch's, beside their simulation number.
-    bool Open(const std::string& path, std::uint32_t seed);
+    bool Open(const std::string& path, std::uint32_t seed, WriteOptions write);
     bool Add(const PlaySeries& series, std::int32_t setting, std::int64_t sim);
     bool Commit();
 

@@ -21,13 +21,6 @@
 // names the file and the reason.
 using WriteResult = Status;
 
-// The former shape, kept for the records writer until it takes WriteResult.
-struct SimWriteResult {
-    SimWriteResult(const WriteResult& result) : message(result.Message()) {}
-    bool Ok() const noexcept { return message.empty(); }
-    std::string message;
-};
-
 struct WriteOptions {
     // Whether the file is flushed to the disk before and after the rename.
     // Off only for throw-away output, where a power cut may leave it empty.
