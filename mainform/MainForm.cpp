@@ -26,6 +26,7 @@
 #include "mainform/BonusBars.h"
 #include "mainform/ChartImages.h"
 #include "mainform/ExportDialog.h"
+#include "mainform/FileMenu.h"
 #include "mainform/RateStatisticsView.h"
 #include "mainform/ResultListModel.h"
 #include "mainform/SlumpGraph.h"
@@ -34,7 +35,9 @@
 #include "mainform/Unit1.h"
 #include "platform/ChartOps.h"
 #include "platform/Clock.h"
+#include "platform/ErrorDisplay.h"
 #include "platform/FormFont.h"
+#include "sim/SingleRun.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -76,37 +79,32 @@ void SetColumnWidths(QTreeWidget* list, std::initializer_list<int> widths)
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent, std::optional<std::uint32_t> startSeed)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), slot(std::in_place, random)
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::TMainForm>()),
+      // The seed of this program start; only a seed given in 詳細 reseeds.
+      session(startSeed.value_or(static_cast<std::uint32_t>(std::time(nullptr)))),
+      playLimit(MaxPlaysForMemory())
 {
-    slot->SetSetting(1);
-    // The seed of this program start; only a seed given in 詳細 reseeds.
-    // Seeded after the machine's first reset, so that the first run draws
-    // the sequence's first numbers.
-    random.Seed(startSeed.value_or(static_cast<std::uint32_t>(std::time(nullptr))));
     BuildWindow();
     BuildCharts();
     BuildEstimatePage();
     ConnectHandlers();
     BuildBatchResults();
     BuildDesktop();
-    AddExportCommand(*this);
-    AddChartImageCommands(*this);
+    exportAction = AddExportCommand(*this);
+    chartImageAction = AddChartImageCommands(*this);
     AddCopyCommands(*this);
+    BuildFileMenu(*ui->FileMenu, {.open = ui->FileOpenMenu,
+                                  .summary = summaryAction,
+                                  .recent = recentMenu,
+                                  .save = ui->FileSaveMenu,
+                                  .chartImages = chartImageAction,
+                                  .exportFile = exportAction,
+                                  .start = ui->FileStartMenu,
+                                  .exit = ui->FileExitMenu});
 }
 
 TMainForm::~TMainForm() = default;
-
-const PlaySeries& TMainForm::HeldSeries() const
-{
-    static const PlaySeries none;
-    return heldSeries ? *heldSeries : none;
-}
-
-const PlaySeries& TMainForm::ShownSeries() const
-{
-    static const PlaySeries none;
-    return shownSeries ? *shownSeries : none;
-}
 
 void TMainForm::BuildWindow()
 {
@@ -118,13 +116,13 @@ void TMainForm::BuildWindow()
     QPalette red = ui->Label3->palette();
     red.setColor(QPalette::WindowText, Qt::red);
     ui->Label3->setPalette(red);
-    // The desktop's CJK font is wider than the one the layout was drawn for:
-    // one pixel less keeps the whole hint in the label's width.
+    // The desktop's CJK font runs wide: one pixel less keeps the whole hint
+    // in the label's width.
     QFont hint3Font = font;
     hint3Font.setPixelSize(11);
     ui->Label3->setFont(hint3Font);
-    // Captions on the frame line, as the layout was drawn: the desktop style
-    // sets them above it, where the boxes' contents already are.
+    // Captions on the frame line: the desktop style sets them above it,
+    // where the boxes' contents already are.
     const QString framed = QStringLiteral(
         "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 7px; }"
         "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 2px;"
@@ -135,10 +133,10 @@ void TMainForm::BuildWindow()
     hintFont.setPixelSize(11);
     ui->Label5->setFont(hintFont);
     ui->Label5->setAttribute(Qt::WA_TransparentForMouseEvents);
-    // Labels grow with their text, as the layout's labels were drawn to.
+    // Labels grow with their text, so that no caption is cut.
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label6, ui->Label5}) label->adjustSize();
 
-    // Separators carry the names of the menu design.
+    // The separators keep the names they have always had.
     int separator = 0;
     for (QMenu* menu : {ui->FileMenu, ui->HelpMenu})
         for (QAction* action : menu->actions())
@@ -272,7 +270,7 @@ void TMainForm::SetProgress(int percent)
 
 void TMainForm::Timer1Timer(QObject*)
 {
-    SetStatusText(ClockText(), 1);
+    RunHandler([this] { SetStatusText(ClockText(), 1); });
 }
 
 void TMainForm::FileExitMenuClick(QObject*)
@@ -284,19 +282,26 @@ TMainForm::BusyGuard::BusyGuard(TMainForm& owner) : form(owner)
 {
     if (form.busyDepth++ > 0) return;
     form.stopRequested = false;
-    form.SetBusyControls(false);
+    form.SetBusy(true);
 }
 
 TMainForm::BusyGuard::~BusyGuard()
 {
     if (--form.busyDepth > 0) return;
-    form.SetBusyControls(true);
+    form.SetBusy(false);
     // The close the user asked for while the work ran.
     if (form.closing) QTimer::singleShot(0, &form, &QWidget::close);
 }
 
-void TMainForm::SetBusyControls(bool enabled)
+void TMainForm::SetBusy(bool busy)
 {
+    const bool enabled = !busy;
+    // Every command that reads or replaces the run on show waits, so none of
+    // them is left clickable only to do nothing; 終了 and Help stay.
+    summaryAction->setEnabled(enabled);
+    exportAction->setEnabled(enabled);
+    chartImageAction->setEnabled(enabled);
+    recentMenu->setEnabled(enabled && !RecentFiles().isEmpty());
     ui->StartButton->setEnabled(enabled);
     ui->StopButton->setEnabled(!enabled);
     ui->FileStartMenu->setEnabled(enabled);

@@ -11,16 +11,17 @@
 
 #include "analysis/ResultAnalysis.h"
 #include "platform/FileDialog.h"
+#include "platform/MessagePump.h"
 #include "sim/PlaySeries.h"
+#include "sim/RunSession.h"
 #include "sim/WholeNumber.h"
-#include "slot/RandomSource.h"
-#include "slot/Slot.h"
 
 namespace Ui {
 class TMainForm;
 }
 class QDragEnterEvent;
 class QDropEvent;
+class QAction;
 class QMenu;
 class QLabel;
 class QLineEdit;
@@ -37,16 +38,17 @@ class SlumpGraph;
 class TheoryTab;
 class TAboutBox;
 
-// The one working window: it owns the machine and the random source for the
-// whole program, holds the run Save writes, and binds every menu entry,
-// button and timer to its command.
+// The one working window: its RunSession holds the machine, the random
+// source and the runs on show and to save; the window binds every menu
+// entry, button and timer to its command.
 //
 // How a command handler is to be written:
 // - Start with `if (IsBusy()) return;` and then hold a `BusyGuard guard(*this);`
 //   for as long as the command may change the held run, the Slot or the inputs.
-//   The guard disables 開始 (button and menu), 開く, 保存, 設定確認 and the three
-//   input fields, and its destructor restores them on every exit (保存 comes
-//   back only once a display pass has shown a series). Guards nest.
+//   The guard disables (SetBusy) 開始 (button and menu), 開く, 複数ファイルを集計,
+//   the recent files, 保存, グラフを画像で保存, エクスポート, 設定確認 and the input
+//   fields, and its destructor restores them on every exit (保存 comes back
+//   only once a display pass has shown a series). Guards nest.
 // - Long work lets the window run only through a MessagePump (platform), by
 //   time. After every pump check IsClosing(): the user closed the window, so
 //   stop at once, leave the held run as it is and return. The window really
@@ -71,8 +73,9 @@ class TAboutBox;
 // Where the handlers are: Runs.cpp 開始, 中止/Esc and the run inputs;
 // Display.cpp the display pass and the marker check boxes; Files.cpp 開く,
 // 保存 and the batch run; Help.cpp the Help menu and 設定確認; MainForm.cpp the
-// window, status bar, clock, 終了 and the busy guard; Desktop.cpp size,
-// title, recent files, dropped files and shortcuts; SeedInput.cpp 詳細;
+// window, status bar, clock, 終了, the busy guard and SetBusy; FileMenu.cpp
+// the order of ファイル; Desktop.cpp size, title, recent files, dropped files
+// and shortcuts; SeedInput.cpp 詳細; sim/RunSession.h the runs themselves;
 // ChartImages.cpp, ExportDialog.cpp and TableCopy.cpp images, export and copy;
 // BatchResults.cpp the tab 一括結果 (BatchResultTab) after a batch and
 // 複数ファイルを集計...; the tabs 理論値 and 設定推測 are TheoryTab and
@@ -92,7 +95,8 @@ public:
     void SetAboutBox(TAboutBox* box) { aboutBox = box; }
     TAboutBox* AboutBox() const { return aboutBox; }
 
-    // Handlers. The sender is ignored, as every handler here does.
+    // Handlers: each translates one event into a call. Most ignore the
+    // sender; the marker check boxes read it (Display.cpp).
     void FileOpenMenuClick(QObject* sender);
     void FileSaveMenuClick(QObject* sender);
     void FileStartMenuClick(QObject* sender);
@@ -103,7 +107,7 @@ public:
     void N3Click(QObject* sender);
     void N4Click(QObject* sender);
     void FlevelButtonClick(QObject* sender);
-    // The name lacks its "k" on purpose: it is the button's handler as named.
+    // The name lacks its "k" on purpose: callers and tests know it so.
     void StartButtonClic(QObject* sender);
     void Timer1Timer(QObject* sender);
     void BIGCheckBoxClick(QObject* sender);
@@ -121,6 +125,14 @@ public:
     // is named in a message box and left out; the tab changes only when at
     // least one simulation was read and the user did not stop the reading.
     void FileSummaryMenuClick(QObject* sender);
+
+    // The most plays a run may ask for: what this computer's memory holds
+    // with the display of the result, 0 when unknown (no limit). Tests set it
+    // to see both answers on any computer.
+    void SetPlayLimit(std::int64_t most) { playLimit = most; }
+    // How often long work lets the window process its messages (see
+    // MessagePump); 0 at every check, which tests use.
+    void SetPumpInterval(int milliseconds) { pumpInterval = milliseconds; }
 
     // The seed in 詳細 for the next run: nullopt when empty (the sequence
     // goes on); throws std::runtime_error for any other text that is not a
@@ -143,10 +155,7 @@ public:
     [[nodiscard]] std::shared_ptr<const PlaySeries> RunSingle(const RunInputs& inputs);
     // The setting and play count a run was played with, or an opened file's
     // header holds: what Save writes with the run's rows.
-    struct RunHeader {
-        int setting = 1;
-        int playCount = 0;
-    };
+    using RunHeader = RunSession::Header;
     // The display pass over `series` into every result view; the progress
     // bar goes from `progressFrom` to 100. The views are replaced only once
     // the pass has its result, and the series with its `header` becomes the
@@ -164,11 +173,11 @@ public:
 
     // The run the window holds, which Save writes under its own header: the
     // run on show, or after a batch its last simulation. Empty when there is none.
-    const PlaySeries& HeldSeries() const;
+    const PlaySeries& HeldSeries() const { return session.Held(); }
     // The run the views show (the play list co-owns it). Empty when none.
-    const PlaySeries& ShownSeries() const;
+    const PlaySeries& ShownSeries() const { return session.Shown(); }
     // The machine as the last run left it; 設定確認 shows its setting.
-    const Slot& Machine() const { return *slot; }
+    const Slot& Machine() const { return session.Machine(); }
 
     // Status bar: panel 0 the commands' texts, panel 1 the clock.
     void SetStatusText(const QString& text, int panel = 0);
@@ -246,7 +255,9 @@ private:
     void SeedRun(std::uint32_t seed);
     void LayOutForSize();
     void FillRecentMenu();
-    void SetBusyControls(bool enabled);
+    // Holds off (busy) or gives back every command and input of a run; the
+    // one place that knows which ones those are.
+    void SetBusy(bool busy);
     void StartCommand();
     void ClearResultViews();
     void FillStatTabs();
@@ -278,16 +289,9 @@ private:
     // clean-up after running out of memory too, as the error box needs some.
     void DropRuns();
 
-    // Declared in this order on purpose: the Slot keeps a reference to random.
-    // Always engaged; optional so that a seeded run can start a new machine.
-    RandomSource random;
-    std::optional<Slot> slot;
-    // Shared with the play list while on show; a new run fills a series of
-    // its own, so no command changes the rows another one is reading.
-    std::shared_ptr<const PlaySeries> heldSeries;
-    std::shared_ptr<const PlaySeries> shownSeries;
-    RunHeader heldHeader;
-    RunHeader shownHeader;
+    RunSession session;
+    std::int64_t playLimit = 0;
+    int pumpInterval = MessagePump::INTERVAL_MS;
 
     TAboutBox* aboutBox = nullptr;
     BonusBars* bonusBars = nullptr;
@@ -295,6 +299,9 @@ private:
     bool closing = false;
     bool stopRequested = false;
     QMenu* recentMenu = nullptr;
+    QAction* summaryAction = nullptr;
+    QAction* exportAction = nullptr;
+    QAction* chartImageAction = nullptr;
     // 保存 may be enabled once a display pass has shown a series.
     bool saveAllowed = false;
     // The end status of the last batch that wrote all its files: how many, and where.

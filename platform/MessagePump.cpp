@@ -4,7 +4,7 @@
 
 bool MessagePump::Poll()
 {
-    if (clock.elapsed() < INTERVAL_MS) return false;
+    if (clock.elapsed() < interval) return false;
     ProcessPendingMessages();
     clock.restart();
     return true;

@@ -6,13 +6,16 @@
 // once per row would cost more than the work itself.
 //
 // To be used as follows: make one pump per piece of work, call Poll() as
-// often as convenient (it processes at most every INTERVAL_MS), and after
-// each call that returns true check whether the work must stop.
+// often as convenient (it processes at most every INTERVAL_MS, or the
+// interval it was made with), and after each call that returns true check
+// whether the work must stop.
 class MessagePump {
 public:
     static constexpr int INTERVAL_MS = 25;
 
-    MessagePump() { clock.start(); }
+    // An interval of 0 processes at every Poll (tests that must not depend
+    // on the machine's speed).
+    explicit MessagePump(int intervalMs = INTERVAL_MS) : interval(intervalMs) { clock.start(); }
     // True when messages were processed by this call.
     bool Poll();
 
@@ -21,4 +24,5 @@ public:
 
 private:
     QElapsedTimer clock;
+    int interval;
 };

@@ -1,4 +1,5 @@
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
@@ -14,8 +15,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -108,6 +112,7 @@ private:
 private slots:
     void initTestCase()
     {
+        QStandardPaths::setTestModeEnabled(true);  // recent files and placement go to a test folder
         SetUpApplication(*qApp);
         MessageBox::SetHeadless(true);
         FileDialog::SetHeadless(true);
@@ -568,10 +573,31 @@ private slots:
         QVERIFY(!series->isVisible());
     }
 
+    // ファイル is laid out once; the commands added by the window's parts keep
+    // their places beside the designer's.
+    void FileMenuInOrder()
+    {
+        QStringList names;
+        for (const QAction* action : ui->FileMenu->actions())
+            names.append(action->menu() ? action->menu()->objectName() : action->objectName());
+        QCOMPARE(names, (QStringList{"FileOpenMenu", "FileSummaryMenu", "RecentFilesMenu", "FileSaveMenu",
+                                     "FileChartImageMenu", "FileExportMenu", "N1", "FileStartMenu",
+                                     "FileExitMenu"}));
+    }
+
     // While a run is under way, the window pumps once before the plays; any
-    // command that could change the series must then be held off.
+    // command that could change the series, or read it, must then be held
+    // off, and come back afterwards.
     void ReentryHeldOff()
     {
+        const QTemporaryDir dir;
+        const QString recent = dir.filePath(QStringLiteral("recent.sim"));
+        form->SetShownFile(recent);
+        const auto* recentMenu = form->findChild<QMenu*>(QStringLiteral("RecentFilesMenu"));
+        QVERIFY(recentMenu && recentMenu->isEnabled());
+        QList<QAction*> fileCommands{ui->FileStartMenu, ui->FileOpenMenu, ui->FileSaveMenu};
+        for (const char* name : {"FileSummaryMenu", "FileExportMenu", "FileChartImageMenu"})
+            fileCommands.append(form->findChild<QAction*>(QString::fromLatin1(name)));
         bool checked = false;
         QTimer::singleShot(0, form.get(), [&] {
             checked = true;
@@ -580,8 +606,9 @@ private slots:
             for (QWidget* control : std::initializer_list<QWidget*>{
                      ui->StartButton, ui->FlevelButton, ui->PlayNumEdit, ui->FlevelComboBox, ui->SimNumEdit})
                 QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
-            for (QAction* action : {ui->FileStartMenu, ui->FileOpenMenu, ui->FileSaveMenu})
+            for (QAction* action : fileCommands)
                 QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+            QVERIFY(!recentMenu->isEnabled());
             QVERIFY(ui->FileExitMenu->isEnabled());
             ui->FileStartMenu->trigger();
             form->FileStartMenuClick(nullptr);
@@ -597,8 +624,10 @@ private slots:
         QCOMPARE(form->StatusText(0), QStringLiteral("シミュレーション完了"));
         QVERIFY(ui->StartButton->isEnabled());
         QVERIFY(ui->FileOpenMenu->isEnabled());
-        QVERIFY(ui->FileSaveMenu->isEnabled());
         QVERIFY(ui->PlayNumEdit->isEnabled());
+        for (QAction* action : fileCommands) QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
+        QVERIFY(recentMenu->isEnabled());
+        QSettings().remove(QStringLiteral("recentFiles"));
     }
 
     void ClosingDuringWork_data()
@@ -639,14 +668,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 5000);
     }
 
+    void OutOfMemoryDuringRun_data()
+    {
+        QTest::addColumn<std::int64_t>("playLimit");
+        QTest::newRow("memory runs out in the run") << std::int64_t{0};
+        QTest::newRow("refused up front") << std::int64_t{1000000};
+    }
+
     // Memory running out in the middle of a run ends it with an error box;
     // the window stays usable and frees what the run had taken. A machine
     // too small for the run refuses it up front instead, keeping the last run.
     void OutOfMemoryDuringRun()
     {
+        QFETCH(std::int64_t, playLimit);
         constexpr std::int64_t plays = 30000000;
-        const std::int64_t most = MaxPlaysForMemory();
-        const bool refusedUpFront = most > 0 && plays > most;
+        const bool refusedUpFront = playLimit > 0;
+        form->SetPlayLimit(playLimit);
         Start(QStringLiteral("100"));
         QVERIFY(ui->FileSaveMenu->isEnabled());
         rlimit original{};

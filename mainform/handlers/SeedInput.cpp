@@ -59,10 +59,7 @@ void TMainForm::BuildSeedInput()
 
 void TMainForm::SeedRun(std::uint32_t seed)
 {
-    random.Seed(seed);
-    // A new machine, as the command line starts with: what the last run left
-    // in it (its mode, colours) decides how many numbers the first reset draws.
-    slot.emplace(random);
+    session.Reseed(seed);
 }
 
 std::optional<std::uint32_t> TMainForm::ReadSeedField() const

@@ -123,11 +123,11 @@ void SetNextExportChoice(std::optional<ExportOptions> options)
     nextChoices.push_back(options);
 }
 
-void AddExportCommand(TMainForm& form)
+QAction* AddExportCommand(TMainForm& form)
 {
     auto* action = new QAction(QStringLiteral("エクスポート..."), &form);
     action->setObjectName(QStringLiteral("FileExportMenu"));
-    InsertFileMenuAction(form, action);
     QObject::connect(action, &QAction::triggered, &form,
                      [&form] { RunHandler([&form] { ExportCommand(form); }); });
+    return action;
 }

@@ -78,7 +78,6 @@ void TMainForm::BuildDesktop()
 
     recentMenu = new QMenu(QStringLiteral("最近使ったファイル(&R)"), this);
     recentMenu->setObjectName(QStringLiteral("RecentFilesMenu"));
-    ui->FileMenu->insertMenu(ui->FileMenu->actions().value(2), recentMenu);
     FillRecentMenu();
     setAcceptDrops(true);
 
@@ -152,7 +151,7 @@ void TMainForm::FillRecentMenu()
         const QString path = recent[i];
         connect(entry, &QAction::triggered, this, [this, path] { OpenFile(path); });
     }
-    recentMenu->setEnabled(!recent.isEmpty());
+    recentMenu->setEnabled(!recent.isEmpty() && !IsBusy());
 }
 
 void TMainForm::RestorePlacement()

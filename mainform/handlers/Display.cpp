@@ -12,6 +12,8 @@
 #include "mainform/SlumpGraph.h"
 #include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
+#include "platform/ChartOps.h"
+#include "platform/ErrorDisplay.h"
 #include "platform/FormFont.h"
 #include "platform/MessagePump.h"
 #include "sim/WholeNumber.h"
@@ -51,7 +53,7 @@ void ShowSummary(QLabel* label, const QString& summary)
 void TMainForm::ClearResultViews()
 {
     resultListModel->Show(nullptr);
-    shownSeries.reset();
+    session.DropShown();
     refusalNotice.clear();
     estimatePage->Clear();
     ui->BListView->clear();
@@ -68,7 +70,7 @@ bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, RunHeader h
 {
     if (!series) return false;
     BusyGuard guard(*this);
-    MessagePump pump;
+    MessagePump pump(pumpInterval);
     // The bar counts rows against the plays asked for, so the bonus games'
     // rows fill it before the last rows are done.
     const double rowsPerPlay =
@@ -83,10 +85,7 @@ bool TMainForm::ShowResult(std::shared_ptr<const PlaySeries> series, RunHeader h
     if (outcome.status != AnalysisOutcome::Status::Done) return false;
     ClearResultViews();
     analysis = std::move(outcome.analysis);
-    shownSeries = series;
-    heldSeries = series;
-    shownHeader = header;
-    heldHeader = header;
+    session.Show(series, header);
 
     resultListModel->Show(series);
     FillBonusList();
@@ -114,7 +113,7 @@ void TMainForm::FillBonusList()
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(analysis.bonusLines.size()));
     for (const BonusLine& line : analysis.bonusLines) {
-        const auto cells = BonusListCells(*shownSeries, line);
+        const auto cells = BonusListCells(session.Shown(), line);
         QStringList texts;
         for (const std::string& cell : cells) texts.append(QString::fromStdString(cell));
         items.append(new QTreeWidgetItem(texts));
@@ -132,9 +131,11 @@ void TMainForm::FillStatTabs()
 
 void TMainForm::MarkerCheckBoxClick(QObject* sender, int marker)
 {
-    const auto* box = qobject_cast<const QCheckBox*>(sender);
-    // Only a tick shows the markers; a greyed box hides them like an empty one.
-    slumpGraph->SetMarkerShown(marker, box && box->checkState() == Qt::Checked);
+    RunHandler([this, sender, marker] {
+        const auto* box = qobject_cast<const QCheckBox*>(sender);
+        // Only a tick shows the markers; a greyed box hides them like an empty one.
+        slumpGraph->SetMarkerShown(marker, box && box->checkState() == Qt::Checked);
+    });
 }
 
 void TMainForm::BIGCheckBoxClick(QObject* sender)

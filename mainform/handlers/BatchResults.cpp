@@ -35,16 +35,9 @@ constexpr int MOST_NAMED_FAILURES = 10;
 
 void TMainForm::BuildBatchResults()
 {
-    auto* action = new QAction(QStringLiteral("複数ファイルを集計..."), this);
-    action->setObjectName(QStringLiteral("FileSummaryMenu"));
-    // Beside 開く: it opens files too.
-    const QList<QAction*> actions = ui->FileMenu->actions();
-    const qsizetype open = actions.indexOf(ui->FileOpenMenu);
-    if (open >= 0 && open + 1 < actions.size())
-        ui->FileMenu->insertAction(actions[open + 1], action);
-    else
-        ui->FileMenu->addAction(action);
-    connect(action, &QAction::triggered, this, [this, action] { FileSummaryMenuClick(action); });
+    summaryAction = new QAction(QStringLiteral("複数ファイルを集計..."), this);
+    summaryAction->setObjectName(QStringLiteral("FileSummaryMenu"));
+    connect(summaryAction, &QAction::triggered, this, [this] { FileSummaryMenuClick(summaryAction); });
 }
 
 void TMainForm::ShowBatchResults(const RecordTable& records, const QString& source)

@@ -66,7 +66,9 @@ void TMainForm::FlevelButtonClick(QObject*)
 {
     // The field is held off while a run could change the Slot under it.
     if (IsBusy()) return;
-    ui->FlevelComboBox->setEditText(QString::number(slot->GetSetting()));
-    estimatePage->RevealSetting(slot->GetSetting());
-    theoryTab->RevealSetting(slot->GetSetting());
+    RunHandler([this] {
+        ui->FlevelComboBox->setEditText(QString::number(Machine().GetSetting()));
+        estimatePage->RevealSetting(Machine().GetSetting());
+        theoryTab->RevealSetting(Machine().GetSetting());
+    });
 }

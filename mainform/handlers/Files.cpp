@@ -108,8 +108,8 @@ void TMainForm::OpenSimFile(const QString& path, bool reportCannotOpen)
         // The rows of the run on show go first, so that memory never holds
         // that run and the file's at once.
         resultListModel->Show(nullptr);
-        shownSeries.reset();
-        heldSeries.reset();
+        session.DropShown();
+        session.DropHeld();
         try {
             read = ReadSimFile(LocalPath(path), *series);
         } catch (const std::bad_alloc&) {
@@ -185,7 +185,8 @@ void TMainForm::FileSaveMenuClick(QObject*)
             return;
         BusyGuard guard(*this);
         const WriteResult written =
-            WriteSimFile(LocalPath(path), heldHeader.setting, heldHeader.playCount, HeldSeries());
+            WriteSimFile(LocalPath(path), session.HeldHeader().setting, session.HeldHeader().playCount,
+                         HeldSeries());
         if (written.Ok()) {
             SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
             SetShownFile(path);
@@ -219,8 +220,7 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
     ui->Label3->setText(setting.hidden ? HIDDEN_SETTING_HINT : QString());
     // The views keep showing the last result. A run held but not shown (an
     // earlier batch's last simulation) goes before this batch takes memory.
-    heldSeries = shownSeries;
-    heldHeader = shownHeader;
+    session.HoldShown();
     auto series = std::make_shared<PlaySeries>();
 
     // The bar counts simulations during a batch (its percentage text is hidden
@@ -230,7 +230,7 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
         ui->ProgressBar1->setTextVisible(false);
         ui->ProgressBar1->setFormat(QStringLiteral("%p%"));
     });
-    MessagePump pump;
+    MessagePump pump(pumpInterval);
     // Each simulation's record is taken from its series while it is still
     // there, so the tab 一括結果 never reads the batch's files back.
     RecordTable records;
@@ -253,7 +253,8 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
                 SetStatusText(QStringLiteral("シミュレーションファイルに保存中。") +
                               QFile::decodeName(step.fileName.c_str()));
                 SetProgress(static_cast<int>(step.index * 100.0 / step.total));
-                if (SimRecord record; RecordFromSeries(*series, slot->GetSetting(), step.index, record))
+                if (SimRecord record;
+                    RecordFromSeries(*series, session.Machine().GetSetting(), step.index, record))
                     records.Add(record);
                 break;
         }
@@ -262,16 +263,16 @@ bool TMainForm::RunBatch(const RunInputs& inputs)
     BatchResult result;
     if (inputs.seed) SeedRun(*inputs.seed);
     try {
-        result = ::RunBatch(*slot, random, plays, setting, sims, LocalPath(SaveDialog.FileName()), *series,
-                            onStep);
+        result = ::RunBatch(session.Machine(), session.Random(), plays, setting, sims,
+                            LocalPath(SaveDialog.FileName()), *series, onStep);
     } catch (const std::bad_alloc&) {
         series.reset();
         DropRuns();
         throw;
     }
     // Save writes the last simulation, whichever way the batch ended.
-    heldSeries = std::move(series);
-    heldHeader = {slot->GetSetting(), slot->playCount};
+    const RunHeader header{session.Machine().GetSetting(), session.Machine().playCount};
+    session.Hold(std::move(series), header);
 
     const QString pattern = QFile::decodeName(
         BatchFilePattern(LocalPath(SaveDialog.FileName()),

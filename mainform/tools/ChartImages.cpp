@@ -308,7 +308,7 @@ QString SaveChartImage(QChartView* view, const QString& path, QSize size)
     return written.Ok() ? QString() : QString::fromLocal8Bit(written.Message().c_str());
 }
 
-void AddChartImageCommands(TMainForm& form)
+QAction* AddChartImageCommands(TMainForm& form)
 {
     Ui::TMainForm& ui = *form.ui;
     MarkChartForImages(ui.SlumpChart, QStringLiteral("slump"), QStringLiteral("スランプグラフ"));
@@ -326,9 +326,6 @@ void AddChartImageCommands(TMainForm& form)
 
     auto* action = new QAction(QStringLiteral("グラフを画像で保存..."), &form);
     action->setObjectName(QStringLiteral("FileChartImageMenu"));
-    ui.FileMenu->insertAction(ui.FileSaveMenu, action);
-    ui.FileMenu->removeAction(ui.FileSaveMenu);
-    ui.FileMenu->insertAction(action, ui.FileSaveMenu);
     QObject::connect(action, &QAction::triggered, &form, [&form] {
         RunHandler([&form] {
             const std::vector<ChartImageEntry> entries = ChartImageEntries(&form);
@@ -338,24 +335,12 @@ void AddChartImageCommands(TMainForm& form)
             AskAndSave(&form, entries[static_cast<std::size_t>(choice->entry)], choice->size);
         });
     });
+    return action;
 }
 
 void SetNextChartImageChoice(const QString& kind, QSize size)
 {
     nextChoice = std::make_pair(kind, size);
-}
-
-void InsertFileMenuAction(TMainForm& form, QAction* action)
-{
-    // After 保存 and the entries put there before, above the separator.
-    const QList<QAction*> actions = form.ui->FileMenu->actions();
-    for (qsizetype i = actions.indexOf(form.ui->FileSaveMenu) + 1; i < actions.size(); ++i) {
-        if (actions[i]->isSeparator()) {
-            form.ui->FileMenu->insertAction(actions[i], action);
-            return;
-        }
-    }
-    form.ui->FileMenu->addAction(action);
 }
 
 QSize ParseImageSize(const QString& text)

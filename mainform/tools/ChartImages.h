@@ -41,8 +41,8 @@ std::vector<ChartImageEntry> ChartImageEntries(QWidget* window);
 [[nodiscard]] QString SaveChartImage(QChartView* view, const QString& path, QSize size = {});
 
 // Marks the window's charts, gives each one the context menu entry
-// "画像として保存..." and adds ファイル → "グラフを画像で保存...".
-void AddChartImageCommands(TMainForm& form);
+// "画像として保存..." and returns the command "グラフを画像で保存..." for ファイル.
+[[nodiscard]] QAction* AddChartImageCommands(TMainForm& form);
 
 // Tests: the answer of the next chart-and-size question of ファイル →
 // "グラフを画像で保存..." (an empty size is the screen's). Without one, a
@@ -53,9 +53,6 @@ void SetNextChartImageChoice(const QString& kind, QSize size);
 // a window that is never shown and saves the chart. Returns the exit status;
 // errors go to stderr.
 [[nodiscard]] int ExportChartFromCommandLine(const CommandLine& line);
-
-// Puts an entry into ファイル below 保存 and the entries added before it.
-void InsertFileMenuAction(TMainForm& form, QAction* action);
 
 // Parses "1920x1080"; an empty size for anything else (or sides beyond
 // 16384 pixels).

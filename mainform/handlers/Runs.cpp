@@ -71,7 +71,7 @@ TMainForm::RunInputs TMainForm::ReadRunInputs() const
     // The machine's tables exist for settings 1 to 6 only: no other may reach a run.
     if (!inputs.setting.hidden && !IsValidSetting(inputs.setting.value))
         throw RunInputError("設定は、1～6または?にしてください。");
-    if (const std::int64_t most = MaxPlaysForMemory(); most > 0 && inputs.plays > most)
+    if (const std::int64_t most = playLimit; most > 0 && inputs.plays > most)
         throw RunInputError(
             QStringLiteral(
                 "Play数が大きすぎます。このコンピュータのメモリでは、Play数は%1までにしてください。")
@@ -94,8 +94,8 @@ void TMainForm::StartCommand()
             // does what Save and 設定確認 take from it.
             const ShownRun shown = KeepShownRun();
             std::shared_ptr<const PlaySeries> run = RunSingle(inputs);
-            finished =
-                run && ShowResult(std::move(run), {slot->GetSetting(), slot->playCount}, PLAY_LOOP_SHARE);
+            finished = run && ShowResult(std::move(run), {Machine().GetSetting(), Machine().playCount},
+                                         PLAY_LOOP_SHARE);
             if (finished)
                 SetShownFile({});
             else
@@ -130,10 +130,10 @@ std::shared_ptr<const PlaySeries> TMainForm::RunSingle(const RunInputs& inputs)
     SetProgress(0);
     // As the command line does: seeded before the run draws a hidden setting.
     if (inputs.seed) SeedRun(*inputs.seed);
-    MessagePump pump;
+    MessagePump pump(pumpInterval);
     try {
         const bool done = ::RunSingle(
-            *slot, random, plays, setting, *series,
+            session.Machine(), session.Random(), plays, setting, *series,
             [&] {
                 ui->Label3->setText(setting.hidden ? HIDDEN_SETTING_HINT : QString());
                 MessagePump::ProcessPendingMessages();
@@ -158,7 +158,7 @@ std::shared_ptr<const PlaySeries> TMainForm::RunSingle(const RunInputs& inputs)
 void TMainForm::DropRuns()
 {
     ClearResultViews();
-    heldSeries.reset();
+    session.DropHeld();
     saveAllowed = false;
 }
 
@@ -166,16 +166,15 @@ TMainForm::ShownRun TMainForm::KeepShownRun()
 {
     // A run held but not shown (a batch's last simulation) goes before the
     // new run takes its memory; the run on show stays for a stopped run.
-    heldSeries = shownSeries;
-    heldHeader = shownHeader;
-    return {slot->GetSetting(), slot->playCount, ui->Label3->text()};
+    session.HoldShown();
+    return {Machine().GetSetting(), Machine().playCount, ui->Label3->text()};
 }
 
 void TMainForm::RestoreShownRun(const ShownRun& shown)
 {
     // SetSetting would draw; only what Save and 設定確認 read comes back.
-    slot->setting = shown.setting;
-    slot->playCount = shown.playCount;
+    session.Machine().setting = shown.setting;
+    session.Machine().playCount = shown.playCount;
     ui->Label3->setText(shown.hint);
 }
 
