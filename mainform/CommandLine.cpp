@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "Version.h"
-#include "mainform/ChartImages.h"
+#include "mainform/tools/ChartImages.h"
 #include "sim/FileIdentity.h"
 
 CommandLine ParseCommandLine(const QStringList& arguments)

@@ -70,17 +70,17 @@ class TAboutBox;
 //   same ones), the machine's codes by name in slot/MachineCodes.h. A handler
 //   reads the inputs, calls those and shows what they return.
 //
-// Where the handlers are: Runs.cpp 開始, 中止/Esc and the run inputs;
-// Display.cpp the display pass and the marker check boxes; Files.cpp 開く,
-// 保存 and the batch run; Help.cpp the Help menu and 設定確認; MainForm.cpp the
-// window, status bar, clock, 終了, the busy guard and SetBusy; FileMenu.cpp
-// the order of ファイル; Desktop.cpp size, title, recent files, dropped files
-// and shortcuts; SeedInput.cpp 詳細; sim/RunSession.h the runs themselves;
-// ChartImages.cpp, ExportDialog.cpp and TableCopy.cpp images, export and copy;
+// Where the handlers are (in handlers/): Runs.cpp 開始, 中止/Esc and the run
+// inputs; Display.cpp the display pass and the marker check boxes; Files.cpp
+// 開く, 保存 and the batch run; Help.cpp the Help menu and 設定確認; Desktop.cpp
+// size, title, recent files, dropped files and shortcuts; SeedInput.cpp 詳細;
 // BatchResults.cpp the tab 一括結果 (BatchResultTab) after a batch and
-// 複数ファイルを集計...; the tabs 理論値 and 設定推測 are TheoryTab and
-// EstimatePage (placed by EstimateTab.cpp); the four statistics tabs are each
-// a RateStatisticsView.
+// 複数ファイルを集計.... Beside this header: MainForm.cpp the window, status
+// bar, clock, 終了, the busy guard and SetBusy; FileMenu.cpp the order of
+// ファイル. In tools/: ChartImages.cpp, ExportDialog.cpp and TableCopy.cpp
+// images, export and copy. The tabs 理論値 and 設定推測 are TheoryTab and
+// EstimatePage (placed by EstimateTab.cpp); the runs themselves live in
+// sim/RunSession.h.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
@@ -264,9 +264,9 @@ private:
     void FillBonusList();
     void MarkerCheckBoxClick(QObject* sender, int marker);
     // Reads and checks the inputs once for the whole command. Throws
-    // RunInputError (Runs.cpp) for values out of range or too many plays for
-    // the memory, ConversionError for a text that is no whole number,
-    // std::runtime_error for a bad seed.
+    // RunInputError (handlers/Runs.cpp) for values out of range or too many
+    // plays for the memory, ConversionError for a text that is no whole
+    // number, std::runtime_error for a bad seed.
     [[nodiscard]] RunInputs ReadRunInputs() const;
     // The batch run: one file per simulation, no display; the views keep the
     // run shown before. False when it wrote nothing because its dialog was

@@ -6,9 +6,9 @@
 
 #include "aboutbox/Unit2.h"
 #include "mainform/AppSetup.h"
-#include "mainform/ChartImages.h"
 #include "mainform/CommandLine.h"
 #include "mainform/Unit1.h"
+#include "mainform/tools/ChartImages.h"
 #include "platform/ErrorDisplay.h"
 #include "sim/AtomicFile.h"
 #include "sim/MessageText.h"

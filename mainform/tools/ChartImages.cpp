@@ -1,4 +1,4 @@
-#include "mainform/ChartImages.h"
+#include "mainform/tools/ChartImages.h"
 
 #include <QAction>
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "mainform/ExportDialog.h"
+#include "mainform/tools/ExportDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,8 +13,8 @@
 
 #include "analysis/RateStatistics.h"
 #include "export/ExportFiles.h"
-#include "mainform/ChartImages.h"
 #include "mainform/Unit1.h"
+#include "mainform/tools/ChartImages.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"

@@ -1,4 +1,4 @@
-#include "mainform/TableCopy.h"
+#include "mainform/tools/TableCopy.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -9,9 +9,9 @@
 
 #include "Version.h"
 #include "mainform/AppSetup.h"
-#include "mainform/ChartImages.h"
 #include "mainform/CommandLine.h"
 #include "mainform/Unit1.h"
+#include "mainform/tools/ChartImages.h"
 #include "platform/MessageBox.h"
 #include "sim/SimFile.h"
 #include "sim/SingleRun.h"
