@@ -16,8 +16,8 @@
 #include <sys/resource.h>
 
 #include "mainform/AppSetup.h"
-#include "mainform/SlumpGraph.h"
 #include "mainform/Unit1.h"
+#include "mainform/charts/SlumpGraph.h"
 #include "platform/MessageBox.h"
 #include "sim/SingleRun.h"
 #include "slot/RandomSource.h"

@@ -9,7 +9,7 @@
 #include <QChartView>
 #include <QPixmap>
 
-#include "mainform/TheoryTab.h"
+#include "mainform/views/TheoryTab.h"
 #include "sim/PlaySeries.h"
 #include "sim/SingleRun.h"
 #include "slot/RandomSource.h"

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "sim/AtomicFile.h"
 #include "sim/PlaySeries.h"
 #include "sim/WholeNumber.h"
 

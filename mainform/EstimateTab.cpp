@@ -1,9 +1,9 @@
 // The tab "設定推測" and the window's hooks into it.
 #include <QTabWidget>
 
-#include "mainform/EstimatePage.h"
-#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
+#include "mainform/views/EstimatePage.h"
+#include "mainform/views/TheoryTab.h"
 #include "ui_MainForm.h"
 
 void TMainForm::BuildEstimatePage()

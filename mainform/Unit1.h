@@ -78,9 +78,11 @@ class TAboutBox;
 // 複数ファイルを集計.... Beside this header: MainForm.cpp the window, status
 // bar, clock, 終了, the busy guard and SetBusy; FileMenu.cpp the order of
 // ファイル. In tools/: ChartImages.cpp, ExportDialog.cpp and TableCopy.cpp
-// images, export and copy. The tabs 理論値 and 設定推測 are TheoryTab and
-// EstimatePage (placed by EstimateTab.cpp); the runs themselves live in
-// sim/RunSession.h.
+// images, export and copy. In views/: each tab's view, filled by Show — the
+// four statistics tabs are RateStatisticsView, 理論値 TheoryTab, 設定推測
+// EstimatePage (placed by EstimateTab.cpp), 一括結果 BatchResultTab, the play
+// list ResultListModel. In charts/: the slump graph and the bonus bars. The
+// runs themselves live in sim/RunSession.h.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 

@@ -1,4 +1,4 @@
-#include "mainform/BonusBars.h"
+#include "mainform/charts/BonusBars.h"
 
 #include <QAreaSeries>
 #include <QChart>

@@ -1,4 +1,4 @@
-#include "mainform/SlumpGraph.h"
+#include "mainform/charts/SlumpGraph.h"
 
 #include <QChart>
 #include <QChartView>

@@ -18,10 +18,10 @@
 
 #include "batchstats/RecordsFile.h"
 #include "batchstats/Statistics.h"
-#include "mainform/BatchResultTab.h"
 #include "mainform/Unit1.h"
 #include "mainform/tools/ChartImages.h"
 #include "mainform/tools/TableCopy.h"
+#include "mainform/views/BatchResultTab.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/MessageBox.h"
 #include "platform/MessagePump.h"

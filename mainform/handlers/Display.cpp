@@ -5,13 +5,13 @@
 
 #include <algorithm>
 
-#include "mainform/BonusBars.h"
-#include "mainform/EstimatePage.h"
-#include "mainform/RateStatisticsView.h"
-#include "mainform/ResultListModel.h"
-#include "mainform/SlumpGraph.h"
-#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
+#include "mainform/charts/BonusBars.h"
+#include "mainform/charts/SlumpGraph.h"
+#include "mainform/views/EstimatePage.h"
+#include "mainform/views/RateStatisticsView.h"
+#include "mainform/views/ResultListModel.h"
+#include "mainform/views/TheoryTab.h"
 #include "platform/ChartOps.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/FormFont.h"

@@ -12,11 +12,11 @@
 #include <utility>
 
 #include "batchstats/Statistics.h"
-#include "mainform/EstimatePage.h"
-#include "mainform/ResultListModel.h"
 #include "mainform/RunTexts.h"
-#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
+#include "mainform/views/EstimatePage.h"
+#include "mainform/views/ResultListModel.h"
+#include "mainform/views/TheoryTab.h"
 #include "platform/Convert.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/MessageBox.h"
@@ -184,9 +184,8 @@ void TMainForm::FileSaveMenuClick(QObject*)
                 QStringLiteral("%1 は既に存在します。\n置き換えますか?").arg(QFileInfo(path).fileName())))
             return;
         BusyGuard guard(*this);
-        const WriteResult written =
-            WriteSimFile(LocalPath(path), session.HeldHeader().setting, session.HeldHeader().playCount,
-                         HeldSeries());
+        const WriteResult written = WriteSimFile(LocalPath(path), session.HeldHeader().setting,
+                                                 session.HeldHeader().playCount, HeldSeries());
         if (written.Ok()) {
             SetStatusText(QStringLiteral("シミュレーションファイルに保存完了"));
             SetShownFile(path);

@@ -2,9 +2,9 @@
 
 #include "aboutbox/HelpLinks.h"
 #include "aboutbox/Unit2.h"
-#include "mainform/EstimatePage.h"
-#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
+#include "mainform/views/EstimatePage.h"
+#include "mainform/views/TheoryTab.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/MessageBox.h"
 #include "ui_MainForm.h"

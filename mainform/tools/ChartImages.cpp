@@ -20,10 +20,10 @@
 #include <optional>
 
 #include "analysis/RateStatistics.h"
-#include "mainform/BonusBars.h"
 #include "mainform/CommandLine.h"
-#include "mainform/SlumpGraph.h"
 #include "mainform/Unit1.h"
+#include "mainform/charts/BonusBars.h"
+#include "mainform/charts/SlumpGraph.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"

@@ -1,4 +1,4 @@
-#include "mainform/BatchResultTab.h"
+#include "mainform/views/BatchResultTab.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -19,7 +19,7 @@
 #include <cmath>
 
 #include "analysis/NumberFormat.h"
-#include "mainform/TheoryTab.h"
+#include "mainform/views/TheoryTab.h"
 #include "platform/ChartOps.h"
 #include "platform/ZoomChartView.h"
 #include "slot/MachineCodes.h"

@@ -1,4 +1,4 @@
-#include "mainform/EstimatePage.h"
+#include "mainform/views/EstimatePage.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -19,7 +19,7 @@
 
 #include <cmath>
 
-#include "mainform/SettingPalette.h"
+#include "mainform/views/SettingPalette.h"
 
 namespace {
 

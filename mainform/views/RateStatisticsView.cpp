@@ -1,4 +1,4 @@
-#include "mainform/RateStatisticsView.h"
+#include "mainform/views/RateStatisticsView.h"
 
 #include <QChart>
 #include <QChartView>
@@ -35,8 +35,9 @@ QPieSeries* BuildPieChart(QChartView* view, const QString& seriesName)
 }
 }  // namespace
 
-RateStatisticsView::RateStatisticsView(QTreeWidget* list, QChartView* chartView, const QString& seriesName)
-    : QObject(list), list(list), pie(BuildPieChart(chartView, seriesName))
+RateStatisticsView::RateStatisticsView(QTreeWidget* rateList, QChartView* chartView,
+                                       const QString& seriesName)
+    : QObject(rateList), list(rateList), pie(BuildPieChart(chartView, seriesName))
 {
 }
 

@@ -16,7 +16,7 @@ class RateStatisticsView : public QObject {
 public:
     // Builds the pie inside `chartView`; `seriesName` names the pie's series
     // as the report names its section.
-    RateStatisticsView(QTreeWidget* list, QChartView* chartView, const QString& seriesName);
+    RateStatisticsView(QTreeWidget* rateList, QChartView* chartView, const QString& seriesName);
 
     void Show(const StatTab& tab);
     void Clear();

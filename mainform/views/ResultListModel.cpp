@@ -1,4 +1,4 @@
-#include "mainform/ResultListModel.h"
+#include "mainform/views/ResultListModel.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "mainform/TheoryTab.h"
+#include "mainform/views/TheoryTab.h"
 
 #include <QAreaSeries>
 #include <QBrush>
@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mainform/SettingPalette.h"
+#include "mainform/views/SettingPalette.h"
 #include "sim/PlaySeries.h"
 #include "theory/RunComparison.h"
 

@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "mainform/AppSetup.h"
-#include "mainform/EstimatePage.h"
 #include "mainform/Unit1.h"
+#include "mainform/views/EstimatePage.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "ui_MainForm.h"

@@ -13,9 +13,9 @@
 #include <cmath>
 
 #include "mainform/AppSetup.h"
-#include "mainform/EstimatePage.h"
-#include "mainform/TheoryTab.h"
 #include "mainform/Unit1.h"
+#include "mainform/views/EstimatePage.h"
+#include "mainform/views/TheoryTab.h"
 #include "platform/MessageBox.h"
 #include "sim/SimFile.h"
 #include "ui_MainForm.h"

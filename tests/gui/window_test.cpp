@@ -35,10 +35,10 @@
 #include <memory>
 
 #include "mainform/AppSetup.h"
-#include "mainform/BonusBars.h"
-#include "mainform/ResultListModel.h"
-#include "mainform/SlumpGraph.h"
 #include "mainform/Unit1.h"
+#include "mainform/charts/BonusBars.h"
+#include "mainform/charts/SlumpGraph.h"
+#include "mainform/views/ResultListModel.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "sim/SimFile.h"
