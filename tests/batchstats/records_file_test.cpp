@@ -6,21 +6,9 @@
 #include "batchstats/RecordsFile.h"
 #include "batchstats/StudyInputs.h"
 #include "sim/SimFile.h"
+#include "tests/support/StatusSupport.h"
 
 namespace {
-
-// Keeps the failure's message in `error`, as the tests below read it.
-bool Succeeded(const Status& status, std::string& error)
-{
-    error = status.Message();
-    return status.Ok();
-}
-template <typename T>
-bool Succeeded(const Result<T>& result, std::string& error)
-{
-    error = result.Message();
-    return result.Ok();
-}
 
 SimRecord Sample(std::int64_t sim)
 {

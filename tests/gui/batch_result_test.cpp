@@ -28,22 +28,10 @@
 #include "sim/SingleRun.h"
 #include "slot/RandomSource.h"
 #include "slot/Slot.h"
+#include "tests/support/StatusSupport.h"
 #include "ui_MainForm.h"
 
 namespace {
-
-// Keeps the failure's message in `error`, as the tests below read it.
-bool Succeeded(const Status& status, std::string& error)
-{
-    error = status.Message();
-    return status.Ok();
-}
-template <typename T>
-bool Succeeded(const Result<T>& result, std::string& error)
-{
-    error = result.Message();
-    return result.Ok();
-}
 
 constexpr std::uint32_t SEED = 777;
 
