@@ -24,6 +24,8 @@
 #include "mainform/Unit1.h"
 #include "mainform/charts/BonusBars.h"
 #include "mainform/charts/SlumpGraph.h"
+#include "mainform/views/EstimatePage.h"
+#include "mainform/views/TheoryTab.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
@@ -319,10 +321,9 @@ QAction* AddChartImageCommands(TMainForm& form)
     MarkChartForImages(ui.RTCancelChart, QStringLiteral("rt"), TabName(RT_CANCEL_CAPTIONS));
     for (QChartView* pie : {ui.RenChart, ui.KoyakuChart, ui.ModeStayChart, ui.RTCancelChart})
         pie->setProperty(SCALED_PROPERTY, true);
-    if (auto* theory = form.findChild<QChartView*>(QStringLiteral("TheoryChart")))
-        MarkChartForImages(theory, QStringLiteral("theory"), QStringLiteral("理論値"));
-    if (auto* posterior = form.findChild<QChartView*>(QStringLiteral("PosteriorChart")))
-        MarkChartForImages(posterior, QStringLiteral("estimate"), QStringLiteral("設定推測"));
+    MarkChartForImages(form.TheoryView()->ChartView(), QStringLiteral("theory"), QStringLiteral("理論値"));
+    MarkChartForImages(form.EstimatePageView()->PosteriorView(), QStringLiteral("estimate"),
+                       QStringLiteral("設定推測"));
 
     auto* action = new QAction(QStringLiteral("グラフを画像で保存..."), &form);
     action->setObjectName(QStringLiteral("FileChartImageMenu"));

@@ -45,6 +45,8 @@ public:
     void RevealSetting(int setting);
 
     const SettingEstimate& Estimate() const { return estimate; }
+    // The posterior bars, which the window offers as a chart image.
+    QChartView* PosteriorView() const { return barView; }
     SettingValues Prior() const;
     void SetPrior(const SettingValues& prior);
     void SetEvidence(Evidence evidence);
